@@ -1,0 +1,36 @@
+// Reading and writing INI files through the Windows profile functions.
+// Files named without a folder (MOPWELL.INI) live in the Windows directory
+// that the platform seam reports; full paths are used as they are.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace ini {
+
+// Full path of a file: a bare name is placed in the Windows directory.
+std::string PathOf(const char* file);
+
+// Reads a text value as GetPrivateProfileStringA does into a buffer of
+// `size` bytes: at most size-1 characters, `def` when the key is absent.
+std::string GetString(const char* file, const char* section, const char* key,
+                      const char* def, DWORD size);
+// Same, into a caller's fixed buffer; returns the count copied.
+DWORD GetString(const char* file, const char* section, const char* key, const char* def,
+                char* buffer, DWORD size);
+template <DWORD N>
+DWORD GetString(const char* file, const char* section, const char* key, const char* def,
+                char (&buffer)[N]) {
+  return GetString(file, section, key, def, buffer, N);
+}
+
+int GetInt(const char* file, const char* section, const char* key, int def);
+bool GetOnOff(const char* file, const char* section, const char* key);
+
+// Writes a value; a null value deletes the key.
+void Write(const char* file, const char* section, const char* key, const char* value);
+void WriteOnOff(const char* file, const char* section, const char* key, bool on);
+void WriteInt(const char* file, const char* section, const char* key, int value);
+void DeleteSection(const char* file, const char* section);
+
+}  // namespace ini

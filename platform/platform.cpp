@@ -1,0 +1,57 @@
+#include "platform.h"
+
+#include <shellapi.h>
+
+namespace plat {
+
+int Platform::Prompt(HWND owner, const char* text, const char* title, UINT type) {
+  return ::MessageBoxA(owner, text, title, type);
+}
+
+UINT Platform::Exec(const char* cmdLine, UINT show) { return ::WinExec(cmdLine, show); }
+
+HINSTANCE Platform::ShellOpen(HWND owner, const char* verb, const char* file,
+                                 const char* params, const char* dir, INT show) {
+  return ::ShellExecuteA(owner, verb, file, params, dir, show);
+}
+
+BOOL Platform::Help(HWND owner, const char* helpFile, UINT command, ULONG_PTR data) {
+  return ::WinHelpA(owner, helpFile, command, data);
+}
+
+void Platform::Pause(DWORD ms) { ::Sleep(ms); }
+
+std::string Platform::WindowsDirectory() {
+  char buf[MAX_PATH + 1];
+  UINT n = ::GetWindowsDirectoryA(buf, sizeof buf);
+  if (n == 0 || n >= sizeof buf) return std::string();
+  return std::string(buf, n);
+}
+
+std::string Platform::ProgramDirectory() {
+  char buf[MAX_PATH + 1];
+  DWORD n = ::GetModuleFileNameA(nullptr, buf, sizeof buf);
+  if (n == 0 || n >= sizeof buf) return std::string();
+  std::string path(buf, n);
+  std::string::size_type slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+HKEY Platform::CurrentUser() { return HKEY_CURRENT_USER; }
+HKEY Platform::LocalMachine() { return HKEY_LOCAL_MACHINE; }
+
+namespace {
+Platform g_real;
+Platform* g_current = &g_real;
+}  // namespace
+
+Platform& Get() { return *g_current; }
+void Install(Platform* platform) { g_current = platform ? platform : &g_real; }
+
+std::string InWindowsDirectory(const char* name) {
+  std::string dir = Get().WindowsDirectory();
+  if (!dir.empty() && dir.back() != '\\') dir += '\\';
+  return dir + name;
+}
+
+}  // namespace plat

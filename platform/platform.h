@@ -1,0 +1,55 @@
+// The seam between the programs and everything that stops or leaves the
+// process: prompts to the user, starting other programs, waiting, and the
+// places the programs find outside themselves (Windows directory, program
+// folder, registry roots). The shipped programs use the real Windows calls;
+// tests install their own Platform to answer prompts, record launches,
+// skip waits and point the places at scratch folders and keys.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace plat {
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Prompts. Same arguments and result as MessageBoxA.
+  virtual int Prompt(HWND owner, const char* text, const char* title, UINT type);
+
+  // Starting programs and documents. Same arguments and results as the
+  // Windows functions of the same names.
+  virtual UINT Exec(const char* cmdLine, UINT show);
+  virtual HINSTANCE ShellOpen(HWND owner, const char* verb, const char* file,
+                                 const char* params, const char* dir, INT show);
+  virtual BOOL Help(HWND owner, const char* helpFile, UINT command, ULONG_PTR data);
+
+  // Waiting.
+  virtual void Pause(DWORD ms);
+
+  // Places. The Windows directory holds the shared configuration file; the
+  // program directory holds the program's own files.
+  virtual std::string WindowsDirectory();
+  virtual std::string ProgramDirectory();
+  virtual HKEY CurrentUser();
+  virtual HKEY LocalMachine();
+};
+
+// The platform in force. Install(nullptr) brings back the real one.
+Platform& Get();
+void Install(Platform* platform);
+
+// Short forms used throughout the programs.
+inline int Prompt(HWND owner, const char* text, const char* title, UINT type) {
+  return Get().Prompt(owner, text, title, type);
+}
+inline void Wait(DWORD ms) { Get().Pause(ms); }
+inline HKEY Hkcu() { return Get().CurrentUser(); }
+inline HKEY Hklm() { return Get().LocalMachine(); }
+
+// Windows directory + "\\" + name: how the programs address the INI files
+// and other files that live in the Windows directory.
+std::string InWindowsDirectory(const char* name);
+
+}  // namespace plat
