@@ -1,0 +1,5 @@
+#include "mopwell.h"
+
+INT_PTR CALLBACK DlgProc5(HWND, UINT msg, WPARAM, LPARAM) {
+  return msg == WM_INITDIALOG ? TRUE : FALSE;
+}

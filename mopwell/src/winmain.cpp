@@ -1,0 +1,13 @@
+#include <windows.h>
+
+#include "mopwell.h"
+#include "text/bounded.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR cmdLine, int nCmdShow) {
+  hInstance = instance;
+  text::CopyCut(szAppName, "Mopwell");
+  text::CopyCut(szCommand, cmdLine ? cmdLine : "");
+  if (!previous && !RegisterMainClass(instance)) return 0;
+  if (!CreateMainWindow(nCmdShow)) return 0;
+  return RunMessageLoop();
+}
