@@ -1,0 +1,171 @@
+#include "fake_platform.h"
+
+#include <shlwapi.h>
+
+#include <atomic>
+#include <vector>
+
+namespace {
+std::atomic<int> g_serial{0};
+}
+
+FakePlatform::FakePlatform() {
+  char temp[MAX_PATH + 1] = "";
+  GetTempPathA(sizeof temp, temp);
+  root = std::string(temp) + "mopwell-test-" + std::to_string(GetCurrentProcessId()) + "-" +
+         std::to_string(++g_serial);
+  RemoveTree(root);
+  CreateDirectoryA(root.c_str(), nullptr);
+  windowsDir = root + "\\windows";
+  programDir = root + "\\program";
+  CreateDirectoryA(windowsDir.c_str(), nullptr);
+  CreateDirectoryA(programDir.c_str(), nullptr);
+
+  keyPath_ = "Software\\MopwellTests\\" + std::to_string(GetCurrentProcessId()) + "-" +
+             std::to_string(g_serial.load());
+  SHDeleteKeyA(HKEY_CURRENT_USER, keyPath_.c_str());
+  RegCreateKeyExA(HKEY_CURRENT_USER, (keyPath_ + "\\HKCU").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                  nullptr, &hkcu, nullptr);
+  RegCreateKeyExA(HKEY_CURRENT_USER, (keyPath_ + "\\HKLM").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
+                  nullptr, &hklm, nullptr);
+
+  char cwd[MAX_PATH + 1] = "";
+  GetCurrentDirectoryA(sizeof cwd, cwd);
+  savedCwd_ = cwd;
+  plat::Install(this);
+}
+
+FakePlatform::~FakePlatform() {
+  plat::Install(nullptr);
+  SetCurrentDirectoryA(savedCwd_.c_str());
+  RegCloseKey(hkcu);
+  RegCloseKey(hklm);
+  SHDeleteKeyA(HKEY_CURRENT_USER, keyPath_.c_str());
+  RemoveTree(root);
+}
+
+int FakePlatform::Prompt(HWND owner, const char* text, const char* title, UINT type) {
+  ShownBox box{owner, text ? text : "", title ? title : "", type};
+  boxes.push_back(box);
+  if (onBox) onBox(box);
+  if (!answers.empty()) {
+    int answer = answers.front();
+    answers.pop_front();
+    return answer;
+  }
+  switch (type & MB_TYPEMASK) {
+    case MB_YESNO:
+    case MB_YESNOCANCEL: return IDYES;
+    case MB_RETRYCANCEL: return IDRETRY;
+    case MB_ABORTRETRYIGNORE: return IDABORT;
+    default: return IDOK;
+  }
+}
+
+UINT FakePlatform::Exec(const char* cmdLine, UINT show) {
+  launches.push_back({"WinExec", cmdLine ? cmdLine : "", "", static_cast<int>(show)});
+  return winExecResult;
+}
+
+HINSTANCE FakePlatform::ShellOpen(HWND, const char* verb, const char* file, const char* params,
+                                     const char*, INT show) {
+  launches.push_back({std::string("ShellExecute:") + (verb ? verb : ""), file ? file : "",
+                      params ? params : "", show});
+  return reinterpret_cast<HINSTANCE>(shellExecuteResult);
+}
+
+BOOL FakePlatform::Help(HWND, const char* helpFile, UINT command, ULONG_PTR data) {
+  launches.push_back({"WinHelp", helpFile ? helpFile : "", std::to_string(data),
+                      static_cast<int>(command)});
+  return winHelpResult;
+}
+
+void FakePlatform::Pause(DWORD ms) { sleeps.push_back(ms); }
+
+bool WriteFileBytes(const std::string& path, const std::string& bytes) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                         FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD wrote = 0;
+  BOOL ok = bytes.empty() || WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr);
+  CloseHandle(h);
+  return ok && wrote == bytes.size();
+}
+
+bool ReadFileBytes(const std::string& path, std::string& bytes) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size{};
+  GetFileSizeEx(h, &size);
+  bytes.assign(static_cast<size_t>(size.QuadPart), '\0');
+  size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD got = 0;
+    DWORD want = static_cast<DWORD>(std::min<size_t>(bytes.size() - done, 1 << 20));
+    if (!ReadFile(h, &bytes[done], want, &got, nullptr) || got == 0) break;
+    done += got;
+  }
+  CloseHandle(h);
+  bytes.resize(done);
+  return true;
+}
+
+bool FileExists(const std::string& path) {
+  return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+void RemoveTree(const std::string& path) {
+  DWORD attr = GetFileAttributesA(path.c_str());
+  if (attr == INVALID_FILE_ATTRIBUTES) return;
+  if (attr & FILE_ATTRIBUTE_DIRECTORY) {
+    if (!(attr & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      WIN32_FIND_DATAA fd;
+      HANDLE find = FindFirstFileA((path + "\\*").c_str(), &fd);
+      if (find != INVALID_HANDLE_VALUE) {
+        do {
+          std::string name = fd.cFileName;
+          if (name == "." || name == "..") continue;
+          RemoveTree(path + "\\" + name);
+        } while (FindNextFileA(find, &fd));
+        FindClose(find);
+      }
+    }
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    RemoveDirectoryA(path.c_str());
+  } else {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+  }
+}
+
+void SetRegText(HKEY root, const char* keyPath, const char* value, const std::string& data) {
+  HKEY key;
+  if (RegCreateKeyExA(root, keyPath, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS)
+    return;
+  RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                 static_cast<DWORD>(data.size() + 1));
+  RegCloseKey(key);
+}
+
+bool GetRegText(HKEY root, const char* keyPath, const char* value, std::string& data) {
+  HKEY key;
+  if (RegOpenKeyExA(root, keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  DWORD type = 0, size = 0;
+  bool ok = RegQueryValueExA(key, value, nullptr, &type, nullptr, &size) == ERROR_SUCCESS;
+  if (ok) {
+    std::vector<char> buf(size + 1, '\0');
+    ok = RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<BYTE*>(buf.data()), &size) ==
+         ERROR_SUCCESS;
+    if (ok) data = buf.data();
+  }
+  RegCloseKey(key);
+  return ok;
+}
+
+std::string ReadIni(const std::string& file, const char* section, const char* key, const char* def) {
+  char buf[4096] = "";
+  GetPrivateProfileStringA(section, key, def, buf, sizeof buf, file.c_str());
+  return buf;
+}

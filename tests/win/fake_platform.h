@@ -1,0 +1,83 @@
+// A platform for tests: prompts are answered from a script and recorded,
+// launches are recorded instead of made, waits are skipped, and the Windows
+// directory, program directory and registry roots are scratch places of
+// this test alone, removed again when it ends.
+#pragma once
+#include <windows.h>
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform.h"
+
+struct ShownBox {
+  HWND owner;
+  std::string text;
+  std::string title;
+  UINT type;
+};
+
+struct Launch {
+  std::string how;  // "WinExec", "ShellExecute", "WinHelp"
+  std::string what;
+  std::string params;
+  int show;
+};
+
+class FakePlatform : public plat::Platform {
+ public:
+  FakePlatform();
+  ~FakePlatform() override;
+  FakePlatform(const FakePlatform&) = delete;
+  FakePlatform& operator=(const FakePlatform&) = delete;
+
+  int Prompt(HWND owner, const char* text, const char* title, UINT type) override;
+  UINT Exec(const char* cmdLine, UINT show) override;
+  HINSTANCE ShellOpen(HWND owner, const char* verb, const char* file, const char* params,
+                         const char* dir, INT show) override;
+  BOOL Help(HWND owner, const char* helpFile, UINT command, ULONG_PTR data) override;
+  void Pause(DWORD ms) override;
+  std::string WindowsDirectory() override { return windowsDir; }
+  std::string ProgramDirectory() override { return programDir; }
+  HKEY CurrentUser() override { return hkcu; }
+  HKEY LocalMachine() override { return hklm; }
+
+  // Scripted answers, taken in order; when none is left the box is answered
+  // with its first button (IDOK, or IDYES for a yes/no box).
+  std::deque<int> answers;
+  // Called while a box is "on the screen", before it is answered.
+  std::function<void(const ShownBox&)> onBox;
+  std::vector<ShownBox> boxes;
+  std::vector<Launch> launches;
+  std::vector<DWORD> sleeps;
+
+  UINT winExecResult = 33;
+  INT_PTR shellExecuteResult = 42;
+  BOOL winHelpResult = TRUE;
+
+  std::string root;        // scratch folder of this test
+  std::string windowsDir;  // root\windows
+  std::string programDir;  // root\program
+  HKEY hkcu = nullptr;
+  HKEY hklm = nullptr;
+
+  // Helpers for tests.
+  std::string IniPath() const { return windowsDir + "\\MOPWELL.INI"; }
+  std::string InProgram(const std::string& name) const { return programDir + "\\" + name; }
+
+ private:
+  std::string keyPath_;
+  std::string savedCwd_;
+};
+
+// Small file helpers for tests.
+bool WriteFileBytes(const std::string& path, const std::string& bytes);
+bool ReadFileBytes(const std::string& path, std::string& bytes);
+bool FileExists(const std::string& path);
+void RemoveTree(const std::string& path);
+void SetRegText(HKEY root, const char* keyPath, const char* value, const std::string& data);
+bool GetRegText(HKEY root, const char* keyPath, const char* value, std::string& data);
+std::string ReadIni(const std::string& file, const char* section, const char* key,
+                    const char* def = "<absent>");
