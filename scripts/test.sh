@@ -1,0 +1,56 @@
+#!/bin/bash
+# Installs what is missing, builds everything and runs every test: the
+# portable code natively (AddressSanitizer + UndefinedBehaviorSanitizer),
+# the Windows programs and their tests under Wine (own prefix in the build
+# tree, own Xvfb when no display is set), and a short fuzzing run.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+
+scripts/deps.sh
+scripts/build.sh all
+
+echo "== shipped programs need no MinGW runtime DLLs"
+for exe in build/win64/mopwell/mopwell.exe build/win32/mopwell/mopwell.exe; do
+  triple=x86_64-w64-mingw32
+  case $exe in *win32*) triple=i686-w64-mingw32 ;; esac
+  dlls=$($triple-objdump -p "$exe" | awk '/DLL Name/ {print $3}' | tr '\n' ' ')
+  echo "$exe: $dlls"
+  if echo "$dlls" | grep -qiE 'libstdc|libgcc|winpthread'; then
+    echo "FAIL: $exe needs a MinGW runtime DLL" >&2
+    exit 1
+  fi
+done
+
+# One display and one wineserver for the whole run.
+xvfb_pid=
+cleanup() {
+  WINEPREFIX="$root/build/win64/wineprefix" wineserver -k 2>/dev/null || true
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
+}
+trap cleanup EXIT
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 70 89); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      xvfb_pid=$!
+      export DISPLAY=":$n"
+      for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
+      break
+    fi
+  done
+fi
+export WINEPREFIX="$root/build/win64/wineprefix" WINEDEBUG=-all
+scripts/wine-run.sh --prefix "$WINEPREFIX" cmd /c exit 0 >/dev/null 2>&1 || true  # boot once
+wineserver -p 2>/dev/null || true
+
+echo "== native tests (sanitizers)"
+ctest --test-dir build/native --output-on-failure -j 2
+
+if [ -x scripts/fuzz.sh ]; then
+  echo "== fuzzing, short run"
+  scripts/fuzz.sh smoke
+fi
+
+echo "== Windows tests under Wine"
+ctest --test-dir build/win64 --output-on-failure -j 2

@@ -1,0 +1,55 @@
+#!/bin/bash
+# Runs one Windows program under Wine, in the build tree's own prefix.
+#   wine-run.sh --prefix DIR PROGRAM.exe [ARGS...]
+# The prefix is booted once and reused. When no X display is set, a private
+# Xvfb is started for this run and stopped afterwards. WINEDEBUG is quiet.
+set -u
+if [ "${1:-}" != "--prefix" ] || [ $# -lt 3 ]; then
+  echo "usage: $0 --prefix DIR PROGRAM.exe [ARGS...]" >&2
+  exit 2
+fi
+prefix=$2
+shift 2
+
+export WINEPREFIX=$prefix
+export WINEDEBUG=-all
+# No Mono or Gecko prompts while the prefix is made.
+export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
+
+# Boot the prefix once; concurrent runs wait for the first one.
+mkdir -p "$(dirname "$prefix")"
+(
+  flock 9
+  if [ ! -f "$prefix/.booted" ]; then
+    wineboot -i >/dev/null 2>&1
+    # Without a window manager, Wine waits two seconds for every managed
+    # window to be withdrawn when it is destroyed: let Wine place them itself.
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+    wineserver -w
+    touch "$prefix/.booted"
+  fi
+) 9>"$prefix.lock"
+
+xvfb_pid=
+if [ -z "${DISPLAY:-}" ]; then
+  for n in $(seq 90 140); do
+    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
+      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+      xvfb_pid=$!
+      export DISPLAY=":$n"
+      for _ in $(seq 1 100); do
+        [ -e "/tmp/.X11-unix/X$n" ] && break
+        sleep 0.05
+      done
+      break
+    fi
+  done
+fi
+
+wine "$@"
+rc=$?
+if [ -n "$xvfb_pid" ]; then
+  kill "$xvfb_pid" 2>/dev/null
+  wait "$xvfb_pid" 2>/dev/null
+fi
+exit $rc
