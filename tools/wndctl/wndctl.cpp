@@ -2,6 +2,7 @@
 // the run script to take a screenshot of the main window and close it.
 //
 //   wndctl answer TITLE BUTTON_ID TIMEOUT_MS   press a button of a message box
+//   wndctl box TITLE TIMEOUT_MS                wait for a message box, print its text
 //   wndctl wait CLASS TIMEOUT_MS               wait for a top-level window
 //   wndctl rect CLASS                          print its screen rectangle
 //   wndctl close CLASS                         ask it to close
@@ -14,6 +15,7 @@
 static int Usage() {
   std::fprintf(stderr,
                "usage: wndctl answer TITLE BUTTON_ID TIMEOUT_MS\n"
+               "       wndctl box TITLE TIMEOUT_MS\n"
                "       wndctl wait CLASS TIMEOUT_MS\n"
                "       wndctl rect CLASS\n"
                "       wndctl close CLASS\n");
@@ -28,6 +30,12 @@ int main(int argc, char** argv) {
     if (!box) return 1;
     std::printf("%s\n", probe::MessageBoxText(box).c_str());
     probe::PressButton(box, std::atoi(argv[3]));
+    return 0;
+  }
+  if (std::strcmp(verb, "box") == 0 && argc == 4) {
+    HWND box = probe::WaitForMessageBox(argv[2], std::strtoul(argv[3], nullptr, 10));
+    if (!box) return 1;
+    std::printf("%s\n", probe::MessageBoxText(box).c_str());
     return 0;
   }
   if (std::strcmp(verb, "wait") == 0 && argc == 4)
