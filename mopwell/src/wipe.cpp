@@ -46,34 +46,26 @@ void Overwrite(HANDLE file, std::uint64_t size) {
   FlushFileBuffers(file);
 }
 
-// A name of the same length made of one repeated letter that does not exist
-// in the file's folder; empty when every letter is taken.
-std::string FreeLetterName(const std::string& folder, const std::string& name) {
-  for (char letter = 'A'; letter <= 'Z'; ++letter) {
-    std::string candidate(name.size(), letter);
-    if (lstrcmpiA(candidate.c_str(), name.c_str()) == 0) continue;
-    if (GetFileAttributesA((folder + candidate).c_str()) == INVALID_FILE_ATTRIBUTES &&
-        GetLastError() == ERROR_FILE_NOT_FOUND)
-      return candidate;
-  }
-  return std::string();
-}
-
-// Removes the overwritten file. The directory entry is first renamed so it
-// no longer carries the user's file name; an existing file is never
-// replaced, and a file that cannot be deleted gets its name back.
+// Removes the overwritten file. The directory entry is first renamed to a
+// name of the same length made of one repeated letter, so it no longer
+// carries the user's file name. The rename never replaces an existing file
+// (it fails instead, and the next letter is tried); a file that cannot be
+// deleted gets its own name back.
 void RenameAndDelete(const char* path) {
   std::string full(path);
   std::string::size_type slash = full.find_last_of("\\/:");
   std::string folder = slash == std::string::npos ? std::string() : full.substr(0, slash + 1);
   std::string name = slash == std::string::npos ? full : full.substr(slash + 1);
   std::string renamed;
-  if (!name.empty()) {
-    for (int attempt = 0; attempt < 3 && renamed.empty(); ++attempt) {
-      std::string candidate = FreeLetterName(folder, name);
-      if (candidate.empty()) break;
-      if (MoveFileA(path, (folder + candidate).c_str())) renamed = folder + candidate;
+  for (char letter = 'A'; letter <= 'Z' && !name.empty(); ++letter) {
+    std::string candidate(name.size(), letter);
+    if (lstrcmpiA(candidate.c_str(), name.c_str()) == 0) continue;
+    if (MoveFileA(path, (folder + candidate).c_str())) {
+      renamed = folder + candidate;
+      break;
     }
+    DWORD error = GetLastError();
+    if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) break;  // held open, say
   }
   if (renamed.empty()) {
     DeleteFileA(path);
