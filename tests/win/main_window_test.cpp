@@ -534,3 +534,29 @@ TEST_F(MainWindowTest, DiscoveryCopiesTheCacheFolderForThePages) {
   Start();
   EXPECT_STREQ(szCacheIn, szCacheLoc);
 }
+
+TEST_F(MainWindowTest, PageControlsAnswerTheUserInsideTheTab) {
+  SetIni("Options", "NT", "1");
+  Start();
+  HWND box = GetDlgItem(hWndDialog1, 111);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(ControlText(hWndDialog1, 111), "Remove your unwanted cookies");
+  EXPECT_EQ(IsDlgButtonChecked(hWndDialog1, 111), BST_UNCHECKED);
+  SendMessageA(box, BM_CLICK, 0, 0);
+  EXPECT_EQ(IsDlgButtonChecked(hWndDialog1, 111), BST_CHECKED);
+  // The page lies inside the tab control's client area, under the tabs.
+  RECT page, tab;
+  GetWindowRect(hWndDialog1, &page);
+  GetWindowRect(htab, &tab);
+  EXPECT_GE(page.left, tab.left);
+  EXPECT_GT(page.top, tab.top);
+}
+
+TEST_F(MainWindowTest, ASizeMessageAloneStoresTheWindowSize) {
+  SetIni("Options", "NT", "1");
+  Start();
+  WritePrivateProfileStringA("customs", nullptr, nullptr, fake->IniPath().c_str());
+  SendMessageA(main, WM_SIZE, SIZE_RESTORED, MAKELPARAM(100, 100));
+  EXPECT_EQ(Ini("customs", "sizeX"), "478");
+  EXPECT_EQ(Ini("customs", "sizeY"), "358");
+}
