@@ -1,0 +1,259 @@
+// Registry file: damaged and hostile files. Every operation must end with
+// an error code, never loop, and never write outside the object area.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "nsreg/nsreg.h"
+
+namespace nsregtest {
+std::string EmptyFile(const std::string& stem);
+std::vector<unsigned char> ReadBytes(const std::string& path);
+void WriteBytes(const std::string& path, const std::vector<unsigned char>& b);
+uint32_t Le32(const std::vector<unsigned char>& b, size_t off);
+void SetLe32(std::vector<unsigned char>& b, size_t off, uint32_t v);
+void SetLe16(std::vector<unsigned char>& b, size_t off, uint16_t v);
+}  // namespace nsregtest
+
+using namespace nsregtest;
+
+namespace {
+
+// Descriptor field offsets.
+enum : uint32_t { kLocation = 0, kName = 4, kNameLen = 8, kType = 10, kLeft = 12, kDown = 16,
+                  kValue = 20, kValueLen = 24, kParent = 28 };
+
+class NsRegHostile : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    path = EmptyFile("hostile");
+    ASSERT_EQ(NR_RegOpen(path.c_str(), &h), REGERR_OK);
+    ASSERT_EQ(NR_RegGetKey(h, ROOTKEY_USERS, "", &users), REGERR_OK);
+    // users = c, b, a; b/child; entries of a: e3, e2, e1.
+    for (const char* p : {"a", "b", "c", "b/child"}) ASSERT_EQ(NR_RegAddKey(h, users, p, nullptr), 0);
+    a = Key("a");
+    b = Key("b");
+    c = Key("c");
+    child = Key("b/child");
+    for (const char* n : {"e1", "e2", "e3"}) ASSERT_EQ(NR_RegSetEntryString(h, a, n, "value"), 0);
+    REGENUM st = 0;
+    char buf[8];
+    for (RKEY* e : {&e3, &e2, &e1}) {
+      ASSERT_EQ(NR_RegEnumEntries(h, a, &st, buf, sizeof buf, nullptr), REGERR_OK);
+      *e = st;
+    }
+  }
+  void TearDown() override {
+    if (h) {
+      EXPECT_EQ(NR_RegClose(h), REGERR_OK);
+    }
+  }
+  RKEY Key(const char* p) {
+    RKEY k = 0;
+    EXPECT_EQ(NR_RegGetKey(h, users, p, &k), REGERR_OK) << p;
+    return k;
+  }
+  // Closes, changes the file's bytes and opens again.
+  void Damage(const std::function<void(std::vector<unsigned char>&)>& change) {
+    ASSERT_EQ(NR_RegClose(h), REGERR_OK);
+    h = nullptr;
+    std::vector<unsigned char> bytes = ReadBytes(path);
+    change(bytes);
+    WriteBytes(path, bytes);
+    ASSERT_EQ(NR_RegOpen(path.c_str(), &h), REGERR_OK);
+  }
+  // Runs an enumeration to its end; returns the last code and the count.
+  REGERR Exhaust(RKEY key, uint32_t style, int* count, bool entries = false) {
+    REGENUM st = 0;
+    char buf[REG_MAX_NAME];
+    REGERR err;
+    *count = 0;
+    do {
+      err = entries ? NR_RegEnumEntries(h, key, &st, buf, sizeof buf, nullptr)
+                    : NR_RegEnumSubkeys(h, key, &st, buf, sizeof buf, style);
+    } while (err == REGERR_OK && ++*count < 1000);
+    return err;
+  }
+  std::string path;
+  HREG h = nullptr;
+  RKEY users = 0, a = 0, b = 0, c = 0, child = 0, e1 = 0, e2 = 0, e3 = 0;
+};
+
+}  // namespace
+
+TEST_F(NsRegHostile, SiblingListThatCirclesEndsEveryWalk) {
+  for (uint32_t back : {c, b, a}) {  // to the head, the middle, itself
+    SCOPED_TRACE(back);
+    Damage([&](std::vector<unsigned char>& f) { SetLe32(f, a + kLeft, back); });
+    RKEY k = 0;
+    EXPECT_EQ(NR_RegGetKey(h, users, "missing", &k), REGERR_FAIL);
+    EXPECT_EQ(NR_RegAddKey(h, users, "missing", nullptr), REGERR_FAIL);
+    EXPECT_EQ(NR_RegDeleteKey(h, users, "missing"), REGERR_FAIL);
+    EXPECT_EQ(NR_RegGetKey(h, users, "b/child", &k), REGERR_OK) << "before the loop still works";
+    for (uint32_t style : {0u, 1u, 2u}) {
+      int n = 0;
+      EXPECT_EQ(Exhaust(users, style, &n), REGERR_FAIL) << style;
+      EXPECT_LE(n, 4) << style;
+    }
+    Damage([&](std::vector<unsigned char>& f) { SetLe32(f, a + kLeft, 0); });
+  }
+}
+
+TEST_F(NsRegHostile, EntryListThatCirclesEndsEveryWalk) {
+  Damage([&](std::vector<unsigned char>& f) { SetLe32(f, e1 + kLeft, e3); });
+  char buf[16] = "kept";
+  EXPECT_EQ(NR_RegGetEntryString(h, a, "missing", buf, sizeof buf), REGERR_FAIL);
+  EXPECT_STREQ(buf, "kept");
+  EXPECT_EQ(NR_RegSetEntryString(h, a, "missing", "v"), REGERR_FAIL);
+  EXPECT_EQ(NR_RegDeleteEntry(h, a, "missing"), REGERR_FAIL);
+  int n = 0;
+  EXPECT_EQ(Exhaust(a, 0, &n, true), REGERR_FAIL);
+  EXPECT_LE(n, 3);
+}
+
+TEST_F(NsRegHostile, ChildAndParentLoopsEndTheSubtreeStyles) {
+  // child's first child points back up at b.
+  Damage([&](std::vector<unsigned char>& f) { SetLe32(f, child + kDown, b); });
+  int n = 0;
+  for (uint32_t style : {1u, 2u}) {
+    EXPECT_EQ(Exhaust(users, style, &n), REGERR_FAIL) << style;
+    EXPECT_LE(n, 4) << style;
+  }
+  // ... and b claims child as its parent: a loop that agrees with itself.
+  Damage([&](std::vector<unsigned char>& f) { SetLe32(f, b + kParent, child); });
+  for (uint32_t style : {1u, 2u}) {
+    EXPECT_NE(Exhaust(users, style, &n), REGERR_NOMORE) << style;
+    EXPECT_LE(n, 4) << style;
+    EXPECT_NE(Exhaust(b, style, &n), REGERR_NOMORE) << style;
+    EXPECT_LE(n, 2) << style;
+  }
+  // A key that is its own parent.
+  Damage([&](std::vector<unsigned char>& f) {
+    SetLe32(f, child + kDown, 0);
+    SetLe32(f, b + kParent, users);
+    SetLe32(f, child + kParent, child);
+  });
+  for (uint32_t style : {1u, 2u}) {
+    EXPECT_EQ(Exhaust(users, style, &n), REGERR_FAIL) << style;
+    EXPECT_LE(n, 4) << style;
+  }
+}
+
+TEST_F(NsRegHostile, OffsetsAndLengthsBeyondTheFile) {
+  char buf[64] = "kept";
+  RKEY k = 0;
+  Damage([&](std::vector<unsigned char>& f) {
+    SetLe32(f, b + kLeft, 0xFFFFFFF0u);     // sibling past the end
+    SetLe32(f, e3 + kValue, 0xFFFFFFF0u);   // value past the end
+    SetLe32(f, e2 + kValueLen, 0x7FFFFFFFu);  // value longer than the file
+  });
+  EXPECT_EQ(NR_RegGetKey(h, users, "a", &k), REGERR_BADREAD);
+  EXPECT_EQ(NR_RegGetEntryString(h, a, "e3", buf, sizeof buf), REGERR_BADREAD);
+  EXPECT_STREQ(buf, "kept");
+  EXPECT_EQ(NR_RegGetEntryString(h, a, "e2", buf, sizeof buf), REGERR_BUFTOOSMALL);
+  uint32_t size = sizeof buf;
+  EXPECT_EQ(NR_RegGetEntry(h, a, "e2", buf, &size), REGERR_BUFTOOSMALL);
+  EXPECT_EQ(size, 0x7FFFFFFFu);
+  std::vector<char> big(1 << 20);
+  EXPECT_EQ(NR_RegGetEntryString(h, a, "e2", big.data(), uint32_t(big.size())), REGERR_BUFTOOSMALL);
+
+  Damage([&](std::vector<unsigned char>& f) {
+    SetLe32(f, b + kLeft, a);
+    SetLe32(f, users + kDown, 0xFFFFFFF0u);
+  });
+  EXPECT_EQ(NR_RegGetKey(h, users, "a", &k), REGERR_BADREAD);
+  int n = 0;
+  EXPECT_EQ(Exhaust(users, 0, &n), REGERR_BADREAD);
+}
+
+TEST_F(NsRegHostile, BrokenDescriptorsGiveTheirCodes) {
+  RKEY k = 0;
+  struct Case {
+    uint32_t at;
+    int width;
+    uint32_t value;
+    REGERR code;
+  };
+  const Case cases[] = {
+      {c + kLocation, 4, c + 1, REGERR_BADLOCN},  // not where it says it is
+      {users + kDown, 4, 64, REGERR_BADLOCN},      // into the header area
+      {c + kNameLen, 2, 0, REGERR_FAIL},           // no name at all
+      {c + kNameLen, 2, 1, REGERR_FAIL},           // empty name
+      {c + kNameLen, 2, 600, REGERR_BUFTOOSMALL},  // name longer than any
+      {c + kName, 4, 0xFFFFFF00u, REGERR_BADREAD},
+      {c + kType, 2, REGTYPE_KEY | REGTYPE_DELETED, REGERR_DELETED},  // deleted, still linked
+  };
+  for (const Case& cs : cases) {
+    SCOPED_TRACE(cs.at);
+    std::vector<unsigned char> good;
+    Damage([&](std::vector<unsigned char>& f) {
+      good = f;
+      if (cs.width == 4)
+        SetLe32(f, cs.at, cs.value);
+      else
+        SetLe16(f, cs.at, static_cast<uint16_t>(cs.value));
+    });
+    EXPECT_EQ(NR_RegGetKey(h, users, "a", &k), cs.code);
+    int n = 0;
+    EXPECT_EQ(Exhaust(users, 1, &n), cs.code);
+    Damage([&](std::vector<unsigned char>& f) { f = good; });
+  }
+}
+
+TEST_F(NsRegHostile, HeaderWithBadRootOrAvail) {
+  RKEY k = 0;
+  const size_t len = ReadBytes(path).size();
+  Damage([&](std::vector<unsigned char>& f) { SetLe32(f, 12, 64); });
+  EXPECT_EQ(NR_RegGetKey(h, ROOTKEY_ROOT, "", &k), REGERR_BADLOCN);
+  EXPECT_EQ(NR_RegGetKey(h, ROOTKEY_USERS, "", &k), REGERR_PARAM) << "standard keys not found";
+  EXPECT_EQ(NR_RegAddKey(h, ROOTKEY_ROOT, "x", nullptr), REGERR_BADLOCN);
+  EXPECT_EQ(ReadBytes(path).size(), len) << "nothing appended";
+
+  Damage([&](std::vector<unsigned char>& f) { SetLe32(f, 12, 0); });
+  EXPECT_EQ(NR_RegGetKey(h, ROOTKEY_ROOT, "", &k), REGERR_PARAM);
+
+  // avail far beyond the end: repaired, the file does not grow a gap.
+  Damage([&](std::vector<unsigned char>& f) {
+    SetLe32(f, 12, 130);
+    SetLe32(f, 8, 0xFFFFFFF0u);
+  });
+  ASSERT_EQ(NR_RegAddKey(h, users, "d", nullptr), REGERR_OK);
+  EXPECT_EQ(ReadBytes(path).size(), len + 2 + 32);
+}
+
+TEST_F(NsRegHostile, RewriteInPlaceStaysInsideTheObjectArea) {
+  const std::vector<unsigned char> before = ReadBytes(path);
+  const uint32_t cases[][2] = {{16, 0x7FFFFFFF},  // value area over the header
+                               {e3, 32}};         // over its own descriptor
+  for (const auto& cs : cases) {
+    Damage([&](std::vector<unsigned char>& f) {
+      SetLe32(f, e3 + kValue, cs[0]);
+      SetLe32(f, e3 + kDown, cs[1]);
+    });
+    ASSERT_EQ(NR_RegSetEntryString(h, a, "e3", "new"), REGERR_OK);
+    std::vector<unsigned char> f = ReadBytes(path);
+    EXPECT_TRUE(std::equal(before.begin(), before.begin() + 8, f.begin())) << "header intact";
+    EXPECT_TRUE(std::equal(before.begin() + 12, before.begin() + 128, f.begin() + 12));
+    EXPECT_EQ(Le32(f, e3), e3) << "descriptor intact";
+    EXPECT_EQ(Le32(f, e3 + kValue), f.size() - 4) << "value appended instead";
+    char buf[8] = "";
+    EXPECT_EQ(NR_RegGetEntryString(h, a, "e3", buf, sizeof buf), REGERR_OK);
+    EXPECT_STREQ(buf, "new");
+  }
+}
+
+TEST_F(NsRegHostile, StringValueWithoutItsNulEndsAfterTheValue) {
+  Damage([&](std::vector<unsigned char>& f) { SetLe32(f, e2 + kValueLen, 3); });  // "val"
+  char buf[16];
+  std::memset(buf, 'x', sizeof buf);
+  ASSERT_EQ(NR_RegGetEntryString(h, a, "e2", buf, sizeof buf), REGERR_OK);
+  EXPECT_STREQ(buf, "val");
+  Damage([&](std::vector<unsigned char>& f) { SetLe32(f, e2 + kValueLen, 0); });
+  std::strcpy(buf, "kept");
+  EXPECT_EQ(NR_RegGetEntryString(h, a, "e2", buf, sizeof buf), REGERR_FAIL);
+  EXPECT_STREQ(buf, "kept");
+}
