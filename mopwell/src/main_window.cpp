@@ -12,6 +12,7 @@
 #include "ini.h"
 #include "mopwell.h"
 #include "platform.h"
+#include "registry.h"
 #include "resource.h"
 #include "text/bounded.h"
 #include "wipe.h"
@@ -60,28 +61,6 @@ std::string g_fontFile;  // the dialog font resource added at start, if any
 
 // ---- small helpers ----
 
-// Reads a text value of any length from an open registry key; false when
-// the value is missing or not text.
-bool ReadRegText(HKEY key, const char* value, std::string& out) {
-  DWORD type = 0, size = 0;
-  if (RegQueryValueExA(key, value, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
-  if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
-  std::vector<char> data(size + 1, '\0');
-  if (RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
-      ERROR_SUCCESS)
-    return false;
-  out.assign(data.data(), text::BoundedLen(data.data(), data.size()));
-  return true;
-}
-
-bool ReadUserRegText(const char* keyPath, const char* value, std::string& out) {
-  HKEY key;
-  if (RegOpenKeyExA(plat::Hkcu(), keyPath, 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
-  bool ok = ReadRegText(key, value, out);
-  RegCloseKey(key);
-  return ok;
-}
-
 // ---- startup ----
 
 void RegisterDialogFont() {
@@ -122,7 +101,7 @@ void CreateTabs(HWND hwnd) {
 // rather than cut (a cut path names another folder).
 void InstallTrayProgram() {
   std::string startup;
-  if (!ReadUserRegText(kShellFolders, "Startup", startup)) return;
+  if (reg::ReadText(plat::Hkcu(), kShellFolders, "Startup", startup) != reg::Read::Ok) return;
   std::string target = startup + "\\vesko.exe";
   if (startup.empty() || target.size() >= MAX_PATH) return;
   CopyFileA(kTrayProgramSource, target.c_str(), TRUE);
@@ -146,7 +125,7 @@ void BuildSystemMenu(HWND hwnd) {
   std::string messenger = "x";
   HKEY key;
   if (RegOpenKeyExA(plat::Hkcu(), kRunKey, 0, KEY_READ, &key) == ERROR_SUCCESS) {
-    ReadRegText(key, kMessengerValue, messenger);
+    reg::ReadText(key, kMessengerValue, messenger);
     RegCloseKey(key);
   }
   if (messenger.size() > 5) AppendMenuA(menu, MF_STRING, IDM_STOPAOL, "Stop AOL Messenger on bootup");

@@ -72,3 +72,25 @@ TEST(BoundedText, CaseInsensitiveComparisons) {
   EXPECT_TRUE(text::ContainsNoCase("C:\\Netscape\\CACHE\\x", "cache"));
   EXPECT_FALSE(text::ContainsNoCase("ab", "abc"));
 }
+
+#include "text/paths.h"
+
+TEST(Paths, OnlyDriveAndNetworkPathsAreAbsolute) {
+  EXPECT_TRUE(paths::IsAbsolute("C:\\Netscape\\Users\\mary\\"));
+  EXPECT_TRUE(paths::IsAbsolute("d:/x"));
+  EXPECT_TRUE(paths::IsAbsolute("\\\\server\\share\\profile"));
+  EXPECT_FALSE(paths::IsAbsolute("Mary\\"));       // a profile name, not a folder
+  EXPECT_FALSE(paths::IsAbsolute("\\"));
+  EXPECT_FALSE(paths::IsAbsolute("\\cache"));      // depends on the current drive
+  EXPECT_FALSE(paths::IsAbsolute("C:cache"));      // depends on the drive's folder
+  EXPECT_FALSE(paths::IsAbsolute("\\\\\\x"));
+  EXPECT_FALSE(paths::IsAbsolute("??"));
+  EXPECT_FALSE(paths::IsAbsolute(""));
+}
+
+TEST(Paths, JoinPutsExactlyOneBackslash) {
+  EXPECT_EQ(paths::Join("C:\\a", "b"), "C:\\a\\b");
+  EXPECT_EQ(paths::Join("C:\\a\\", "b"), "C:\\a\\b");
+  EXPECT_EQ(paths::Join("C:\\a\\", "\\b"), "C:\\a\\b");
+  EXPECT_EQ(paths::Join("", "b"), "b");
+}

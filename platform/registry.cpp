@@ -1,0 +1,55 @@
+#include "registry.h"
+
+#include <vector>
+
+namespace reg {
+
+namespace {
+std::string Trimmed(const std::string& keyPath) {
+  std::string path = keyPath;
+  while (!path.empty() && path.back() == '\\') path.pop_back();
+  return path;
+}
+}  // namespace
+
+bool ReadText(HKEY key, const char* value, std::string& out) {
+  DWORD type = 0, size = 0;
+  if (RegQueryValueExA(key, value, nullptr, &type, nullptr, &size) != ERROR_SUCCESS) return false;
+  if (type != REG_SZ && type != REG_EXPAND_SZ) return false;
+  std::vector<char> data(size + 1, '\0');
+  if (RegQueryValueExA(key, value, nullptr, &type, reinterpret_cast<BYTE*>(data.data()), &size) !=
+      ERROR_SUCCESS)
+    return false;
+  data[size < data.size() ? size : data.size() - 1] = '\0';
+  out.assign(data.data());
+  return true;
+}
+
+Read ReadText(HKEY root, const std::string& keyPath, const char* value, std::string& out) {
+  HKEY key;
+  if (RegOpenKeyExA(root, Trimmed(keyPath).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS)
+    return Read::NoKey;
+  bool ok = ReadText(key, value, out);
+  RegCloseKey(key);
+  return ok ? Read::Ok : Read::NoValue;
+}
+
+bool KeyExists(HKEY root, const std::string& keyPath) {
+  HKEY key;
+  if (RegOpenKeyExA(root, Trimmed(keyPath).c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return false;
+  RegCloseKey(key);
+  return true;
+}
+
+bool WriteText(HKEY root, const std::string& keyPath, const char* value, const std::string& data) {
+  HKEY key;
+  if (RegCreateKeyExA(root, Trimmed(keyPath).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
+                      nullptr) != ERROR_SUCCESS)
+    return false;
+  LONG rc = RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
+                           static_cast<DWORD>(data.size() + 1));
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS;
+}
+
+}  // namespace reg

@@ -1,0 +1,22 @@
+// Reading and writing text values of the Windows registry.
+#pragma once
+#include <windows.h>
+
+#include <string>
+
+namespace reg {
+
+enum class Read { NoKey, NoValue, Ok };
+
+// Reads a text value of any length below `root` (HKEY_CURRENT_USER or the
+// seam's replacement). A trailing backslash on the key path is ignored.
+Read ReadText(HKEY root, const std::string& keyPath, const char* value, std::string& out);
+// The same on an already open key; false when missing or not text.
+bool ReadText(HKEY key, const char* value, std::string& out);
+
+bool KeyExists(HKEY root, const std::string& keyPath);
+
+// Creates the key when needed and writes a text value.
+bool WriteText(HKEY root, const std::string& keyPath, const char* value, const std::string& data);
+
+}  // namespace reg

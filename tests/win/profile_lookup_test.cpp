@@ -1,0 +1,141 @@
+// The last Communicator profile, read from nsreg.dat files that the
+// registry library itself writes into the test's Windows directory.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "fake_platform.h"
+#include "main_window_fixture.h"
+#include "mopwell.h"
+#include "nsreg/nsreg.h"
+
+namespace {
+
+struct Profile {
+  std::string name;
+  std::string location;  // empty: no "ProfileLocation" entry
+};
+
+// Writes nsreg.dat with the given last user (none when empty) and profiles.
+void WriteRegistry(const std::string& windowsDir, const std::string& lastUser,
+                   const std::vector<Profile>& profiles) {
+  std::string file = windowsDir + "\\nsreg.dat";
+  ASSERT_TRUE(WriteFileBytes(file, ""));
+  HREG reg = nullptr;
+  ASSERT_EQ(NR_RegOpen(file.c_str(), &reg), REGERR_OK);
+  if (!lastUser.empty()) {
+    RKEY manager = 0;
+    ASSERT_EQ(NR_RegAddKey(reg, ROOTKEY_COMMON, "Netscape/ProfileManager", &manager), REGERR_OK);
+    ASSERT_EQ(NR_RegSetEntryString(reg, manager, "LastNetscapeUser", lastUser.c_str()), REGERR_OK);
+  }
+  for (const Profile& p : profiles) {
+    RKEY user = 0;
+    ASSERT_EQ(NR_RegAddKey(reg, ROOTKEY_USERS, p.name.c_str(), &user), REGERR_OK);
+    if (!p.location.empty())
+      ASSERT_EQ(NR_RegSetEntryString(reg, user, "ProfileLocation", p.location.c_str()), REGERR_OK);
+  }
+  ASSERT_EQ(NR_RegClose(reg), REGERR_OK);
+}
+
+class ProfileLookupTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    fake = std::make_unique<FakePlatform>();
+    lstrcpyA(RegProfileDir, "stale");
+    lstrcpyA(CurrentUser, "stale");
+    Udata4[0] = '\0';
+  }
+  void TearDown() override { fake.reset(); }
+  // Every open was matched by a close: nothing holds the file any more.
+  void ExpectFileReleased() {
+    std::string file = fake->windowsDir + "\\nsreg.dat";
+    EXPECT_TRUE(DeleteFileA(file.c_str())) << "nsreg.dat still held open";
+  }
+  std::unique_ptr<FakePlatform> fake;
+};
+
+}  // namespace
+
+TEST_F(ProfileLookupTest, NoRegistryFileLeavesOnlyABackslash) {
+  CheckNSReg();
+  EXPECT_STREQ(CurrentUser, "");
+  EXPECT_STREQ(RegProfileDir, "\\");
+}
+
+TEST_F(ProfileLookupTest, LastUserAndTheirFolder) {
+  WriteRegistry(fake->windowsDir, "Mary",
+                {{"Mary", "C:\\Program Files\\Netscape\\Users\\mary"}, {"John", "C:\\john"}});
+  CheckNSReg();
+  EXPECT_STREQ(CurrentUser, "Mary");
+  EXPECT_STREQ(RegProfileDir, "C:\\Program Files\\Netscape\\Users\\mary\\");
+  EXPECT_STREQ(Udata4, "");
+  ExpectFileReleased();
+}
+
+TEST_F(ProfileLookupTest, NoLastUserGivesTheSameAsNoFile) {
+  WriteRegistry(fake->windowsDir, "", {{"Mary", "C:\\mary"}});
+  CheckNSReg();
+  EXPECT_STREQ(CurrentUser, "");
+  EXPECT_STREQ(RegProfileDir, "\\");
+  ExpectFileReleased();
+}
+
+TEST_F(ProfileLookupTest, ProfileWithoutLocationLeavesItsName) {
+  WriteRegistry(fake->windowsDir, "Mary", {{"Mary", ""}});
+  CheckNSReg();
+  EXPECT_STREQ(CurrentUser, "Mary");
+  EXPECT_STREQ(RegProfileDir, "Mary\\");
+}
+
+TEST_F(ProfileLookupTest, LongNamesAreCutForTheUserField) {
+  std::string name = "Abcdefghijklmnopqrstuvwxyz0123";  // 30 characters
+  WriteRegistry(fake->windowsDir, name, {{name, "C:\\profiles\\abc"}});
+  CheckNSReg();
+  EXPECT_STREQ(CurrentUser, name.substr(0, 24).c_str());
+  EXPECT_STREQ(RegProfileDir, "C:\\profiles\\abc\\");
+}
+
+TEST_F(ProfileLookupTest, LocationsLongerThan255AreNotRead) {
+  std::string location = "C:\\" + std::string(260, 'p');
+  WriteRegistry(fake->windowsDir, "Mary", {{"Mary", location}});
+  CheckNSReg();
+  EXPECT_STREQ(RegProfileDir, "Mary\\");
+}
+
+TEST_F(ProfileLookupTest, GuestProfileUsesTheGuestKeyAndHasNoIdentity) {
+  WriteRegistry(fake->windowsDir, "guest",
+                {{"guest", "C:\\Netscape\\Users\\guest"}, {"guest%20user", "C:\\Netscape\\Users\\guestuser"}});
+  CheckNSReg();
+  EXPECT_STREQ(CurrentUser, "guest_us");
+  EXPECT_STREQ(RegProfileDir, "C:\\Netscape\\Users\\guestuser\\");
+  EXPECT_STREQ(Udata4, "Guest user has no ID!");
+  ExpectFileReleased();
+}
+
+TEST_F(ProfileLookupTest, AFolderNamedLikeAGuestbookAlsoTakesTheGuestBranch) {
+  WriteRegistry(fake->windowsDir, "Mary", {{"Mary", "C:\\guestbook\\mary"}});
+  CheckNSReg();
+  EXPECT_STREQ(CurrentUser, "guest_us");
+  EXPECT_STREQ(RegProfileDir, "Mary\\");
+  EXPECT_STREQ(Udata4, "Guest user has no ID!");
+  ExpectFileReleased();
+}
+
+TEST_F(ProfileLookupTest, ADamagedFileIsTreatedAsNoProfile) {
+  WriteFileBytes(fake->windowsDir + "\\nsreg.dat", std::string(200, '\xff'));
+  CheckNSReg();
+  EXPECT_STREQ(RegProfileDir, "\\");
+  EXPECT_STREQ(CurrentUser, "");
+}
+
+TEST_F(MainWindowTest, StartupLearnsTheLastProfileBeforeDiscovery) {
+  WriteRegistry(fake->windowsDir, "Mary", {{"Mary", "C:\\mary"}});
+  SetIni("Options", "NT", "2");
+  Start();
+  EXPECT_STREQ(CurrentUser, "Mary");
+  EXPECT_STREQ(RegProfileDir, "C:\\mary\\");
+}
