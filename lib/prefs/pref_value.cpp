@@ -1,0 +1,31 @@
+#include "prefs/pref_value.h"
+
+namespace prefs {
+
+std::optional<std::string> CutValue(std::string_view line) {
+  std::size_t comma = line.find(',');
+  if (comma == std::string_view::npos) return std::nullopt;
+  std::size_t open = line.find('"', comma + 1);
+  if (open == std::string_view::npos) return std::nullopt;
+  std::size_t close = line.find('"', open + 1);
+  if (close == std::string_view::npos) return std::nullopt;
+  return std::string(line.substr(open + 1, close - open - 1));
+}
+
+std::string NormalisePath(std::string_view value) {
+  std::string out;
+  out.reserve(value.size());
+  std::size_t pos = 0;
+  while (pos < value.size()) {
+    std::size_t end = value.find('\\', pos);
+    if (end == std::string_view::npos) end = value.size();
+    if (end > pos) {
+      if (!out.empty()) out += '\\';
+      out.append(value.substr(pos, end - pos));
+    }
+    pos = end + 1;
+  }
+  return out;
+}
+
+}  // namespace prefs

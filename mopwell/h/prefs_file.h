@@ -1,0 +1,21 @@
+// prefs.js on disk: loading it into the program-wide line table and writing
+// the table back. The table and its find, replace and append operations
+// are in prefs/line_table.h.
+#pragma once
+#include "prefs/line_table.h"
+
+// Fills PrefsLines and LineCount from the file at `path`. When the file
+// cannot be opened or read whole, the table is left empty (LineCount 0)
+// and false is returned. `opened`, when given, is called once the file is
+// open and before its bytes are read.
+bool LoadPrefsFile(const char* path, void (*opened)() = nullptr);
+
+// Writes the table to ProfileDir\prefs.js (the path is formed into
+// PrefsFile first). The new file is written complete beside the old one
+// and then put in its place, so an interruption never leaves a cut file;
+// where another program keeps the file from being replaced, it is
+// rewritten in place instead. Nothing is written, and false is returned,
+// when no profile folder is known, when the file is read-only, or when a
+// prefs.js exists there that the table was not loaded from. The file's
+// attributes are kept; a link is written through.
+bool WritePrefsFile();

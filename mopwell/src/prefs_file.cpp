@@ -1,0 +1,222 @@
+// prefs.js on disk. Loading reads the file whole into the line table.
+// Writing never cuts the user's file short: the new bytes go into a file
+// of their own beside prefs.js, reach the disk, and only then take its
+// place. Where that is refused (another program holds the file without
+// delete sharing) the file is rewritten in place, and if that write fails
+// the old bytes are put back.
+#include "prefs_file.h"
+
+#include <windows.h>
+
+#include <new>
+#include <string>
+
+#include "globals.h"
+#include "prefs/write_rules.h"
+#include "text/bounded.h"
+
+namespace {
+
+// The file the table holds: set by a successful load or write, dropped by
+// every other load. Only that file is ever overwritten.
+bool g_owned = false;
+std::string g_ownedPath;
+
+// Attributes a rewritten file keeps (read-only files are never rewritten).
+constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                  FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+constexpr DWORD kChunk = 1u << 20;
+
+std::string FullPath(const std::string& path) {
+  DWORD need = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  if (need == 0) return path;
+  std::string full(need, '\0');
+  DWORD got = GetFullPathNameA(path.c_str(), need, &full[0], nullptr);
+  if (got == 0 || got >= need) return path;
+  full.resize(got);
+  return full;
+}
+
+// Reads from the current position to the end; false on a read error or a
+// file larger than any prefs.js.
+bool ReadAll(HANDLE file, std::string& bytes) {
+  bytes.clear();
+  std::string chunk(64 * 1024, '\0');
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file, &chunk[0], static_cast<DWORD>(chunk.size()), &got, nullptr)) return false;
+    if (got == 0) return true;
+    if (bytes.size() + got > prefs::kMaxFileBytes) return false;
+    bytes.append(chunk, 0, got);
+  }
+}
+
+bool WriteAll(HANDLE file, const std::string& bytes) {
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    DWORD want = bytes.size() - done < kChunk ? static_cast<DWORD>(bytes.size() - done) : kChunk;
+    DWORD wrote = 0;
+    if (!WriteFile(file, bytes.data() + done, want, &wrote, nullptr) || wrote == 0) return false;
+    done += wrote;
+  }
+  return true;
+}
+
+bool Rewind(HANDLE file) {
+  LARGE_INTEGER start{};
+  return SetFilePointerEx(file, start, nullptr, FILE_BEGIN) != 0;
+}
+
+std::string FolderOf(const std::string& path) {
+  std::string::size_type slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+// Writes `bytes` to a new file of a name no other file has, in `folder`,
+// through to the disk. Returns its path, or "" (and no file) on failure.
+std::string WriteTempFile(const std::string& folder, const std::string& bytes, DWORD attributes,
+                          const FILETIME* created) {
+  static unsigned serial = 0;
+  std::string temp;
+  HANDLE file = INVALID_HANDLE_VALUE;
+  for (int attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    char name[64];
+    wsprintfA(name, "\\mpw%lx-%u.tmp", GetCurrentProcessId(), ++serial);
+    temp = folder + name;
+    file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                       attributes ? attributes : FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_FILE_EXISTS &&
+        GetLastError() != ERROR_ALREADY_EXISTS)
+      return std::string();
+  }
+  if (file == INVALID_HANDLE_VALUE) return std::string();
+  bool ok = WriteAll(file, bytes) && FlushFileBuffers(file);
+  if (ok && created) SetFileTime(file, created, nullptr, nullptr);
+  if (!CloseHandle(file)) ok = false;
+  if (!ok) {
+    DeleteFileA(temp.c_str());
+    return std::string();
+  }
+  return temp;
+}
+
+// The in-place rewrite: over the old bytes, cut to the new length only
+// when all of them are written. A failed write puts the old bytes back.
+// Opening without FILE_FLAG_OPEN_REPARSE_POINT writes through a link.
+bool RewriteInPlace(const std::string& path, const std::string& bytes) {
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  // Windows refuses to write a read-only file; Wine running as root does
+  // not, so the attribute of the file actually opened is checked here.
+  BY_HANDLE_FILE_INFORMATION info{};
+  std::string old;
+  bool ok = GetFileInformationByHandle(file, &info) &&
+            !(info.dwFileAttributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) &&
+            ReadAll(file, old);
+  if (ok) {
+    ok = Rewind(file) && WriteAll(file, bytes) && SetEndOfFile(file) && FlushFileBuffers(file);
+    if (!ok && Rewind(file) && WriteAll(file, old)) {
+      SetEndOfFile(file);
+      FlushFileBuffers(file);
+    }
+  }
+  CloseHandle(file);
+  return ok;
+}
+
+bool ReplaceRefused(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+         error == ERROR_ACCESS_DENIED || error == ERROR_CALL_NOT_IMPLEMENTED;
+}
+
+bool WriteTable() {
+  std::string profile(ProfileDir, text::BoundedLen(ProfileDir, sizeof ProfileDir));
+  std::string path = prefs::PrefsPathIn(profile);
+  if (!text::CopyWhole(PrefsFile, path)) return false;
+
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  prefs::WriteTarget target;
+  if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
+    target.exists = true;
+    target.folder = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    target.readOnly = (data.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    target.link = (data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+  } else {
+    target.unknown = GetLastError() != ERROR_FILE_NOT_FOUND;
+  }
+  std::string full = FullPath(path);
+  bool owned = g_owned && prefs::SamePath(full, g_ownedPath);
+
+  prefs::WriteAction action = prefs::PlanWrite(profile.size(), target, owned);
+  if (action == prefs::WriteAction::Refuse) return false;
+
+  std::string bytes = PrefsLines.Serialize();
+  bool ok = false;
+  if (action == prefs::WriteAction::WriteThrough) {
+    ok = RewriteInPlace(path, bytes);
+  } else {
+    bool replacing = action == prefs::WriteAction::Replace;
+    std::string temp = WriteTempFile(FolderOf(path), bytes,
+                                     replacing ? data.dwFileAttributes & kKeptAttributes : 0,
+                                     replacing ? &data.ftCreationTime : nullptr);
+    if (temp.empty()) return false;
+    // A new file never replaces one that turned up meanwhile.
+    DWORD how = MOVEFILE_WRITE_THROUGH | (replacing ? MOVEFILE_REPLACE_EXISTING : 0);
+    ok = MoveFileExA(temp.c_str(), path.c_str(), how) != 0;
+    if (!ok) {
+      DWORD error = GetLastError();
+      DeleteFileA(temp.c_str());
+      if (replacing && ReplaceRefused(error)) ok = RewriteInPlace(path, bytes);
+    }
+  }
+  if (ok) {
+    g_owned = true;
+    g_ownedPath.swap(full);
+  }
+  return ok;
+}
+
+bool LoadTable(const char* path, void (*opened)()) {
+  if (path == nullptr || *path == '\0') return false;
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  if (opened) opened();
+  std::string bytes;
+  bool ok = ReadAll(file, bytes);
+  CloseHandle(file);
+  if (!ok || !PrefsLines.Load(bytes)) return false;
+  g_owned = true;
+  g_ownedPath = FullPath(path);
+  return true;
+}
+
+}  // namespace
+
+bool LoadPrefsFile(const char* path, void (*opened)()) {
+  g_owned = false;
+  g_ownedPath.clear();
+  PrefsLines.Clear();
+  bool ok = false;
+  try {
+    ok = LoadTable(path, opened);
+  } catch (const std::bad_alloc&) {
+    ok = false;
+  }
+  if (!ok) {
+    PrefsLines.Clear();
+    g_owned = false;
+  }
+  return ok;
+}
+
+bool WritePrefsFile() {
+  try {
+    return WriteTable();
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
