@@ -46,10 +46,16 @@ if [ -z "${DISPLAY:-}" ]; then
   done
 fi
 
-wine "$@"
-rc=$?
-if [ -n "$xvfb_pid" ]; then
-  kill "$xvfb_pid" 2>/dev/null
-  wait "$xvfb_pid" 2>/dev/null
+if [ -z "$xvfb_pid" ]; then
+  # The program takes this process's place, so a test runner that stops
+  # it on a time-out stops the program itself.
+  exec wine "$@"
 fi
+wine "$@" &
+child=$!
+trap 'kill "$child" 2>/dev/null' TERM INT HUP
+wait "$child"
+rc=$?
+kill "$xvfb_pid" 2>/dev/null
+wait "$xvfb_pid" 2>/dev/null
 exit $rc
