@@ -262,3 +262,12 @@ TEST_F(PrefsFileTest, AFolderNamedPrefsJsIsLeftAlone) {
   EXPECT_EQ(GetFileAttributesA(path.c_str()), DWORD(FILE_ATTRIBUTE_DIRECTORY));
   EXPECT_EQ(FilesInProfile(), justPrefs);
 }
+
+TEST_F(PrefsFileTest, FileTooLargeForAnyPrefsIsNeitherLoadedNorOverwritten) {
+  std::string huge(prefs::kMaxFileBytes + 1, 'x');
+  ASSERT_TRUE(WriteFileBytes(path, huge));
+  EXPECT_FALSE(LoadPrefsFile(path.c_str()));
+  EXPECT_EQ(LineCount, 0);
+  EXPECT_FALSE(WritePrefsFile());
+  EXPECT_EQ(Read(path).size(), huge.size());
+}
