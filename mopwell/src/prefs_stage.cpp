@@ -53,8 +53,13 @@ void PreferenceStage(std::string identity[5]) {
   if (!LoadPrefsFile(PrefsFile, Opened)) return;
   Trace("Jscript", "Completed OK");
 
-  if (auto cache = ValueOf("browser.cache.directory"))
-    text::CopyWhole(szCacheLoc, prefs::NormalisePath(*cache));
+  // The cache folder is emptied by a run: a value that normalises to a
+  // relative path (a network path loses its leading pair) would name some
+  // other folder, so only a full path is taken.
+  if (auto cache = ValueOf("browser.cache.directory")) {
+    std::string folder = prefs::NormalisePath(*cache);
+    if (paths::IsAbsolute(folder)) text::CopyWhole(szCacheLoc, folder);
+  }
   if (auto org = ValueOf("mail.identity.organization")) identity[1] = *org;
   if (auto name = ValueOf("mail.identity.username")) identity[3] = *name;
   if (auto mail = ValueOf("mail.identity.useremail")) identity[2] = identity[4] = *mail;

@@ -10,7 +10,7 @@ HeldFile::HeldFile(const std::string& path, const char* sharing) {
   release_ = CreateEventA(nullptr, TRUE, FALSE, releaseName.c_str());
   char self[MAX_PATH + 1] = "";
   GetModuleFileNameA(nullptr, self, sizeof self);
-  std::string cmd = std::string("\"") + self + "\" --hold \"" + path + "\" " + sharing + " " +
+  std::string cmd = std::string("\"") + self + "\" --hold \"" + path + "\" " + (*sharing ? sharing : "-") + " " +
                     readyName + " " + releaseName;
   STARTUPINFOA si{};
   si.cb = sizeof si;

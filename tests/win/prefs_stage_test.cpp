@@ -134,3 +134,9 @@ TEST_F(PrefsStageTest, TraceOfTheStage) {
   EXPECT_EQ(Ini("Diagnostics", "szMailJav"), profile + "\\mail");
   EXPECT_EQ(Ini("Diagnostics", "pref.news.dir"), "C:\\news");
 }
+
+TEST_F(PrefsStageTest, ACacheFolderThatIsNoFullPathIsNotTaken) {
+  WritePrefs(kHeader + Pref("browser.cache.directory", "\\\\server\\share\\cache") + kAllTriggers);
+  getIt();
+  EXPECT_EQ(string(szCacheLoc), profile + "\\cache") << "the profile's own cache folder stays";
+}

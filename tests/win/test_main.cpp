@@ -1,7 +1,8 @@
 // Entry point of the Windows test program. Besides running the tests it can
 // stand in for another program that holds a file open:
 //   win_tests --hold PATH SHARING READY_EVENT RELEASE_EVENT
-// SHARING is made of the letters r, w, d (read, write, delete sharing).
+// SHARING is made of the letters r, w, d (read, write, delete sharing), or
+// "-" for none.
 #include <windows.h>
 
 #include <cstring>
