@@ -19,3 +19,11 @@ bool LoadPrefsFile(const char* path, void (*opened)() = nullptr);
 // prefs.js exists there that the table was not loaded from. The file's
 // attributes are kept; a link is written through.
 bool WritePrefsFile();
+
+// Before a step edits the table: when the file the table was loaded from
+// (or last written to) has changed on disk since, by its last-write time
+// or its size, loads it again, so the edits go over what the browser wrote
+// meanwhile. When no file was loaded, loads PrefsFile if there is one.
+// A file that has gone away leaves the table as it is. Returns true when
+// the table was loaded now.
+bool ReloadPrefsIfChanged();

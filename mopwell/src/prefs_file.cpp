@@ -22,6 +22,34 @@ namespace {
 bool g_owned = false;
 std::string g_ownedPath;
 
+// How that file looked when the table last matched it.
+struct FileStamp {
+  FILETIME written{};
+  DWORD sizeHigh = 0, sizeLow = 0;
+  bool operator==(const FileStamp& o) const {
+    return CompareFileTime(&written, &o.written) == 0 && sizeHigh == o.sizeHigh && sizeLow == o.sizeLow;
+  }
+};
+FileStamp g_stamp;
+
+bool StampOf(HANDLE file, FileStamp& stamp) {
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!GetFileInformationByHandle(file, &info)) return false;
+  stamp.written = info.ftLastWriteTime;
+  stamp.sizeHigh = info.nFileSizeHigh;
+  stamp.sizeLow = info.nFileSizeLow;
+  return true;
+}
+
+bool StampOf(const std::string& path, FileStamp& stamp) {
+  HANDLE file = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool ok = StampOf(file, stamp);
+  CloseHandle(file);
+  return ok;
+}
+
 // Attributes a rewritten file keeps (read-only files are never rewritten).
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
@@ -175,6 +203,7 @@ bool WriteTable() {
   if (ok) {
     g_owned = true;
     g_ownedPath.swap(full);
+    if (!StampOf(path, g_stamp)) g_stamp = FileStamp{};
   }
   return ok;
 }
@@ -185,12 +214,15 @@ bool LoadTable(const char* path, void (*opened)()) {
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (file == INVALID_HANDLE_VALUE) return false;
   if (opened) opened();
+  // Taken before the bytes: a change made while they are read shows later.
+  FileStamp stamp;
   std::string bytes;
-  bool ok = ReadAll(file, bytes);
+  bool ok = StampOf(file, stamp) && ReadAll(file, bytes);
   CloseHandle(file);
   if (!ok || !PrefsLines.Load(bytes)) return false;
   g_owned = true;
   g_ownedPath = FullPath(path);
+  g_stamp = stamp;
   return true;
 }
 
@@ -216,6 +248,22 @@ bool LoadPrefsFile(const char* path, void (*opened)()) {
 bool WritePrefsFile() {
   try {
     return WriteTable();
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
+bool ReloadPrefsIfChanged() {
+  try {
+    if (!g_owned) {
+      std::string path(PrefsFile, text::BoundedLen(PrefsFile, sizeof PrefsFile));
+      if (path.empty() || GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return false;
+      return LoadPrefsFile(path.c_str());
+    }
+    FileStamp now;
+    if (!StampOf(g_ownedPath, now) || now == g_stamp) return false;
+    std::string path = g_ownedPath;
+    return LoadPrefsFile(path.c_str());
   } catch (const std::bad_alloc&) {
     return false;
   }
