@@ -1,0 +1,178 @@
+// The identity switch, first step of every clean run: the browser is made
+// to present the alias (box 125 checked) or the real identity, in each
+// place a browser generation reads it from — the Navigator 3 registry key,
+// the Corel edition's own INI file and Communicator 4's prefs.js — and the
+// choice is recorded for the tray companion.
+#include <cstring>
+#include <string>
+
+#include "cleaners.h"
+#include "config/names.h"
+#include "globals.h"
+#include "ini.h"
+#include "mopwell.h"
+#include "platform.h"
+#include "prefs_file.h"
+#include "text/bounded.h"
+#include "text/paths.h"
+
+IdentityRecord AliasIdentity;
+IdentityRecord RealIdentity;
+char szProFile[MAX_PATH];
+bool IdentitiesRead;
+
+namespace {
+
+constexpr int kBoxIdentity = 125;
+constexpr char kCaptionIndent[] = "              ";  // fourteen blanks
+constexpr char kBrowserSection[] = "Netscape Settings";
+
+// The fields in the order they are read, with their read limits and
+// defaults.
+using Text = char[sizeof(IdentityRecord::user)];
+struct Field {
+  const char* key;
+  Text IdentityRecord::*member;
+  DWORD limit;
+  const char* def;
+};
+constexpr Field kFields[] = {
+    {kKeySigFile, &IdentityRecord::sigFile, 150, ""},
+    {kKeyUserOrg, &IdentityRecord::organization, 50, kIdentityEmpty},
+    {kKeyUserAddr, &IdentityRecord::address, 50, kIdentityEmpty},
+    {kKeyUser, &IdentityRecord::user, 50, kIdentityEmpty},
+    {kKeyReplyTo, &IdentityRecord::replyTo, 50, kIdentityEmpty},
+};
+
+char* FieldOf(IdentityRecord& r, const Field& f) { return (r.*f.member); }
+
+void Reset(IdentityRecord& r) {
+  for (const Field& f : kFields) text::CopyCut(FieldOf(r, f), sizeof r.sigFile, f.def);
+}
+
+// Reads one record from `file`. A missing key gives the field's default,
+// or with `keepHeld` the value the field holds.
+void ReadRecord(const char* file, const char* section, IdentityRecord& r, bool keepHeld) {
+  for (const Field& f : kFields) {
+    std::string def = keepHeld ? std::string(FieldOf(r, f), text::BoundedLen(FieldOf(r, f), sizeof r.sigFile))
+                               : std::string(f.def);
+    ini::GetString(file, section, f.key, def.c_str(), FieldOf(r, f), f.limit);
+  }
+}
+
+std::size_t Len(const char* field) { return text::BoundedLen(field, sizeof(IdentityRecord::user)); }
+
+// Navigator 3: the values under regit + "User", only into a key that is
+// already there, and only for a user name long enough to be a real one.
+void WriteRegistry(const IdentityRecord& id, bool alias) {
+  if (regit[0] == '\0') return;  // no browser key known: "User" alone is no place of the browser's
+  if (Len(id.user) < (alias ? 2u : 3u)) return;
+  std::string keyPath = std::string(regit, text::BoundedLen(regit, sizeof regit)) + "User";
+  HKEY key;
+  if (RegOpenKeyExA(plat::Hkcu(), keyPath.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+  const struct {
+    const char* name;
+    const char* data;
+  } values[] = {{"Sig_File", id.sigFile},
+                {"User_Organization", id.organization},
+                {"User_Addr", id.address},
+                {"User_Name", id.user},
+                {"Reply_To", id.replyTo}};
+  for (const auto& v : values)
+    RegSetValueExA(key, v.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(v.data),
+                   static_cast<DWORD>(Len(v.data) + 1));
+  RegCloseKey(key);
+}
+
+// The Corel edition's own INI file, when "customs" "Vnet" names one.
+void WriteBrowserIni(const IdentityRecord& id) {
+  char vnet[MAX_PATH];
+  ini::GetString(szIniFile, kSecCustoms, kKeyVnet, "=", vnet);
+  // An empty value names no file either.
+  if (vnet[0] == '\0' || text::EqualsNoCase(vnet, "=")) return;
+  ini::Write(vnet, kBrowserSection, "User\\Sig_File", id.sigFile);
+  ini::Write(vnet, kBrowserSection, "User\\Reply_To", id.replyTo);
+  ini::Write(vnet, kBrowserSection, "User\\User_Name", id.user);
+  ini::Write(vnet, kBrowserSection, "User\\User_Addr", id.address);
+  ini::Write(vnet, kBrowserSection, "User\\User_Organization", id.organization);
+}
+
+// Communicator 4: the identity lines of prefs.js that are there; none is
+// added.
+void WritePrefs(const IdentityRecord& id) {
+  ReloadPrefsIfChanged();
+  const bool keepLogin = ini::GetInt(szIniFile, kSecPrefs, kKeyUnrecover, 0) != 0;
+  const struct {
+    const char* key;
+    const char* value;
+  } lines[] = {{"mail.pop_name", id.address},
+               {"mail.identity.reply_to", id.address},
+               {"mail.identity.organization", id.organization},
+               {"mail.identity.username", id.user},
+               {"mail.identity.useremail", id.address},
+               {"mail.signature_file", id.sigFile}};
+  for (const auto& l : lines) {
+    if (keepLogin && std::strcmp(l.key, "mail.pop_name") == 0) continue;
+    int slot = FindPrefLine(l.key);
+    if (PrefsLines[slot].empty()) continue;
+    // Values go in as they are held: prefs.js keeps its own escapes, and
+    // the identity read from it comes back unchanged.
+    std::string line = std::string("\nuser_pref(\"") + l.key + "\", \"" + l.value + "\");";
+    ReplacePrefLine(slot, line.c_str());
+  }
+  WritePrefsFile();
+}
+
+}  // namespace
+
+void FormIdFilePath() {
+  szProFile[0] = '\0';
+  std::string dir(RegProfileDir, text::BoundedLen(RegProfileDir, sizeof RegProfileDir));
+  // Without a profile folder (the lookup leaves a lone backslash) there is
+  // no MPW-ID.INI: a relative path would put one at a drive's root or in
+  // whatever folder is current.
+  if (!paths::IsAbsolute(dir)) return;
+  text::CopyWhole(szProFile, paths::Join(dir, szIdIniFile));
+}
+
+void ReadIdentities(bool fromProfile) {
+  if (!fromProfile) {
+    ReadRecord(szIniFile, kSecAlias, AliasIdentity, false);
+    ReadRecord(szIniFile, kSecRealid, RealIdentity, false);
+    IdentitiesRead = true;
+    return;
+  }
+  // Read alone (before setup), MPW-ID.INI lies over the defaults rather
+  // than over whatever an earlier page left. That does not make the
+  // identities complete enough to be written into the browser.
+  if (!IdentitiesRead) {
+    Reset(AliasIdentity);
+    Reset(RealIdentity);
+  }
+  if (szProFile[0] == '\0') return;
+  ReadRecord(szProFile, kSecAlias, AliasIdentity, true);
+  ReadRecord(szProFile, kSecRealid, RealIdentity, true);
+}
+
+void SwitchIdentity(HWND page, bool alias) {
+  const IdentityRecord& id = alias ? AliasIdentity : RealIdentity;
+  const char* flag = alias ? kOn : kOff;
+  const bool communicator = ini::GetInt(szIniFile, kSecOptions, kKeyMoz, 0) != 0;
+
+  ini::Write(szIniFile, kSecOptions, kKeyUserID, flag);
+  // Without a profile's MPW-ID.INI there is nothing to record it in; an
+  // empty name would land in the Windows directory or the current folder.
+  if (communicator && szProFile[0] != '\0') ini::Write(szProFile, kSecOptions, kKeyUserID, flag);
+
+  std::string caption = std::string(kCaptionIndent) + std::string(id.user, Len(id.user));
+  SetStatus(page, kBoxIdentity, caption.c_str());
+
+  // Identities that page set-up did not read are no identities: writing
+  // them would replace the user's name, address and login with blanks.
+  if (IdentitiesRead) {
+    WriteRegistry(id, alias);
+    WriteBrowserIni(id);
+    if (communicator) WritePrefs(id);
+  }
+  Trace("UserID", alias ? "AliasID" : "RealID");
+}

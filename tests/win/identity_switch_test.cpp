@@ -1,0 +1,317 @@
+// The identity switch: what page set-up reads, and where each run puts the
+// alias or the real identity — registry, the Corel INI file, prefs.js and
+// the two INI flags — and where it must put nothing.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "cleaners.h"
+#include "discovery_fixture.h"
+#include "prefs_file.h"
+
+using std::string;
+
+namespace {
+
+string Pref(const string& key, const string& value) {
+  return "user_pref(\"" + key + "\", \"" + value + "\");\r\n";
+}
+// No reply_to line; the signature path with the doubled backslashes of prefs.js.
+const string kPrefs = "// Mozilla User Preferences\r\n" + Pref("mail.pop_name", "joe@bloggs.example") +
+                      Pref("mail.identity.organization", "Bloggs Ltd") +
+                      Pref("browser.cache.directory", "C:\\\\cache") + Pref("mail.identity.username", "Joe Bloggs") +
+                      Pref("mail.identity.useremail", "joe@bloggs.example") +
+                      Pref("mail.signature_file", "C:\\\\joe.sig");
+
+class IdentitySwitchTest : public DiscoveryTest {
+ protected:
+  void SetUp() override {
+    DiscoveryTest::SetUp();
+    AliasIdentity = RealIdentity = IdentityRecord{};
+    szProFile[0] = '\0';
+    IdentitiesRead = false;
+    profile = fake->root + "\\profile";
+    MakeDir(profile);
+    lstrcpyA(RegProfileDir, (profile + "\\").c_str());
+    lstrcpyA(ProfileDir, profile.c_str());
+    lstrcpyA(PrefsFile, (profile + "\\prefs.js").c_str());
+    lstrcpyA(regit, kPlain.c_str());
+    SetIni("Options", "NT", "2");
+    SetIni("Options", "Moz", "4");
+    SetId("Alias", {"Al Ias", "al@anon.example", "Nobody Inc", "C:\\Sig\\alias.txt", "reply@anon.example"});
+    SetId("Realid", {"Joe Bloggs", "joe@bloggs.example", "Bloggs Ltd", "C:\\\\joe.sig", "joe@bloggs.example"});
+    SetUser(kPlain + "User", "User_Name", "Old Name");
+    WriteFileBytes(PrefsFile, kPrefs);
+    LoadPrefsFile(PrefsFile);  // as discovery leaves it
+  }
+  void TearDown() override {
+    if (host) DestroyWindow(host);  // and the page with it
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {}
+    LoadPrefsFile(nullptr);
+    DiscoveryTest::TearDown();
+  }
+  void SetId(const char* section, std::vector<const char*> values) {
+    const char* keys[] = {"User", "User_Addr", "User_Organization", "Sig_File", "Reply_To"};
+    for (int i = 0; i < 5; ++i) SetIni(section, keys[i], values[i]);
+  }
+  // The page is a child dialog: it needs a window to live in.
+  void Open() {
+    if (page) DestroyWindow(page);
+    if (!host) host = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPED, 0, 0, 600, 400, nullptr, nullptr, nullptr, nullptr);
+    page = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(100), host, DlgProc1, 0);
+    ASSERT_NE(page, nullptr);
+  }
+  string Caption() {
+    char buf[256] = "";
+    GetDlgItemTextA(page, 125, buf, sizeof buf);
+    return buf;
+  }
+  string Prefs() {
+    string bytes;
+    ReadFileBytes(PrefsFile, bytes);
+    return bytes;
+  }
+  bool PrefsHas(const string& key, const string& value) { return Prefs().find(Pref(key, value)) != string::npos; }
+  string Reg(const char* value) {
+    string data = "<absent>";
+    GetRegText(fake->hkcu, (kPlain + "User").c_str(), value, data);
+    return data;
+  }
+  string IdIni() const { return profile + "\\MPW-ID.INI"; }
+  string Corel() const { return fake->root + "\\corel.ini"; }
+  std::set<string> FilesIn(const string& dir) const {
+    std::set<string> names;
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) return names;
+    do names.insert(fd.cFileName);
+    while (FindNextFileA(find, &fd));
+    FindClose(find);
+    return names;
+  }
+  // Nothing beside MOPWELL.INI in the Windows folder, nothing in the
+  // current folder, nothing at the drive's root.
+  void ExpectNoStrayFiles() {
+    EXPECT_EQ(FilesIn(fake->windowsDir), (std::set<string>{".", "..", "MOPWELL.INI"}));
+    EXPECT_EQ(FilesIn(fake->programDir), (std::set<string>{".", ".."}));
+    EXPECT_FALSE(FileExists("\\MPW-ID.INI"));
+  }
+
+  string profile;
+  HWND host = nullptr, page = nullptr;
+};
+
+}  // namespace
+
+TEST_F(IdentitySwitchTest, SetUpReadsBothRecordsThenTheProfileFileOverThem) {
+  SetIni("Alias", "Sig_File", string(160, 's').c_str());
+  SetIni("Alias", "Reply_To", nullptr);
+  SetIni("Realid", nullptr, nullptr);
+  WritePrivateProfileStringA("Alias", "User", string(60, 'p').c_str(), IdIni().c_str());
+  WritePrivateProfileStringA("Realid", "User_Organization", "", IdIni().c_str());
+  Open();
+  EXPECT_TRUE(IdentitiesRead);
+  EXPECT_EQ(string(szProFile), IdIni());
+  EXPECT_EQ(string(AliasIdentity.sigFile), string(149, 's'));
+  EXPECT_EQ(string(AliasIdentity.user), string(49, 'p')) << "MPW-ID.INI wins, within the limit";
+  EXPECT_EQ(string(AliasIdentity.address), "al@anon.example") << "kept where MPW-ID.INI has none";
+  EXPECT_EQ(string(AliasIdentity.replyTo), "(empty!)");
+  EXPECT_EQ(string(RealIdentity.sigFile), "");
+  EXPECT_EQ(string(RealIdentity.organization), "") << "an empty value in MPW-ID.INI wins too";
+  EXPECT_EQ(string(RealIdentity.user), "(empty!)");
+}
+
+TEST_F(IdentitySwitchTest, FlagCaptionAndTraceFollowTheBox) {
+  SetIni("Options", "cow", "moo");
+  Open();
+  for (bool alias : {true, false}) {
+    SwitchIdentity(page, alias);
+    EXPECT_EQ(Ini("Options", "userID"), alias ? "1" : "0");
+    EXPECT_EQ(ReadIni(IdIni(), "Options", "userID"), alias ? "1" : "0");
+    EXPECT_EQ(Caption(), string(14, ' ') + (alias ? "Al Ias" : "Joe Bloggs"));
+    EXPECT_EQ(Ini("Diagnostics", "UserID"), alias ? "AliasID" : "RealID");
+  }
+  SetIni("Options", "cow", "oom");
+  SetIni("Diagnostics", nullptr, nullptr);
+  Open();
+  SwitchIdentity(page, true);
+  EXPECT_EQ(Ini("Diagnostics", "UserID"), "<absent>");
+}
+
+TEST_F(IdentitySwitchTest, RegistryTakesOnlyAUserNameLongEnoughAndOnlyAnExistingKey) {
+  struct Case { const char* section; bool alias; const char* user; bool written; };
+  for (Case c : {Case{"Alias", true, "A", false}, Case{"Alias", true, "Al", true},
+                 Case{"Realid", false, "Jo", false}, Case{"Realid", false, "Joe", true}}) {
+    SetUser(kPlain + "User", "User_Name", "Old Name");
+    SetIni(c.section, "User", c.user);
+    Open();
+    SwitchIdentity(page, c.alias);
+    EXPECT_EQ(Reg("User_Name"), c.written ? c.user : "Old Name") << c.user;
+  }
+  EXPECT_EQ(Reg("Sig_File"), "C:\\\\joe.sig");
+  EXPECT_EQ(Reg("User_Organization"), "Bloggs Ltd");
+  EXPECT_EQ(Reg("User_Addr"), "joe@bloggs.example");
+  HKEY key;
+  ASSERT_EQ(RegOpenKeyExA(fake->hkcu, (kPlain + "User").c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+  DWORD type = 0, size = 0;
+  RegQueryValueExA(key, "Reply_To", nullptr, &type, nullptr, &size);
+  RegCloseKey(key);
+  EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
+  EXPECT_EQ(size, sizeof "joe@bloggs.example") << "the text with its terminator";
+
+  RegDeleteKeyA(fake->hkcu, (kPlain + "User").c_str());
+  SwitchIdentity(page, false);
+  EXPECT_NE(RegOpenKeyExA(fake->hkcu, (kPlain + "User").c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
+}
+
+TEST_F(IdentitySwitchTest, CorelIniGetsTheFiveKeysInOrderOnlyWhenNamed) {
+  for (const char* vnet : {"=", static_cast<const char*>(nullptr), ""}) {
+    SetIni("customs", "Vnet", vnet);
+    Open();
+    SwitchIdentity(page, true);
+    ExpectNoStrayFiles();
+  }
+  SetIni("customs", "Vnet", Corel().c_str());
+  SwitchIdentity(page, true);
+  string bytes;
+  ASSERT_TRUE(ReadFileBytes(Corel(), bytes));
+  EXPECT_EQ(bytes,
+            "[Netscape Settings]\r\n"
+            "User\\Sig_File=C:\\Sig\\alias.txt\r\n"
+            "User\\Reply_To=reply@anon.example\r\n"
+            "User\\User_Name=Al Ias\r\n"
+            "User\\User_Addr=al@anon.example\r\n"
+            "User\\User_Organization=Nobody Inc\r\n");
+}
+
+TEST_F(IdentitySwitchTest, PrefsLinesThatArePresentTakeTheIdentity) {
+  Open();
+  SwitchIdentity(page, true);
+  EXPECT_EQ(Prefs(), "// Mozilla User Preferences\r\n" + Pref("mail.pop_name", "al@anon.example") +
+                         Pref("mail.identity.organization", "Nobody Inc") + Pref("browser.cache.directory", "C:\\\\cache") +
+                         Pref("mail.identity.username", "Al Ias") + Pref("mail.identity.useremail", "al@anon.example") +
+                         Pref("mail.signature_file", "C:\\Sig\\alias.txt"))
+      << "no reply_to line is added; the signature path is written as held, single backslashes";
+
+  WriteFileBytes(PrefsFile, kPrefs + Pref("mail.identity.reply_to", "joe@bloggs.example"));
+  SetIni("Prefs", "Unrecover", "1");
+  SwitchIdentity(page, true);
+  EXPECT_TRUE(PrefsHas("mail.pop_name", "joe@bloggs.example")) << "login name kept";
+  EXPECT_TRUE(PrefsHas("mail.identity.reply_to", "al@anon.example")) << "the address, not Reply_To";
+  EXPECT_TRUE(PrefsHas("mail.identity.username", "Al Ias"));
+
+  WriteFileBytes(PrefsFile, kPrefs);
+  SetIni("Options", "Moz", "0");
+  SwitchIdentity(page, true);
+  EXPECT_EQ(Prefs(), kPrefs) << "no Communicator in use";
+}
+
+// Before setup nothing was read: the flag and caption only.
+TEST_F(IdentitySwitchTest, IdentitiesNotReadAreWrittenNowhere) {
+  SetIni("Options", "NT", nullptr);
+  SetIni("customs", "Vnet", Corel().c_str());
+  WritePrivateProfileStringA("Alias", "User", "Profile Alias", IdIni().c_str());
+  Open();
+  EXPECT_FALSE(IdentitiesRead);
+  SwitchIdentity(page, true);
+  EXPECT_EQ(Ini("Options", "userID"), "1");
+  EXPECT_EQ(ReadIni(IdIni(), "Options", "userID"), "1");
+  EXPECT_EQ(Caption(), string(14, ' ') + "Profile Alias");
+  EXPECT_EQ(Reg("User_Name"), "Old Name");
+  EXPECT_EQ(Reg("User_Addr"), "<absent>");
+  EXPECT_FALSE(FileExists(Corel()));
+  EXPECT_EQ(Prefs(), kPrefs);
+}
+
+TEST_F(IdentitySwitchTest, PrefsEditsGoOverWhatTheBrowserWroteMeanwhile) {
+  const string newer = kPrefs + Pref("browser.startup.homepage", "about:blank");
+  WriteFileBytes(PrefsFile, newer);
+  Open();
+  SwitchIdentity(page, true);
+  EXPECT_TRUE(PrefsHas("browser.startup.homepage", "about:blank"));
+  EXPECT_TRUE(PrefsHas("mail.identity.username", "Al Ias"));
+
+  // Nothing loaded at start: the profile's file is loaded, not refused.
+  LoadPrefsFile(nullptr);
+  WriteFileBytes(PrefsFile, newer);
+  SwitchIdentity(page, true);
+  EXPECT_TRUE(PrefsHas("browser.startup.homepage", "about:blank"));
+  EXPECT_TRUE(PrefsHas("mail.identity.username", "Al Ias"));
+}
+
+TEST_F(IdentitySwitchTest, ReloadOnlyWhenTheFileChanged) {
+  EXPECT_FALSE(ReloadPrefsIfChanged());
+  ASSERT_TRUE(WritePrefsFile());
+  EXPECT_FALSE(ReloadPrefsIfChanged()) << "our own write is no change";
+
+  // Same size, later time: the browser rewrote it.
+  string plc = kPrefs;
+  WriteFileBytes(PrefsFile, plc.replace(plc.find("Ltd"), 3, "Plc"));
+  HANDLE h = CreateFileA(PrefsFile, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  FILETIME later;
+  GetSystemTimeAsFileTime(&later);
+  later.dwHighDateTime += 1;
+  SetFileTime(h, nullptr, nullptr, &later);
+  CloseHandle(h);
+  EXPECT_TRUE(ReloadPrefsIfChanged());
+  const string plcLine = "\nuser_pref(\"mail.identity.organization\", \"Bloggs Plc\");";
+  EXPECT_EQ(PrefsLines[FindPrefLine("mail.identity.organization")], plcLine);
+
+  DeleteFileA(PrefsFile);
+  EXPECT_FALSE(ReloadPrefsIfChanged());
+  EXPECT_EQ(PrefsLines[FindPrefLine("mail.identity.organization")], plcLine) << "the table stays";
+}
+
+TEST_F(IdentitySwitchTest, NoProfileFileWithoutAProfileFolder) {
+  lstrcpyA(RegProfileDir, "C:\\Users\\mary");
+  FormIdFilePath();
+  EXPECT_EQ(string(szProFile), "C:\\Users\\mary\\MPW-ID.INI");
+  for (const char* dir : {"", "profile\\", "\\"}) {
+    lstrcpyA(RegProfileDir, dir);
+    FormIdFilePath();
+    EXPECT_EQ(string(szProFile), "") << "'" << dir << "'";
+  }
+  Open();  // with the lookup's lone backslash
+  SwitchIdentity(page, true);
+  EXPECT_EQ(Ini("Options", "userID"), "1");
+  ExpectNoStrayFiles();
+  EXPECT_FALSE(FileExists(fake->root + "\\MPW-ID.INI"));
+
+  // A path formed for an earlier Communicator profile is not used once
+  // Communicator is no longer in use.
+  lstrcpyA(szProFile, IdIni().c_str());
+  SetIni("Options", "Moz", "0");
+  SwitchIdentity(page, true);
+  EXPECT_FALSE(FileExists(IdIni()));
+}
+
+TEST_F(IdentitySwitchTest, CleanRunSetsAndRestoresTheIdentity) {
+  SetIni("customs", "Vnet", Corel().c_str());
+  auto run = [&](bool alias) {
+    Open();
+    CheckDlgButton(page, 125, alias ? BST_CHECKED : BST_UNCHECKED);
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, IDOK)));
+    MSG msg;
+    bool quit = false;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) quit = quit || msg.message == WM_QUIT;
+    EXPECT_TRUE(quit);
+  };
+  run(true);
+  EXPECT_EQ(Caption(), string(14, ' ') + "Al Ias");
+  EXPECT_EQ(ReadIni(IdIni(), "Options", "userID"), "1");
+  EXPECT_EQ(Reg("User_Name"), "Al Ias");
+  EXPECT_EQ(ReadIni(Corel(), "Netscape Settings", "User\\User_Addr"), "al@anon.example");
+  EXPECT_TRUE(PrefsHas("mail.identity.useremail", "al@anon.example"));
+
+  run(false);
+  EXPECT_EQ(Ini("Options", "userID"), "0");
+  EXPECT_EQ(Reg("User_Name"), "Joe Bloggs");
+  EXPECT_EQ(ReadIni(Corel(), "Netscape Settings", "User\\User_Addr"), "joe@bloggs.example");
+  EXPECT_EQ(Prefs(), kPrefs) << "the real identity restored line for line";
+  EXPECT_EQ(fake->sleeps, (std::vector<DWORD>{3000, 3000}));
+}
