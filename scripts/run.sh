@@ -18,17 +18,10 @@ bin="$root/build/win64"
 
 headless=0
 xvfb_pid=
+. scripts/xvfb.sh
 if [ -z "${DISPLAY:-}" ]; then
   headless=1
-  for n in $(seq 60 69); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-      Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-      xvfb_pid=$!
-      export DISPLAY=":$n"
-      for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
-      break
-    fi
-  done
+  start_xvfb 60 69 1024x768x24
 fi
 cleanup() {
   wineserver -k 2>/dev/null || true

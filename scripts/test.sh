@@ -29,17 +29,8 @@ cleanup() {
   [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null || true
 }
 trap cleanup EXIT
-if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 70 89); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-      xvfb_pid=$!
-      export DISPLAY=":$n"
-      for _ in $(seq 1 100); do [ -e "/tmp/.X11-unix/X$n" ] && break; sleep 0.05; done
-      break
-    fi
-  done
-fi
+. scripts/xvfb.sh
+[ -n "${DISPLAY:-}" ] || start_xvfb 70 89
 export WINEPREFIX="$root/build/win64/wineprefix" WINEDEBUG=-all
 scripts/wine-run.sh --prefix "$WINEPREFIX" cmd /c exit 0 >/dev/null 2>&1 </dev/null || true  # boot once
 wineserver -p >/dev/null 2>&1 || true

@@ -31,20 +31,8 @@ mkdir -p "$(dirname "$prefix")"
 ) 9>"$prefix.lock"
 
 xvfb_pid=
-if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 90 140); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-      Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-      xvfb_pid=$!
-      export DISPLAY=":$n"
-      for _ in $(seq 1 100); do
-        [ -e "/tmp/.X11-unix/X$n" ] && break
-        sleep 0.05
-      done
-      break
-    fi
-  done
-fi
+. "$(dirname "$0")/xvfb.sh"
+[ -n "${DISPLAY:-}" ] || start_xvfb 90 140
 
 if [ -z "$xvfb_pid" ]; then
   # The program takes this process's place, so a test runner that stops
