@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -17,9 +18,18 @@
 
 namespace {
 
-std::string ScratchPath() {
-  const char* dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
-  return std::string(dir) + "/mopwell-nsreg-fuzz-" + std::to_string(getpid()) + ".dat";
+std::string g_path;
+
+void RemoveScratch() { std::remove(g_path.c_str()); }
+
+// The file each input is written to, removed when the fuzzer ends.
+const std::string& ScratchPath() {
+  if (g_path.empty()) {
+    const char* dir = access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    g_path = std::string(dir) + "/mopwell-nsreg-fuzz-" + std::to_string(getpid()) + ".dat";
+    std::atexit(RemoveScratch);
+  }
+  return g_path;
 }
 
 size_t g_limit = 0;  // most results any enumeration of this input may give
@@ -113,7 +123,7 @@ void Change(HREG h, const std::vector<RKEY>& keys) {
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  static const std::string path = ScratchPath();
+  const std::string& path = ScratchPath();
   std::FILE* f = std::fopen(path.c_str(), "wb");
   if (!f) return 0;
   if (size) std::fwrite(data, 1, size, f);
