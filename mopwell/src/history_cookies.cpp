@@ -1,0 +1,223 @@
+// Three steps of the clean run: the history database, the list of typed
+// addresses, and the cookie file together with the Java choice.
+//
+// The typed addresses live in three places: the Navigator 3 registry key,
+// the Corel edition's own INI file, and prefs.js. The Java choice is kept
+// in prefs.js without deleting lines: refusing turns the placeholders for
+// entries 17 and 18 into the two "false" lines, allowing turns those lines
+// back into placeholders.
+#include <windows.h>
+
+#include <optional>
+#include <string>
+
+#include "cleaners.h"
+#include "config/names.h"
+#include "ini.h"
+#include "mopwell.h"
+#include "platform.h"
+#include "prefs/pref_value.h"
+#include "prefs_file.h"
+#include "text/bounded.h"
+#include "wipe.h"
+
+namespace {
+
+constexpr int kBoxHistory = 109, kBoxUrls = 110, kBoxCookies = 111;
+
+constexpr char kKeepFile[] = "hookies.txt";
+constexpr char kVnetNone[] = "=";
+constexpr char kVnetSection[] = "Netscape Settings";
+
+constexpr char kUrlKeyPrefix[] = "browser.url_history.URL_";
+constexpr int kRegistryUrls = 10;  // URL_1 .. URL_10 in the registry and the INI file
+constexpr int kPrefsUrls = 15;     // URL_1 .. URL_15 in prefs.js
+
+constexpr char kJavaScriptPlaceholderKey[] = "browser.url_history.URL_17";
+constexpr char kJavaPlaceholderKey[] = "browser.url_history.URL_18";
+constexpr char kJavaScriptKey[] = "javascript.enabled";
+constexpr char kJavaKey[] = "security.enable_java";
+constexpr char kJavaScriptPlaceholder[] = "\nuser_pref(\"browser.url_history.URL_17\", \"\");";
+constexpr char kJavaPlaceholder[] = "\nuser_pref(\"browser.url_history.URL_18\", \"\");";
+constexpr char kRefuseJavaScript[] = "\nuser_pref(\"javascript.enabled\", false);";
+constexpr char kRefuseJava[] = "\nuser_pref(\"security.enable_java\", false);";
+
+std::string UrlKey(int n) { return kUrlKeyPrefix + std::to_string(n); }
+
+std::string EmptyUrlLine(int n) { return "\nuser_pref(\"" + UrlKey(n) + "\", \"\");"; }
+
+bool Found(int slot) { return !PrefsLines[slot].empty(); }
+
+// Opens an existing key below HKEY_CURRENT_USER for writing; never
+// creates one.
+HKEY OpenForWriting(const std::string& path) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(plat::Hkcu(), path.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
+    return nullptr;
+  return key;
+}
+
+void SetText(HKEY key, const char* value, const char* data) {
+  RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
+                 static_cast<DWORD>(lstrlenA(data) + 1));
+}
+
+// The entry number n of a line that names browser.url_history.URL_n
+// exactly (the key's closing quote right after the digits), else 0.
+int UrlEntryOf(const std::string& line) {
+  std::string::size_type at = line.find(kUrlKeyPrefix);
+  while (at != std::string::npos) {
+    std::string::size_type p = at + sizeof kUrlKeyPrefix - 1;
+    int n = 0, digits = 0;
+    while (p < line.size() && line[p] >= '0' && line[p] <= '9' && digits < 3) {
+      n = n * 10 + (line[p] - '0');
+      ++p;
+      ++digits;
+    }
+    if (digits > 0 && p < line.size() && line[p] == '"') return n;
+    at = line.find(kUrlKeyPrefix, at + 1);
+  }
+  return 0;
+}
+
+// prefs.js part of the typed-address step. Each entry is looked for by
+// its key as a substring, so the search for entry 1 also takes the line
+// of entries 10 to 19 when one of those comes first; that line becomes an
+// empty entry 1. Such a match can leave the real line of an entry further
+// down with its address in it, so a last pass empties every entry 1 to 15
+// that still holds a value, under its own number.
+void ClearTypedUrlsInPrefs() {
+  ReloadPrefsIfChanged();
+  for (int n = 1; n <= kPrefsUrls; ++n) {
+    int slot = FindPrefLine(UrlKey(n).c_str());
+    if (Found(slot)) ReplacePrefLine(slot, EmptyUrlLine(n).c_str());
+  }
+  for (int slot = 1; slot <= LineCount; ++slot) {
+    const std::string& line = PrefsLines[slot];
+    int n = UrlEntryOf(line);
+    if (n < 1 || n > kPrefsUrls) continue;
+    std::optional<std::string> value = prefs::CutValue(line);
+    if (value && value->empty()) continue;
+    ReplacePrefLine(slot, EmptyUrlLine(n).c_str());
+  }
+  WritePrefsFile();
+}
+
+// Replaces the first line holding `key`; false when there is none.
+bool ReplaceFirst(const char* key, const char* line) {
+  int slot = FindPrefLine(key);
+  if (!Found(slot)) return false;
+  ReplacePrefLine(slot, line);
+  return true;
+}
+
+// Refusing: the placeholder becomes the "false" line. Without a
+// placeholder, a line the preference already has is overwritten, and only
+// a file that has neither gets the line appended, so that refusing again
+// never piles up copies that a later "allow" would leave behind.
+void Refuse(const char* placeholderKey, const char* key, const char* line) {
+  if (ReplaceFirst(placeholderKey, line)) return;
+  if (ReplaceFirst(key, line)) return;
+  AppendPrefLine(line);
+}
+
+// Allowing: every line of the preference goes back to being the
+// placeholder, so no "false" left over from earlier keeps it refused.
+void Allow(const char* key, const char* placeholder) {
+  for (int guard = LineCount + 1; guard > 0 && ReplaceFirst(key, placeholder); --guard) {
+  }
+}
+
+void SetJavaInRegistry(const char* data) {
+  HKEY key = OpenForWriting(std::string(regit) + "Java");
+  if (!key) return;
+  SetText(key, "Enable Java", data);
+  SetText(key, "Enable JavaScript", data);
+  RegCloseKey(key);
+}
+
+// The cookie file is replaced by the keep file, or destroyed when there
+// is none. A keep file that is there but cannot be read (held by another
+// program) is not taken for a missing one: the cookie file then stays as
+// it is, exactly as when the copy itself fails.
+void CleanCookieFile() {
+  HANDLE keep = CreateFileA(kKeepFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (keep == INVALID_HANDLE_VALUE) {
+    DWORD error = GetLastError();
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return;
+    // A read-only mark here was set by an earlier run with the cookie
+    // blocker on; the wipe leaves read-only files alone, so it goes first.
+    DWORD attributes = GetFileAttributesA(szCookieLoc);
+    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+        (attributes & FILE_ATTRIBUTE_READONLY))
+      SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
+    nukeIt(szCookieLoc);
+    return;
+  }
+  bool blocker = ini::GetInt(szIniFile, kSecPrefs, kKeyCookBlocker, 0) != 0;
+  SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
+  // Windows refuses to copy over a read-only file; Wine running as root
+  // does not, so the mark is checked here.
+  DWORD attributes = GetFileAttributesA(szCookieLoc);
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY))
+    CopyFileA(kKeepFile, szCookieLoc, FALSE);
+  // The copy takes the keep file's own attributes; the blocker alone
+  // decides whether the browser may write the cookie file.
+  SetFileAttributesA(szCookieLoc, blocker ? FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY
+                                          : FILE_ATTRIBUTE_ARCHIVE);
+  CloseHandle(keep);
+}
+
+}  // namespace
+
+void CleanHistory(HWND page) {
+  SetStatus(page, kBoxHistory, HistLoc);
+  Trace("HistKil", HistLoc);
+  nukeIt(HistLoc);
+  SetStatus(page, kBoxHistory, "Done!     History DB cleaned.");
+}
+
+void CleanTypedUrls(HWND page) {
+  SetStatus(page, kBoxUrls, "Done!     URL listings cleaned.");
+
+  std::string keyPath = std::string(regit) + "URL History";
+  HKEY key = OpenForWriting(keyPath);
+  URL1[0] = '\0';
+  if (key) {
+    for (int n = 1; n <= kRegistryUrls; ++n) SetText(key, ("URL_" + std::to_string(n)).c_str(), "");
+    Trace("Url-Reg", "URL clears written to reg");
+    Trace("Url-Loc", keyPath.c_str());
+    RegCloseKey(key);
+  }
+
+  // The Corel edition's own settings file. Deleting keys never creates a
+  // missing file.
+  std::string vnet = ini::GetString(szIniFile, kSecCustoms, kKeyVnet, kVnetNone, MAX_PATH);
+  if (!text::EqualsNoCase(vnet, kVnetNone)) {
+    for (int n = 1; n <= kRegistryUrls; ++n)
+      ini::Write(vnet.c_str(), kVnetSection, ("URL History\\URL_" + std::to_string(n)).c_str(), nullptr);
+  }
+  Trace("Url-End", "URL clears above?");
+
+  ClearTypedUrlsInPrefs();
+}
+
+void CleanCookiesAndJava(HWND page) {
+  SetStatus(page, kBoxCookies, szCookieLoc);
+  CleanCookieFile();
+  SetStatus(page, kBoxCookies, "Done!     Cookie file cleaned.");
+
+  bool refuse = ini::GetInt(szIniFile, kSecPrefs, kKeyJavaDesired, 0) != 0;
+  SetJavaInRegistry(refuse ? "no" : "yes");
+  ReloadPrefsIfChanged();
+  if (refuse) {
+    Refuse(kJavaScriptPlaceholderKey, kJavaScriptKey, kRefuseJavaScript);
+    Refuse(kJavaPlaceholderKey, kJavaKey, kRefuseJava);
+  } else {
+    Allow(kJavaScriptKey, kJavaScriptPlaceholder);
+    Allow(kJavaKey, kJavaPlaceholder);
+  }
+  WritePrefsFile();
+  if (refuse) SetStatus(page, kBoxCookies, "Done!     Cookies+java cleaned.");
+}
