@@ -30,6 +30,15 @@ mkdir -p "$(dirname "$prefix")"
   fi
 ) 9>"$prefix.lock"
 
+# When no Wine server runs for this prefix, start it (and Wine's background
+# services) from a no-op writing nowhere: services started by the program
+# itself would inherit its output and keep a test runner waiting on it.
+server_id=$(printf 'server-%x-%x' "$(stat -c %d "$prefix")" "$(stat -c %i "$prefix")")
+if ! compgen -G "/tmp/wine-*/$server_id/socket" >/dev/null &&
+   ! compgen -G "/tmp/.wine-$(id -u)/$server_id/socket" >/dev/null; then
+  wine cmd /c exit 0 >/dev/null 2>&1 </dev/null || true
+fi
+
 xvfb_pid=
 . "$(dirname "$0")/xvfb.sh"
 [ -n "${DISPLAY:-}" ] || start_xvfb 90 140
