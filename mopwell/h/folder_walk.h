@@ -1,0 +1,26 @@
+// Walking the folders the clean run empties. Only ordinary files are ever
+// handed out: never a subfolder, a hidden or system file, or anything that
+// Windows reports as a reparse point (symbolic link, junction), so a link
+// planted in a folder can never lead the wipe outside it.
+#pragma once
+#include <functional>
+#include <string>
+#include <vector>
+
+// Names (without folder) of the ordinary files directly inside `folder`, in
+// the order the listing gives them. An empty folder path lists nothing: it
+// would otherwise mean the working directory.
+std::vector<std::string> ListPlainFiles(const std::string& folder);
+
+// Called with the file's name before it is wiped.
+using BeforeWipe = std::function<void(const std::string& name)>;
+
+// Wipes every file of one listing of `folder`. Returns the number wiped.
+std::size_t WipeListedFiles(const std::string& folder, const BeforeWipe& before);
+
+// Wipes the files of `folder` until a fresh listing shows no file that has
+// not been wiped already: files that appear while the walk runs are taken
+// too, and a file that survives its wipe (read-only, held open) is never
+// wiped a second time. Each listing costs one pass over the folder, so the
+// walk stays linear in the number of files. Returns the number wiped.
+std::size_t WipeUntilEmpty(const std::string& folder, const BeforeWipe& before);

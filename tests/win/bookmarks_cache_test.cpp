@@ -1,0 +1,606 @@
+// The bookmark, cache and archive, and recent-documents steps of the clean
+// run, on a real clean page: what they ask, the files they destroy and the
+// ones they must leave, their captions, keys and trace; then the whole page
+// driven through OK.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "cleaners.h"
+#include "discovery_fixture.h"
+#include "folder_walk.h"
+#include "held_file.h"
+#include "mopwell.h"
+#include "wipe.h"
+
+using std::string;
+
+namespace {
+
+const string kIndent(14, ' ');
+
+// What the wipe saw: each path at the moment it was overwritten, and the
+// caption of the watched box at that moment.
+struct WipeLog {
+  HWND page = nullptr;
+  int box = 0;
+  std::vector<string> paths;
+  std::vector<string> captions;
+  std::function<void(const string&)> also;
+};
+
+void Observe(const char* path, void* context) {
+  WipeLog* log = static_cast<WipeLog*>(context);
+  log->paths.push_back(path);
+  char caption[512] = "";
+  if (log->page) GetDlgItemTextA(log->page, log->box, caption, sizeof caption);
+  log->captions.push_back(caption);
+  if (log->also) log->also(path);
+}
+
+class StepFixture : public DiscoveryTest {
+ protected:
+  void SetUp() override {
+    DiscoveryTest::SetUp();
+    CurrentPage = 0;
+    szFixBookmark[0] = '\0';
+    SetWipeObserver(Observe, &wiped);
+  }
+  void TearDown() override {
+    SetWipeObserver(nullptr, nullptr);
+    if (page) DestroyWindow(page);
+    if (holder) DestroyWindow(holder);
+    QuitPosted();
+    DiscoveryTest::TearDown();
+  }
+
+  // A real clean page; its set-up has run. Diagnostics on unless told.
+  // The page is a child window, so it gets a plain window to live in.
+  HWND Open(bool diagnostics = true) {
+    holder = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 480, 360, nullptr, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
+    page = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(100), holder, DlgProc1, 0);
+    EXPECT_NE(page, nullptr) << GetLastError();
+    if (diagnostics) lstrcpyA(szCommand, "moo");
+    wiped.page = page;
+    return page;
+  }
+  void Watch(int box) { wiped.box = box; }
+  string Text(int box) const {
+    char buf[512] = "";
+    GetDlgItemTextA(page, box, buf, sizeof buf);
+    return buf;
+  }
+  void PressOk() {
+    SendMessageA(page, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED),
+                 reinterpret_cast<LPARAM>(GetDlgItem(page, IDOK)));
+  }
+  bool QuitPosted() {
+    MSG msg;
+    bool quit = false;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) quit = quit || msg.message == WM_QUIT;
+    return quit;
+  }
+  bool WaitedThreeSeconds() const {
+    return std::find(fake->sleeps.begin(), fake->sleeps.end(), 3000u) != fake->sleeps.end();
+  }
+
+  // A folder (with its parents) under the scratch root.
+  string Folder(const string& relative) {
+    string path = fake->root + "\\" + relative;
+    for (size_t i = fake->root.size() + 1; (i = path.find('\\', i + 1)) != string::npos;)
+      CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+    CreateDirectoryA(path.c_str(), nullptr);
+    return path;
+  }
+  static string Put(const string& path, const string& bytes) {
+    EXPECT_TRUE(WriteFileBytes(path, bytes)) << path;
+    return path;
+  }
+  static std::vector<string> PutFiles(const string& folder, int count, const string& stem = "f") {
+    std::vector<string> paths;
+    for (int i = 0; i < count; ++i)
+      paths.push_back(Put(folder + "\\" + stem + std::to_string(i) + ".dat", "data " + std::to_string(i)));
+    return paths;
+  }
+  static string Content(const string& path) {
+    string bytes;
+    return ReadFileBytes(path, bytes) ? bytes : string("<missing>");
+  }
+  static int Entries(const string& folder) {
+    int n = -2;  // "." and ".."
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &fd);
+    if (find == INVALID_HANDLE_VALUE) return 0;
+    do ++n;
+    while (FindNextFileA(find, &fd));
+    FindClose(find);
+    return n;
+  }
+  string Trace(const char* key) const { return Ini("Diagnostics", key); }
+  const ShownBox* LastBox() const { return fake->boxes.empty() ? nullptr : &fake->boxes.back(); }
+
+  HWND holder = nullptr;
+  HWND page = nullptr;
+  WipeLog wiped;
+};
+
+class BookmarkStepTest : public StepFixture {
+ protected:
+  void SetUp() override {
+    StepFixture::SetUp();
+    Open();
+    bookmarks = Put(Folder("Netscape") + "\\bookmark.htm", "<old bookmarks of the user>");
+    lstrcpyA(szBookmarkLoc, bookmarks.c_str());
+    templ = fake->InProgram("MOPWELL.BKM");
+    lstrcpyA(szFixBookmark, templ.c_str());
+  }
+  string bookmarks, templ;
+};
+
+class CacheStepTest : public StepFixture {
+ protected:
+  void SetUp() override {
+    StepFixture::SetUp();
+    Open();
+    Watch(113);
+    // The guard looks at the whole path: the scratch root must not pass it.
+    ASSERT_EQ(fake->root.find("ache"), string::npos) << fake->root;
+    ASSERT_EQ(fake->root.find("ecent"), string::npos) << fake->root;
+  }
+  void UseCache(const string& folder) { lstrcpyA(szCacheLoc, folder.c_str()); }
+};
+using ArchiveStepTest = CacheStepTest;
+using RecentDocsStepTest = CacheStepTest;
+
+// The page as the user finds it: set up, a template named in "CopyMe"
+// "which" (present or not), the three boxes checked, diagnostics on.
+class BookmarkCacheRunTest : public StepFixture {
+ protected:
+  void Prepare(bool withTemplate, const string& cacheFolder, const string& docsFolder) {
+    templ = fake->InProgram("MOPWELL.BKM");
+    if (withTemplate) Put(templ, "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n");
+    SetIni("Options", "NT", "1");
+    SetIni("CopyMe", "which", templ.c_str());
+    SetIni("Options", "cow", "moo");
+    bookmarks = Put(Folder("Netscape") + "\\bookmark.htm", "old");
+    cache = cacheFolder;
+    docs = docsFolder;
+    lstrcpyA(szBookmarkLoc, bookmarks.c_str());
+    lstrcpyA(szCacheIn, cache.c_str());  // set-up restores szCacheLoc from it
+    lstrcpyA(szDocDir, docs.c_str());
+    Open(false);
+    for (int box : {112, 113, 153}) CheckDlgButton(page, box, BST_CHECKED);
+  }
+  string templ, bookmarks, cache, docs;
+};
+
+// Every byte value, zero bytes, lone carriage returns, lines longer than a
+// piece and lines of exactly a piece, and no line feed at the very end.
+string AwkwardTemplate() {
+  string t = "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n";
+  t += string(500, 'L') + "\r\n";
+  t += string(215, 'a') + "\n";  // 216 with its line feed
+  t += string(216, 'b') + "\n";  // the line feed starts the next piece
+  t += string(217, 'c') + "\r\n";
+  for (int i = 0; i < 256; ++i) t += static_cast<char>(i);
+  t += string("\n\n\r\r\0\0\n", 7);
+  unsigned seed = 12345;
+  for (int i = 0; i < 70000; ++i) {
+    seed = seed * 1103515245u + 12345u;
+    t += static_cast<char>(seed >> 16);
+  }
+  t += "</DL><p>";
+  return t;
+}
+
+}  // namespace
+
+// ---- Bookmarks ----
+
+TEST_F(BookmarkStepTest, YesRebuildsTheFileFromTheTemplateByteForByte) {
+  const string awkward = AwkwardTemplate();
+  Put(templ, awkward);
+  ASSERT_TRUE(CleanBookmarks(page));
+
+  ASSERT_EQ(fake->boxes.size(), 1u);
+  EXPECT_EQ(fake->boxes[0].text,
+            "You have asked Mopwell to kill all your bookmarks.\n\nDo you REALLY want to remove them all?");
+  EXPECT_EQ(fake->boxes[0].title, "WARNING!");
+  EXPECT_EQ(fake->boxes[0].type, UINT(MB_YESNO | MB_ICONQUESTION));
+  EXPECT_EQ(fake->boxes[0].owner, nullptr);
+
+  ASSERT_EQ(wiped.paths.size(), 1u) << "the old file is wiped before the new one is written";
+  EXPECT_EQ(wiped.paths[0], bookmarks);
+  string now = Content(bookmarks);
+  ASSERT_EQ(now.size(), awkward.size());
+  EXPECT_TRUE(now == awkward);
+  EXPECT_EQ(Ini("Options", "bookmarks"), "1");
+  EXPECT_EQ(Trace("Bookill"), bookmarks);
+  EXPECT_EQ(Text(112), "Done!     Bookmarks cleaned.");
+}
+
+TEST_F(BookmarkStepTest, NoLeavesTheFileTheKeysAndTheBackupAlone) {
+  Put(templ, "template");
+  SetIni("Prefs", "BookBack", "1");
+  fake->answers.push_back(IDNO);
+  EXPECT_TRUE(CleanBookmarks(page)) << "the run goes on";
+  EXPECT_EQ(Content(bookmarks), "<old bookmarks of the user>");
+  EXPECT_TRUE(wiped.paths.empty());
+  EXPECT_EQ(Text(112), kLeftAlone);
+  EXPECT_EQ(Ini("Options", "bookmarks"), "<absent>");
+  EXPECT_EQ(Ini("Prefs", "BookBack"), "1");
+  EXPECT_FALSE(FileExists(fake->InProgram("bookmark.bak")));
+  EXPECT_EQ(Trace("Bookill"), "<absent>");
+}
+
+TEST_F(BookmarkStepTest, MissingTemplateStopsTheRunWithTheFileAlreadyGone) {
+  // Named but absent, and never named at all (no "CopyMe" "which").
+  for (bool named : {true, false}) {
+    SCOPED_TRACE(named ? "named" : "no key");
+    Put(bookmarks, "<old bookmarks of the user>");
+    fake->boxes.clear();
+    if (named) {
+      lstrcpyA(szFixBookmark, (fake->programDir + "\\NOPE.BKM").c_str());
+    } else {
+      ReadBookmarkTemplatePath();
+      EXPECT_STREQ(szFixBookmark, "");
+    }
+    EXPECT_FALSE(CleanBookmarks(page));
+    EXPECT_FALSE(FileExists(bookmarks));
+    ASSERT_EQ(fake->boxes.size(), 2u);
+    EXPECT_EQ(fake->boxes[1].text, "Bookmark control file not found.");
+    EXPECT_EQ(fake->boxes[1].title, "Error!");
+    EXPECT_EQ(fake->boxes[1].type, UINT(MB_ICONEXCLAMATION));
+    EXPECT_EQ(Trace("Bookma1"), "Bookmark source NOT found");
+    EXPECT_EQ(Text(112), bookmarks) << "no Done! caption";
+  }
+}
+
+TEST_F(BookmarkStepTest, AFileThatCannotBeWrittenStopsTheRunAndKeepsWhatIsThere) {
+  Put(templ, "template");
+  auto expectWriteFailure = [&]() {
+    ASSERT_FALSE(CleanBookmarks(page));
+    ASSERT_NE(LastBox(), nullptr);
+    EXPECT_EQ(LastBox()->text, "Cannot write new Bookmark file!");
+    EXPECT_EQ(LastBox()->title, "ERROR! ERROR! ERROR!");
+    EXPECT_EQ(LastBox()->type, UINT(MB_ICONEXCLAMATION));
+    EXPECT_EQ(Trace("Bookma2"), "Bookmark write failure");
+  };
+  {
+    SCOPED_TRACE("a folder where the file belongs");
+    string folder = Folder("Netscape\\bookmark.htm.d");
+    Put(folder + "\\inside.htm", "inside");
+    lstrcpyA(szBookmarkLoc, folder.c_str());
+    expectWriteFailure();
+    EXPECT_EQ(GetFileAttributesA(folder.c_str()), DWORD(FILE_ATTRIBUTE_DIRECTORY));
+    EXPECT_EQ(Content(folder + "\\inside.htm"), "inside");
+  }
+  {
+    SCOPED_TRACE("a read-only bookmark file");
+    WritePrivateProfileStringA("Diagnostics", nullptr, nullptr, fake->IniPath().c_str());
+    lstrcpyA(szBookmarkLoc, bookmarks.c_str());
+    ASSERT_TRUE(SetFileAttributesA(bookmarks.c_str(), FILE_ATTRIBUTE_READONLY));
+    expectWriteFailure();
+    EXPECT_EQ(Content(bookmarks), "<old bookmarks of the user>");
+    EXPECT_TRUE(GetFileAttributesA(bookmarks.c_str()) & FILE_ATTRIBUTE_READONLY);
+  }
+}
+
+TEST_F(BookmarkStepTest, BookBackKeepsOneCopyAndIsThenSwitchedOff) {
+  Put(templ, "template");
+  string backup = fake->InProgram("bookmark.bak");  // the working directory
+  Put(backup, "an earlier backup");
+  SetIni("Prefs", "BookBack", "1");
+  ASSERT_TRUE(CleanBookmarks(page));
+  EXPECT_EQ(Content(backup), "<old bookmarks of the user>");
+  EXPECT_EQ(Ini("Prefs", "BookBack"), "0");
+  EXPECT_EQ(Content(bookmarks), "template");
+
+  Put(bookmarks, "bookmarks after the first run");
+  ASSERT_TRUE(CleanBookmarks(page));
+  EXPECT_EQ(Content(backup), "<old bookmarks of the user>") << "one backup per request";
+}
+
+// ---- Cache ----
+
+TEST_F(CacheStepTest, EveryFileIsShownIndentedAndWiped) {
+  string cache = Folder("Netscape\\Users\\default\\cache");
+  std::vector<string> files = PutFiles(cache, 3);
+  UseCache(cache);
+  CleanCache(page);
+  EXPECT_EQ(Entries(cache), 0);
+  ASSERT_EQ(wiped.paths.size(), 3u);
+  for (size_t i = 0; i < wiped.paths.size(); ++i) {
+    string name = wiped.paths[i].substr(cache.size() + 1);
+    EXPECT_EQ(wiped.paths[i], cache + "\\" + name);
+    EXPECT_EQ(wiped.captions[i], kIndent + name);
+  }
+  EXPECT_EQ(Text(113), "Done!     Cache dir cleaned.");
+  EXPECT_TRUE(fake->boxes.empty());
+  EXPECT_EQ(Trace("CachFil"), cache);
+  EXPECT_EQ(Trace("CachLoc"), cache + "\\*.*");
+  EXPECT_EQ(Trace("Archive Dir NOT selected"), "unchecked");
+  EXPECT_EQ(string(szCacheLoc), cache) << "the path stays the folder";
+}
+
+TEST_F(CacheStepTest, GuardTakesExactlyThreeSpellings) {
+  const char* accepted[] = {"CACHE", "cache", "Cache"};
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(accepted[i]);
+    // Separate parents: the file system does not tell these names apart.
+    string cache = Folder("p" + std::to_string(i) + "\\" + accepted[i]);
+    PutFiles(cache, 2);
+    UseCache(cache);
+    CleanCache(page);
+    EXPECT_EQ(Entries(cache), 0);
+    EXPECT_EQ(Text(113), "Done!     Cache dir cleaned.");
+  }
+  EXPECT_TRUE(fake->boxes.empty());
+
+  string odd = Folder("Netscape\\CaChE");
+  std::vector<string> files = PutFiles(odd, 2);
+  UseCache(odd);
+  CleanCache(page);
+  for (const string& f : files) EXPECT_TRUE(FileExists(f)) << f;
+  ASSERT_EQ(fake->boxes.size(), 1u);
+  EXPECT_EQ(fake->boxes[0].text, "Cache files not in a folder named CACHE.");
+  EXPECT_EQ(fake->boxes[0].title, "Protection triggered!");
+  EXPECT_EQ(fake->boxes[0].type, UINT(MB_ICONEXCLAMATION));
+  EXPECT_EQ(fake->boxes[0].owner, nullptr);
+  EXPECT_EQ(Text(113), "Error!    Cache left alone!");
+  EXPECT_EQ(Trace("BADcachefileLOC-PROT-TRIG"), odd);
+}
+
+TEST_F(CacheStepTest, FatDBSwitchesTheGuardOff) {
+  string temp = Folder("Temp");
+  std::vector<string> files = PutFiles(temp, 3);
+  UseCache(temp);
+  CleanCache(page);
+  EXPECT_EQ(Entries(temp), 3);
+  EXPECT_EQ(fake->boxes.size(), 1u);
+
+  SetIni("Prefs", "FatDB", "1");
+  CleanCache(page);
+  EXPECT_EQ(Entries(temp), 0);
+  EXPECT_EQ(fake->boxes.size(), 1u) << "no second message";
+  EXPECT_EQ(Text(113), "Done!     Cache dir cleaned.");
+}
+
+TEST_F(CacheStepTest, OnlyOrdinaryFilesGo) {
+  string cache = Folder("Netscape\\cache");
+  string plain = Put(cache + "\\plain.moz", "plain");
+  string hidden = Put(cache + "\\hidden.moz", "hidden");
+  string system = Put(cache + "\\system.moz", "system");
+  string readOnly = Put(cache + "\\readonly.moz", "read-only");
+  string sub = Folder("Netscape\\cache\\sub");
+  string inSub = Put(sub + "\\deep.moz", "deep");
+  SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN);
+  SetFileAttributesA(system.c_str(), FILE_ATTRIBUTE_SYSTEM);
+  SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+  std::vector<string> listed = ListPlainFiles(cache);
+  std::sort(listed.begin(), listed.end());
+  EXPECT_EQ(listed, (std::vector<string>{"plain.moz", "readonly.moz"})) << "read-only is left to the wipe";
+  UseCache(cache);
+  CleanCache(page);
+
+  EXPECT_FALSE(FileExists(plain));
+  EXPECT_EQ(Content(hidden), "hidden");
+  EXPECT_EQ(Content(system), "system");
+  EXPECT_EQ(Content(readOnly), "read-only");
+  EXPECT_EQ(Content(inSub), "deep");
+  EXPECT_EQ(wiped.paths, std::vector<string>{plain});
+  EXPECT_EQ(Text(113), "Done!     Cache dir cleaned.");
+}
+
+TEST_F(CacheStepTest, AFolderLinkInTheCacheLeadsNowhere) {
+  using CreateLink = BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+  auto createLink = reinterpret_cast<CreateLink>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkA")));
+  string outside = Folder("Documents");
+  std::vector<string> precious = PutFiles(outside, 3, "letter");
+  string cache = Folder("Netscape\\cache");
+  string link = cache + "\\elsewhere";
+  if (!createLink || !createLink(link.c_str(), outside.c_str(), 1 /* directory */) ||
+      !(GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT))
+    GTEST_SKIP() << "folder links cannot be made here";
+  Put(cache + "\\cached.moz", "cached");
+  EXPECT_EQ(ListPlainFiles(cache), std::vector<string>{"cached.moz"});
+  UseCache(cache);
+  CleanCache(page);
+  EXPECT_FALSE(FileExists(cache + "\\cached.moz"));
+  for (size_t i = 0; i < precious.size(); ++i) EXPECT_EQ(Content(precious[i]), "data " + std::to_string(i));
+  EXPECT_EQ(Entries(outside), 3);
+  EXPECT_EQ(wiped.paths.size(), 1u);
+}
+
+TEST_F(CacheStepTest, NoFolderMeansNoFiles) {
+  UseCache(fake->root + "\\Netscape\\no-such\\cache");
+  CleanCache(page);
+  EXPECT_EQ(Text(113), "Done!     Cache dir cleaned.");
+  EXPECT_TRUE(fake->boxes.empty());
+
+  // An empty path with the guard off must not mean the working directory.
+  std::vector<string> program = PutFiles(fake->programDir, 2, "program");
+  SetIni("Prefs", "FatDB", "1");
+  UseCache("");
+  CleanCache(page);
+  for (const string& f : program) EXPECT_TRUE(FileExists(f)) << f;
+  EXPECT_TRUE(wiped.paths.empty());
+}
+
+// ---- Archive ----
+
+TEST_F(ArchiveStepTest, EmptiedWhenChosenEvenAfterTheCacheGuardRefused) {
+  string temp = Folder("Temp");
+  std::vector<string> cacheFiles = PutFiles(temp, 2);
+  string main = Folder("Netscape\\Users\\default");
+  string archive = Folder("Netscape\\Users\\default\\archive");
+  PutFiles(archive, 4, "arc");
+  lstrcpyA(MainDir, main.c_str());
+  UseCache(temp);
+  CleanCache(page);
+  EXPECT_EQ(Entries(archive), 4) << "not chosen";
+  EXPECT_EQ(Trace("Archive Dir NOT selected"), "unchecked");
+  EXPECT_EQ(Trace("Archive Dir was done"), "<absent>");
+
+  SetIni("Prefs", "NewsMsgs", "1");
+  CleanCache(page);
+  for (const string& f : cacheFiles) EXPECT_TRUE(FileExists(f)) << f;
+  EXPECT_EQ(Entries(archive), 0);
+  ASSERT_EQ(wiped.paths.size(), 4u);
+  for (size_t i = 0; i < wiped.paths.size(); ++i)
+    EXPECT_EQ(wiped.captions[i], wiped.paths[i].substr(archive.size() + 1)) << "the bare name";
+  EXPECT_EQ(fake->boxes.size(), 2u) << "the guard message, once per run";
+  EXPECT_EQ(Text(113), "Done!     Cache+archive cleaned");
+  EXPECT_EQ(Trace("Archive Dir was done"), archive + "\\*.*");
+}
+
+TEST_F(ArchiveStepTest, EachFileIsWipedOnceAndLateArrivalsAreTakenToo) {
+  string cache = Folder("Netscape\\cache");
+  string main = Folder("Netscape\\main");
+  string archive = Folder("Netscape\\main\\archive");
+  PutFiles(archive, 5, "arc");
+  string held = Put(archive + "\\held.arc", "the browser holds this");
+  string readOnly = Put(archive + "\\kept.arc", "read-only");
+  SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY);
+  string late = archive + "\\late.arc";
+  wiped.also = [&](const string&) {
+    if (!FileExists(late) && wiped.paths.size() == 1) Put(late, "arrived during the walk");
+  };
+  lstrcpyA(MainDir, main.c_str());
+  SetIni("Prefs", "NewsMsgs", "1");
+  UseCache(cache);
+  HeldFile browser(held, "rw");  // overwritten, but cannot be deleted
+  ASSERT_TRUE(browser.ok());
+  CleanCache(page);
+
+  int heldWipes = 0, lateWipes = 0;
+  for (const string& p : wiped.paths) {
+    heldWipes += p == held;
+    lateWipes += p == late;
+  }
+  EXPECT_EQ(heldWipes, 1) << "a survivor is not wiped again";
+  EXPECT_EQ(lateWipes, 1);
+  EXPECT_EQ(wiped.paths.size(), 7u);
+  EXPECT_FALSE(FileExists(late));
+  EXPECT_TRUE(FileExists(held));
+  EXPECT_EQ(Content(readOnly), "read-only");
+  EXPECT_EQ(Entries(archive), 2);
+}
+
+// ---- Recent documents ----
+
+TEST_F(RecentDocsStepTest, TheRecentFolderIsEmptied) {
+  const char* spellings[] = {"Recent", "RECENT", "recent"};
+  for (int i = 0; i < 3; ++i) {
+    SCOPED_TRACE(spellings[i]);
+    wiped.paths.clear();
+    wiped.captions.clear();
+    Watch(153);
+    string recent = Folder("w" + std::to_string(i) + "\\WINDOWS\\" + spellings[i]);
+    PutFiles(recent, 3, "doc");
+    string sub = Folder("w" + std::to_string(i) + "\\WINDOWS\\" + spellings[i] + "\\sub");
+    string inSub = Put(sub + "\\deep.lnk", "deep");
+    string hidden = Put(recent + "\\desktop.ini", "hidden");
+    SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM);
+    lstrcpyA(szDocDir, recent.c_str());
+    CleanRecentDocuments(page);
+    EXPECT_EQ(Entries(recent), 2) << "the subfolder and the hidden file";
+    EXPECT_EQ(Content(inSub), "deep");
+    EXPECT_EQ(Content(hidden), "hidden");
+    ASSERT_EQ(wiped.paths.size(), 3u);
+    for (size_t k = 0; k < 3; ++k) EXPECT_EQ(wiped.captions[k], wiped.paths[k].substr(recent.size() + 1));
+    EXPECT_EQ(Text(153), "Done!     Recent docs cleaned.");
+    EXPECT_EQ(Trace("Docfile"), recent + "\\*.*");
+  }
+  EXPECT_TRUE(fake->boxes.empty());
+}
+
+TEST_F(RecentDocsStepTest, AnyOtherFolderIsRefused) {
+  for (const char* name : {"Docs", "ReCeNt"}) {
+    SCOPED_TRACE(name);
+    fake->boxes.clear();
+    string docs = Folder(string("WINDOWS\\") + name);
+    std::vector<string> files = PutFiles(docs, 2, "doc");
+    lstrcpyA(szDocDir, docs.c_str());
+    CleanRecentDocuments(page);
+    for (const string& f : files) EXPECT_TRUE(FileExists(f)) << f;
+    ASSERT_EQ(fake->boxes.size(), 1u);
+    EXPECT_EQ(fake->boxes[0].text, "Recent documents were not found.");
+    EXPECT_EQ(fake->boxes[0].title, "Protection triggered!");
+    EXPECT_EQ(fake->boxes[0].type, UINT(MB_ICONEXCLAMATION));
+    EXPECT_EQ(Text(153), "Error!    Recent Docs left alone!");
+    EXPECT_EQ(Trace("BADrecentdocsfileLOC-PROT-TRIG"), docs);
+  }
+  EXPECT_TRUE(wiped.paths.empty());
+}
+
+// ---- The whole page ----
+
+TEST_F(BookmarkCacheRunTest, OkRunsTheStepsAndEndsTheProgram) {
+  Prepare(true, Folder("Netscape\\cache"), Folder("WINDOWS\\Recent"));
+  PutFiles(cache, 3);
+  PutFiles(docs, 3, "doc");
+  PressOk();
+
+  EXPECT_EQ(Content(bookmarks), Content(templ));
+  EXPECT_EQ(Entries(cache), 0);
+  EXPECT_EQ(Entries(docs), 0);
+  EXPECT_EQ(Text(112), "Done!     Bookmarks cleaned.");
+  EXPECT_EQ(Text(113), "Done!     Cache dir cleaned.");
+  EXPECT_EQ(Text(153), "Done!     Recent docs cleaned.");
+  for (const char* key : {"bookmarks", "cache", "docs"}) EXPECT_EQ(Ini("Options", key), "1") << key;
+  EXPECT_EQ(Trace("Bookill"), bookmarks);
+  EXPECT_TRUE(WaitedThreeSeconds());
+  EXPECT_TRUE(QuitPosted());
+}
+
+TEST_F(BookmarkCacheRunTest, ABookmarkErrorStopsTheRunButNotTheProgram) {
+  Prepare(false, Folder("Netscape\\cache"), Folder("WINDOWS\\Recent"));
+  std::vector<string> kept = PutFiles(cache, 2);
+  for (const string& f : PutFiles(docs, 2, "doc")) kept.push_back(f);
+  PressOk();
+
+  EXPECT_FALSE(FileExists(bookmarks));
+  ASSERT_EQ(fake->boxes.size(), 2u);
+  EXPECT_EQ(fake->boxes[1].text, "Bookmark control file not found.");
+  EXPECT_EQ(Text(113), "Remove caches and databases");
+  EXPECT_EQ(Text(153), "Remove start button documents");
+  for (const string& f : kept) EXPECT_TRUE(FileExists(f)) << f;
+  EXPECT_EQ(Ini("Options", "cache"), "<absent>");
+  EXPECT_EQ(Ini("Options", "docs"), "<absent>");
+  EXPECT_FALSE(WaitedThreeSeconds());
+  EXPECT_FALSE(QuitPosted());
+  EXPECT_TRUE(IsWindow(page));
+}
+
+TEST_F(BookmarkCacheRunTest, NoAndGuardRefusalsLetTheRunEndNormally) {
+  Prepare(true, Folder("Temp"), Folder("WINDOWS\\Docs"));
+  std::vector<string> kept = PutFiles(cache, 2);
+  for (const string& f : PutFiles(docs, 2, "doc")) kept.push_back(f);
+  string archive = Folder("Netscape\\archive");
+  PutFiles(archive, 3, "arc");
+  lstrcpyA(MainDir, Folder("Netscape").c_str());
+  SetIni("Prefs", "NewsMsgs", "1");
+  fake->answers.push_back(IDNO);
+  PressOk();
+
+  EXPECT_EQ(Content(bookmarks), "old");
+  EXPECT_EQ(Ini("Options", "bookmarks"), "<absent>");
+  EXPECT_EQ(Text(112), kLeftAlone);
+  ASSERT_EQ(fake->boxes.size(), 3u);
+  EXPECT_EQ(fake->boxes[1].text, "Cache files not in a folder named CACHE.");
+  EXPECT_EQ(fake->boxes[2].text, "Recent documents were not found.");
+  for (const string& f : kept) EXPECT_TRUE(FileExists(f)) << f;
+  EXPECT_EQ(Entries(archive), 0);
+  EXPECT_EQ(Text(113), "Done!     Cache+archive cleaned");
+  EXPECT_EQ(Text(153), "Error!    Recent Docs left alone!");
+  EXPECT_TRUE(WaitedThreeSeconds());
+  EXPECT_TRUE(QuitPosted());
+}
