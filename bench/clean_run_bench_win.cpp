@@ -214,6 +214,7 @@ int main(int argc, char** argv) {
   DeleteFileA((root + "\\MOPWELL.BKM").c_str());
   DeleteFileA((root + "\\MOPWELL.INI").c_str());
   plat::Install(nullptr);
+  SetCurrentDirectoryA(temp);  // a working directory cannot be removed
   RemoveDirectoryA(root.c_str());
   return 0;
 }
