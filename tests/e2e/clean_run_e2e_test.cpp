@@ -1,0 +1,166 @@
+// A whole clean run of the real mopwell.exe on the demo browser user,
+// driven from outside the way a user would drive it, and checked from
+// outside afterwards.
+#include <windows.h>
+#include <shlwapi.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "demo_profile.h"
+#include "window_probe.h"
+
+namespace {
+
+std::string WindowsPath(const char* unixPath) {
+  std::string path = unixPath;
+  if (!path.empty() && path[0] == '/') path = "Z:" + path;
+  for (char& c : path)
+    if (c == '/') c = '\\';
+  return path;
+}
+
+std::string WindowsDir() {
+  char dir[MAX_PATH] = "";
+  GetWindowsDirectoryA(dir, sizeof dir);
+  return dir;
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string Read(const std::string& path) {
+  std::string bytes;
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return "<missing>";
+  char buf[65536];
+  DWORD got = 0;
+  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
+  CloseHandle(h);
+  return bytes;
+}
+
+void Write(const std::string& path, const std::string& bytes) {
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+  DWORD wrote = 0;
+  WriteFile(h, bytes.data(), static_cast<DWORD>(bytes.size()), &wrote, nullptr);
+  CloseHandle(h);
+}
+
+int PlainFiles(const std::string& folder) {
+  WIN32_FIND_DATAA fd;
+  HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &fd);
+  if (find == INVALID_HANDLE_VALUE) return 0;
+  int n = 0;
+  do {
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) ++n;
+  } while (FindNextFileA(find, &fd));
+  FindClose(find);
+  return n;
+}
+
+void Ini(const char* section, const char* key, const char* value) {
+  WritePrivateProfileStringA(section, key, value, (WindowsDir() + "\\MOPWELL.INI").c_str());
+}
+
+constexpr DWORD kPatience = 60000;
+
+}  // namespace
+
+TEST(EndToEnd, AliasRunOnTheDemoUserDestroysTheChosenTracesOnly) {
+  char temp[MAX_PATH] = "";
+  GetTempPathA(sizeof temp, temp);
+  std::string root = std::string(temp) + "mopwell-e2e-browser";
+  DemoOptions options;
+  options.windowsDir = WindowsDir();
+  options.root = root;
+  options.cacheFiles = 40;
+  options.replaceOthers = true;
+  CreateDirectoryA(root.c_str(), nullptr);
+  std::string error;
+  ASSERT_TRUE(MakeDemoProfile(options, nullptr, &error)) << error;
+  DemoDescription demo = DescribeDemo(options);
+  const DemoGeneration& c4 = demo.communicator;
+
+  // Outside the cache folder, reachable through a link planted inside it.
+  std::string outside = root + "\\outside";
+  CreateDirectoryA(outside.c_str(), nullptr);
+  Write(outside + "\\precious.txt", "must survive");
+  using MakeLink = BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+  auto makeLink = reinterpret_cast<MakeLink>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkA")));
+  bool linked = makeLink && makeLink((c4.cacheDir + "\\linked").c_str(), outside.c_str(), 1);
+  Write(c4.folder + "\\notes.txt", "a file that is no trace");
+
+  DeleteFileA((WindowsDir() + "\\MOPWELL.INI").c_str());
+  Ini("Options", "NT", "2");
+  Ini("Options", "cow", "moo");
+  for (const char* key : {"userID", "websites", "urlwin", "cookies", "bookmarks", "cache"}) Ini("Options", key, "1");
+  for (const char* key : {"newsrc", "news-subs", "mail", "docs"}) Ini("Options", key, "0");
+  Ini("Alias", "User", "Ghost Writer");
+  Ini("Alias", "User_Addr", "ghost@nowhere.example");
+  Ini("Alias", "User_Organization", "None");
+  Ini("Alias", "Sig_File", "");
+  Ini("Alias", "Reply_To", "ghost@nowhere.example");
+
+  std::string exe = WindowsPath(MOPWELL_EXE);
+  std::string cmd = "\"" + exe + "\"";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi));
+
+  HWND main = probe::WaitForWindow("Mopwell", "Mopwell", kPatience);
+  ASSERT_NE(main, nullptr);
+  HWND tab = probe::FindChildByClass(main, "SysTabControl32");
+  ASSERT_NE(tab, nullptr);
+  HWND page = probe::FindChildByClass(tab, "#32770");
+  ASSERT_NE(page, nullptr);
+  probe::PressButton(page, IDOK);
+
+  HWND question = probe::WaitForMessageBox("WARNING!", kPatience);
+  ASSERT_NE(question, nullptr) << "the bookmark question";
+  EXPECT_NE(probe::MessageBoxText(question).find("kill all your bookmarks"), std::string::npos);
+  probe::PressButton(question, IDYES);
+  DWORD answered = GetTickCount();
+  ASSERT_EQ(probe::WaitForExit(pi.hProcess, kPatience), 0);
+  DWORD took = GetTickCount() - answered;
+  EXPECT_GE(took, 2900u) << "the run waits three seconds so the captions can be read";
+  EXPECT_LT(took, 30000u);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+
+  // Gone: history, cookies (no keep file beside the program), every cache file.
+  EXPECT_FALSE(Exists(c4.historyFile));
+  EXPECT_FALSE(Exists(c4.cookieFile));
+  EXPECT_EQ(PlainFiles(c4.cacheDir), 0);
+  // Rebuilt from the template shipped beside the program.
+  std::string programDir = WindowsPath(MOPWELL_EXE);
+  programDir = programDir.substr(0, programDir.find_last_of('\\'));
+  EXPECT_EQ(Read(c4.bookmarkFile), Read(programDir + "\\MOPWELL.BKM"));
+  // Untouched: files that are no trace, and whatever lies behind a link.
+  EXPECT_EQ(Read(c4.folder + "\\notes.txt"), "a file that is no trace");
+  EXPECT_EQ(Read(outside + "\\precious.txt"), "must survive") << (linked ? "through the link" : "");
+  // The browser now presents the alias.
+  std::string prefs = Read(c4.folder + "\\prefs.js");
+  EXPECT_NE(prefs.find("user_pref(\"mail.identity.username\", \"Ghost Writer\");"), std::string::npos);
+  EXPECT_EQ(prefs.find("user_pref(\"mail.identity.username\", \"" + c4.userName + "\");"), std::string::npos);
+  for (int i = 1; i <= 12; ++i) {
+    std::string entry = "user_pref(\"browser.url_history.URL_" + std::to_string(i) + "\", \"\");";
+    EXPECT_NE(prefs.find(entry), std::string::npos) << "typed address " << i << " is emptied";
+  }
+  char name[128] = "";
+  DWORD size = sizeof name;
+  HKEY key;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Netscape\\Netscape Navigator\\User", 0, KEY_READ, &key),
+            ERROR_SUCCESS);
+  RegQueryValueExA(key, "User_Name", nullptr, nullptr, reinterpret_cast<BYTE*>(name), &size);
+  RegCloseKey(key);
+  EXPECT_STREQ(name, "Ghost Writer");
+
+  // Leave the prefix as it was found.
+  DeleteFileA((WindowsDir() + "\\MOPWELL.INI").c_str());
+  DeleteFileA((WindowsDir() + "\\nsreg.dat").c_str());
+  SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Netscape");
+  SHDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Netscape");
+}
