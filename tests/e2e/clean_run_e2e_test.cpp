@@ -9,23 +9,10 @@
 #include <string>
 
 #include "demo_profile.h"
+#include "e2e_support.h"
 #include "window_probe.h"
 
 namespace {
-
-std::string WindowsPath(const char* unixPath) {
-  std::string path = unixPath;
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
-
-std::string WindowsDir() {
-  char dir[MAX_PATH] = "";
-  GetWindowsDirectoryA(dir, sizeof dir);
-  return dir;
-}
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 

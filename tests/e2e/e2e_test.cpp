@@ -6,23 +6,12 @@
 
 #include <string>
 
+#include "e2e_support.h"
 #include "window_probe.h"
 
 namespace {
 
-std::string WindowsPath(const char* unixPath) {
-  std::string path = unixPath;
-  if (!path.empty() && path[0] == '/') path = "Z:" + path;
-  for (char& c : path)
-    if (c == '/') c = '\\';
-  return path;
-}
-
-std::string IniPath() {
-  char dir[MAX_PATH] = "";
-  GetWindowsDirectoryA(dir, sizeof dir);
-  return std::string(dir) + "\\MOPWELL.INI";
-}
+std::string IniPath() { return WindowsDir() + "\\MOPWELL.INI"; }
 
 class Program {
  public:
