@@ -18,53 +18,19 @@
 #include "folder_walk.h"
 #include "ini.h"
 #include "mopwell.h"
+#include "bench_support.h"
 #include "platform.h"
 #include "wipe/wipe_block.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// Every question answered Yes, every message OK; places in the scratch folder.
-class BenchPlatform : public plat::Platform {
- public:
-  explicit BenchPlatform(const std::string& root) : root_(root) {}
-  int Prompt(HWND, const char*, const char*, UINT type) override {
-    return (type & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
-  }
-  void Pause(DWORD) override {}
-  std::string WindowsDirectory() override { return root_; }
-  std::string ProgramDirectory() override { return root_; }
-
- private:
-  std::string root_;
-};
+using bench::Clock;
+using bench::Plant;
+using bench::Planted;
+using bench::WriteBytes;
 
 double Seconds(Clock::time_point a, Clock::time_point b) {
   return std::chrono::duration<double>(b - a).count();
-}
-
-void WriteBytes(const std::string& path, const std::vector<char>& data) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  DWORD wrote = 0;
-  if (!data.empty()) WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &wrote, nullptr);
-  CloseHandle(h);
-}
-
-struct Planted {
-  std::vector<std::string> paths;
-  std::vector<std::size_t> sizes;
-};
-
-void Plant(const std::string& dir, int count, std::size_t size, const char* stem, Planted& out) {
-  CreateDirectoryA(dir.c_str(), nullptr);
-  std::vector<char> data(size, 'u');
-  for (int i = 0; i < count; ++i) {
-    std::string path = dir + "\\" + stem + std::to_string(i) + ".dat";
-    WriteBytes(path, data);
-    out.paths.push_back(path);
-    out.sizes.push_back(size);
-  }
 }
 
 Planted Cache(const std::string& dir) {
@@ -74,33 +40,7 @@ Planted Cache(const std::string& dir) {
   return p;
 }
 
-// The plain loop: the same bytes the wipe writes, one block per write with
-// write-through, flushed, closed and deleted (with `rename`, first renamed to
-// a name of the same length, as the wipe does).
-double Baseline(const Planted& files, bool rename = false) {
-  std::vector<unsigned char> block(wipe::kBlockSize, '.');
-  auto t0 = Clock::now();
-  for (std::size_t i = 0; i < files.paths.size(); ++i) {
-    HANDLE h = CreateFileA(files.paths[i].c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                           FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH, nullptr);
-    for (std::uint64_t b = 0, n = wipe::BlocksToCover(files.sizes[i]); b < n; ++b) {
-      DWORD wrote = 0;
-      WriteFile(h, block.data(), static_cast<DWORD>(block.size()), &wrote, nullptr);
-    }
-    FlushFileBuffers(h);
-    CloseHandle(h);
-    if (rename) {
-      const std::string& path = files.paths[i];
-      std::string::size_type slash = path.find_last_of('\\') + 1;
-      std::string to = path.substr(0, slash) + std::string(path.size() - slash, 'A');
-      MoveFileA(path.c_str(), to.c_str());
-      DeleteFileA(to.c_str());
-    } else {
-      DeleteFileA(files.paths[i].c_str());
-    }
-  }
-  return Seconds(t0, Clock::now());
-}
+double Baseline(const Planted& files, bool rename = false) { return bench::PlainBaseline(files, rename); }
 
 // The page the steps write their captions into: the three boxes, on screen.
 HWND MakePage() {
@@ -127,11 +67,8 @@ double Time(F step) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  char temp[MAX_PATH] = "";
-  GetTempPathA(sizeof temp, temp);
-  std::string root = argc > 1 ? argv[1] : std::string(temp) + "mopwell-clean-bench";
-  CreateDirectoryA(root.c_str(), nullptr);
-  BenchPlatform platform(root);
+  std::string root = bench::ScratchFolder(argc, argv, "mopwell-clean-bench");
+  bench::BenchPlatform platform(root);
   plat::Install(&platform);
   SetCurrentDirectoryA(root.c_str());
   DeleteFileA((root + "\\MOPWELL.INI").c_str());
@@ -142,8 +79,8 @@ int main(int argc, char** argv) {
   std::string templ;
   while (templ.size() < 40 * 1024)
     templ += "        <DT><A HREF=\"http://www.example.com/page\" ADD_DATE=\"915148800\">An example page</A>\r\n";
-  WriteBytes(root + "\\MOPWELL.BKM", std::vector<char>(templ.begin(), templ.end()));
-  WriteBytes(root + "\\bookmark.htm", std::vector<char>(100 * 1024, 'b'));
+  WriteBytes(root + "\\MOPWELL.BKM", templ);
+  WriteBytes(root + "\\bookmark.htm", std::string(100 * 1024, 'b'));
   lstrcpyA(szFixBookmark, (root + "\\MOPWELL.BKM").c_str());
   lstrcpyA(szBookmarkLoc, (root + "\\bookmark.htm").c_str());
   double bookmarks = Time([&] { CleanBookmarks(page); });
@@ -214,7 +151,7 @@ int main(int argc, char** argv) {
   DeleteFileA((root + "\\MOPWELL.BKM").c_str());
   DeleteFileA((root + "\\MOPWELL.INI").c_str());
   plat::Install(nullptr);
-  SetCurrentDirectoryA(temp);  // a working directory cannot be removed
+  SetCurrentDirectoryA((root + "\\..").c_str());  // a working directory cannot be removed
   RemoveDirectoryA(root.c_str());
   return 0;
 }

@@ -9,30 +9,12 @@
 
 #include "mopwell.h"
 #include "nsreg/nsreg.h"
+#include "bench_support.h"
 #include "platform.h"
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
-// Prompts answered at once, places in the scratch folder.
-class BenchPlatform : public plat::Platform {
- public:
-  explicit BenchPlatform(const std::string& root) : root_(root) {}
-  int Prompt(HWND, const char*, const char*, UINT) override { return IDOK; }
-  std::string WindowsDirectory() override { return root_; }
-  std::string ProgramDirectory() override { return root_; }
-
- private:
-  std::string root_;
-};
-
-void WriteText(const std::string& path, const std::string& text) {
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
-  DWORD wrote = 0;
-  WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &wrote, nullptr);
-  CloseHandle(h);
-}
+using bench::WriteBytes;
 
 std::string Prefs(int lines) {
   std::string text = "// Netscape User Preferences\r\n\r\n";
@@ -46,7 +28,7 @@ std::string Prefs(int lines) {
 }
 
 void MakeRegistry(const std::string& file, int profiles, const std::string& profileDir) {
-  WriteText(file, "");
+  WriteBytes(file, "");
   HREG reg = nullptr;
   NR_RegOpen(file.c_str(), &reg);
   for (int i = 0; i < profiles; ++i) {
@@ -62,40 +44,37 @@ void MakeRegistry(const std::string& file, int profiles, const std::string& prof
 }
 
 double TimeDiscovery(int repeats) {
-  auto t0 = Clock::now();
+  auto start = bench::Clock::now();
   for (int i = 0; i < repeats; ++i) {
     CheckNSReg();
     getIt();
   }
-  return std::chrono::duration<double>(Clock::now() - t0).count() / repeats;
+  return bench::SecondsSince(start) / repeats;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  char temp[MAX_PATH] = "";
-  GetTempPathA(sizeof temp, temp);
-  std::string root = argc > 1 ? argv[1] : std::string(temp) + "mopwell-discovery-bench";
-  CreateDirectoryA(root.c_str(), nullptr);
+  std::string root = bench::ScratchFolder(argc, argv, "mopwell-discovery-bench");
   std::string profile = root + "\\profile";
   CreateDirectoryA(profile.c_str(), nullptr);
-  BenchPlatform platform(root);
+  bench::BenchPlatform platform(root);
   plat::Install(&platform);
   SetCurrentDirectoryA(root.c_str());
 
   MakeRegistry(root + "\\nsreg.dat", 1, profile);
-  WriteText(profile + "\\prefs.js", Prefs(100));
+  WriteBytes(profile + "\\prefs.js", Prefs(100));
   double small = TimeDiscovery(50);
-  WriteText(profile + "\\prefs.js", Prefs(10000));
+  WriteBytes(profile + "\\prefs.js", Prefs(10000));
   double large = TimeDiscovery(10);
   std::printf("discovery, prefs.js of   100 lines: %8.3f ms\n", small * 1e3);
   std::printf("discovery, prefs.js of 10000 lines: %8.3f ms  (ratio %.1f for 100x the lines)\n",
               large * 1e3, large / small);
 
-  auto t0 = Clock::now();
+  auto start = bench::Clock::now();
   MakeRegistry(root + "\\nsreg.dat", 1000, profile);
-  double build = std::chrono::duration<double>(Clock::now() - t0).count();
-  WriteText(profile + "\\prefs.js", Prefs(100));
+  double build = bench::SecondsSince(start);
+  WriteBytes(profile + "\\prefs.js", Prefs(100));
   double many = TimeDiscovery(20);
   std::printf("discovery, nsreg.dat of 1000 profiles: %8.3f ms  (ratio %.1f to one profile; file built in %.2f s)\n",
               many * 1e3, many / small, build);

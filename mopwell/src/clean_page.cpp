@@ -108,11 +108,10 @@ void Run(HWND page) {
   HWND main = hWndMain;
   bool wasEnabled = main && IsWindowEnabled(main);
   if (main) EnableWindow(main, FALSE);
-  HCURSOR previous = SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  SetCursor(LoadCursor(nullptr, IDC_WAIT));
   bool completed = RunSteps(page);
   if (completed) plat::Wait(3000);
   SetCursor(LoadCursor(nullptr, IDC_ARROW));
-  (void)previous;
   if (main && wasEnabled) EnableWindow(main, TRUE);
   g_running = false;
   if (completed) PostQuitMessage(0);

@@ -59,8 +59,6 @@ reg::Read ReadUser(const std::string& key, const char* value, std::string& out) 
   return r;
 }
 
-void TraceField(const char* key, const char* field) { Trace(key, field); }
-
 // ---- stages ----
 
 void ProgramFiles() {
@@ -157,7 +155,7 @@ void NavigatorFiles() {
         TakeDir(value, buffer);
     }
     text::CopyWhole(row.field, row.size, buffer);
-    TraceField(row.traceKey, row.field);
+    Trace(row.traceKey, row.field);
   }
 }
 

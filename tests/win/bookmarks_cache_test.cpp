@@ -112,16 +112,7 @@ class StepFixture : public DiscoveryTest {
     string bytes;
     return ReadFileBytes(path, bytes) ? bytes : string("<missing>");
   }
-  static int Entries(const string& folder) {
-    int n = -2;  // "." and ".."
-    WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA((folder + "\\*").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE) return 0;
-    do ++n;
-    while (FindNextFileA(find, &fd));
-    FindClose(find);
-    return n;
-  }
+  static int Entries(const string& folder) { return static_cast<int>(NamesIn(folder).size()); }
   string Trace(const char* key) const { return Ini("Diagnostics", key); }
   const ShownBox* LastBox() const { return fake->boxes.empty() ? nullptr : &fake->boxes.back(); }
 

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <deque>
+#include <set>
 #include <functional>
 #include <string>
 #include <vector>
@@ -76,6 +77,8 @@ class FakePlatform : public plat::Platform {
 bool WriteFileBytes(const std::string& path, const std::string& bytes);
 bool ReadFileBytes(const std::string& path, std::string& bytes);
 bool FileExists(const std::string& path);
+// The names in a folder, without "." and "..".
+std::set<std::string> NamesIn(const std::string& dir);
 void RemoveTree(const std::string& path);
 void SetRegText(HKEY root, const char* keyPath, const char* value, const std::string& data);
 bool GetRegText(HKEY root, const char* keyPath, const char* value, std::string& data);

@@ -43,17 +43,7 @@ class PrefsFileTest : public ::testing::Test {
     EXPECT_TRUE(ReadFileBytes(file, bytes)) << file;
     return bytes;
   }
-  std::set<std::string> FilesInProfile() const {
-    std::set<std::string> names;
-    WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA((profile + "\\*").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE) return names;
-    do {
-      if (lstrcmpA(fd.cFileName, ".") && lstrcmpA(fd.cFileName, "..")) names.insert(fd.cFileName);
-    } while (FindNextFileA(find, &fd));
-    FindClose(find);
-    return names;
-  }
+  std::set<std::string> FilesInProfile() const { return NamesIn(profile); }
   // Volume and index of the file at `file`: a new file is swapped in when
   // they change, the same one was rewritten when they do not.
   static std::string FileId(const std::string& file) {

@@ -38,17 +38,7 @@ class WipeTest : public ::testing::Test {
     fake.reset();
   }
   std::string In(const std::string& name) const { return dir + "\\" + name; }
-  int FilesInDir() const {
-    int n = 0;
-    WIN32_FIND_DATAA fd;
-    HANDLE find = FindFirstFileA((dir + "\\*").c_str(), &fd);
-    if (find == INVALID_HANDLE_VALUE) return 0;
-    do {
-      if (lstrcmpA(fd.cFileName, ".") && lstrcmpA(fd.cFileName, "..")) ++n;
-    } while (FindNextFileA(find, &fd));
-    FindClose(find);
-    return n;
-  }
+  int FilesInDir() const { return static_cast<int>(NamesIn(dir).size()); }
   std::unique_ptr<FakePlatform> fake;
   std::string dir;
   Seen seen;
