@@ -1,5 +1,7 @@
 #include "text/paths.h"
 
+#include "text/bounded.h"
+
 namespace paths {
 
 static bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
@@ -17,6 +19,57 @@ std::string Join(std::string_view folder, std::string_view name) {
   if (!out.empty() && out.back() != '\\' && out.back() != '/') out += '\\';
   out += name;
   return out;
+}
+
+std::optional<std::vector<std::string>> Components(std::string_view path) {
+  if (!IsAbsolute(path)) return std::nullopt;
+  auto isSep = [](char c) { return c == '\\' || c == '/'; };
+  std::vector<std::string> parts;
+  std::string_view rest;
+  if (path[1] == ':') {
+    parts.emplace_back(path.substr(0, 2));
+    rest = path.substr(2);
+  } else {
+    // "\\server\share": both names make up the root.
+    std::string_view after = path.substr(2);
+    std::string root = "\\\\";
+    for (int name = 0; name < 2; ++name) {
+      while (!after.empty() && isSep(after.front())) after.remove_prefix(1);
+      std::string_view::size_type end = 0;
+      while (end < after.size() && !isSep(after[end])) ++end;
+      if (end == 0) return std::nullopt;
+      if (name == 1) root += '\\';
+      root += after.substr(0, end);
+      after.remove_prefix(end);
+    }
+    parts.push_back(root);
+    rest = after;
+  }
+  while (!rest.empty()) {
+    while (!rest.empty() && isSep(rest.front())) rest.remove_prefix(1);
+    std::string_view::size_type end = 0;
+    while (end < rest.size() && !isSep(rest[end])) ++end;
+    std::string_view part = rest.substr(0, end);
+    rest.remove_prefix(end);
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (parts.size() == 1) return std::nullopt;
+      parts.pop_back();
+      continue;
+    }
+    if (part.find(':') != std::string_view::npos) return std::nullopt;
+    parts.emplace_back(part);
+  }
+  return parts;
+}
+
+bool IsInside(std::string_view folder, std::string_view path) {
+  std::optional<std::vector<std::string>> outer = Components(folder);
+  std::optional<std::vector<std::string>> inner = Components(path);
+  if (!outer || !inner || inner->size() <= outer->size()) return false;
+  for (std::size_t i = 0; i < outer->size(); ++i)
+    if (!text::EqualsNoCase((*outer)[i], (*inner)[i])) return false;
+  return true;
 }
 
 }  // namespace paths

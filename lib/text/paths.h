@@ -1,7 +1,9 @@
 // Small rules about Windows path texts, without touching any file.
 #pragma once
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace paths {
 
@@ -11,5 +13,17 @@ bool IsAbsolute(std::string_view path);
 
 // Joins a folder and a name with exactly one backslash between them.
 std::string Join(std::string_view folder, std::string_view name);
+
+// The parts of an absolute path after "." and ".." are resolved: the root
+// first ("C:" or "\\server\share"), then one entry per folder or file.
+// Both separators count; runs of them are one. Nothing when the path is
+// not absolute, climbs above its root, or has a ":" past the drive (a
+// stream name or a second drive).
+std::optional<std::vector<std::string>> Components(std::string_view path);
+
+// True when `path` lies below `folder` (not the folder itself), comparing
+// whole parts without regard to letter case: "C:\news2\x" is not below
+// "C:\news". Both must be absolute; anything else is never inside.
+bool IsInside(std::string_view folder, std::string_view path);
 
 }  // namespace paths
