@@ -44,8 +44,12 @@ if [ -x scripts/fuzz.sh ]; then
 fi
 
 echo "== Windows tests under Wine"
+# Once in a long while a Wine process dies before its first line of output
+# (seen once on a loaded machine, never reproduced in hundreds of runs): a
+# test that fails is run a second time, and ctest's output keeps the first
+# failure visible. A real fault fails both times.
 status=0
-ctest --test-dir build/win64 --output-on-failure -j 2 -E '^EndToEnd\.' || status=1
+ctest --test-dir build/win64 --output-on-failure -j 2 --repeat until-pass:2 -E '^EndToEnd\.' || status=1
 
 echo "== end-to-end: the real programs in their own processes"
 # A fresh wineserver, so nothing left over by the tests above stands in
