@@ -4,6 +4,7 @@
 // planted in a folder can never lead the wipe outside it.
 #pragma once
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -24,3 +25,12 @@ std::size_t WipeListedFiles(const std::string& folder, const BeforeWipe& before)
 // wiped a second time. Each listing costs one pass over the folder, so the
 // walk stays linear in the number of files. Returns the number wiped.
 std::size_t WipeUntilEmpty(const std::string& folder, const BeforeWipe& before);
+
+// Where a path that came from outside the program (a file the browser
+// wrote) really leads, when that is inside `folder`: the full, long-form
+// path of the file, or nothing. A relative path is taken as relative to
+// `folder`; "." and ".." are resolved; short and long names compare alike,
+// without regard to case, whole folder names only ("news2\x" is not inside
+// "news"). A link (reparse point) on the way below `folder`, or as the file
+// itself, leads elsewhere and is never inside.
+std::optional<std::string> FileInsideFolder(const std::string& folder, const std::string& path);

@@ -47,3 +47,10 @@ extern char TemplateFile[200];
 
 // The typed-URL entries in list order, URL1 first.
 char* TypedUrl(int index);  // index 1..15, nullptr outside
+
+// ---- News working texts (map repair, news cleaner, viewer page) ----
+extern char szNewsPlace[200];  // full path of the news map file "FAT"
+extern char szCacheFile[200];  // the folder being listed by the map repair
+extern char NewsSub[200];      // news folder, "\" and the server folder name
+extern char newsit[200];       // server folder name ("customs" "subs")
+extern char NewsKill[200];     // the subscription file last handled, upper case

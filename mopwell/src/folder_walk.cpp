@@ -24,7 +24,64 @@ std::string NameKey(const std::string& name) {
   return key;
 }
 
+std::string FullPath(const std::string& path) {
+  DWORD need = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  if (need == 0) return std::string();
+  std::string full(need, '\0');
+  DWORD got = GetFullPathNameA(path.c_str(), need, &full[0], nullptr);
+  if (got == 0 || got >= need) return std::string();
+  full.resize(got);
+  return full;
+}
+
+// The long form of a full path. The part that does not exist (yet) is kept
+// as written behind the long form of the part that does.
+std::string LongForm(const std::string& full) {
+  std::string head = full, tail;
+  for (int depth = 0; depth < 512 && !head.empty(); ++depth) {
+    DWORD need = GetLongPathNameA(head.c_str(), nullptr, 0);
+    if (need != 0) {
+      std::string out(need, '\0');
+      DWORD got = GetLongPathNameA(head.c_str(), &out[0], need);
+      if (got != 0 && got < need) {
+        out.resize(got);
+        return tail.empty() ? out : paths::Join(out, tail);
+      }
+    }
+    std::string::size_type cut = head.find_last_of("\\/");
+    if (cut == std::string::npos) break;
+    if (cut + 1 == head.size()) break;  // a root: nothing more to take off
+    tail = tail.empty() ? head.substr(cut + 1) : paths::Join(head.substr(cut + 1), tail);
+    head.resize(cut);
+    if (head.size() == 2 && head[1] == ':') head += '\\';  // "C:" alone means the current folder
+  }
+  return full;
+}
+
+bool IsLink(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
 }  // namespace
+
+std::optional<std::string> FileInsideFolder(const std::string& folder, const std::string& path) {
+  if (folder.empty() || path.empty() || !paths::IsAbsolute(folder)) return std::nullopt;
+  std::string named = paths::IsAbsolute(path) ? path : paths::Join(folder, path);
+  std::string base = LongForm(FullPath(folder));
+  std::string file = LongForm(FullPath(named));
+  if (base.empty() || file.empty() || !paths::IsInside(base, file)) return std::nullopt;
+  // Every step below the folder, the file included, must be no link.
+  std::optional<std::vector<std::string>> outer = paths::Components(base);
+  std::optional<std::vector<std::string>> inner = paths::Components(file);
+  if (!outer || !inner) return std::nullopt;
+  std::string step = base;
+  for (std::size_t i = outer->size(); i < inner->size(); ++i) {
+    step = paths::Join(step, (*inner)[i]);
+    if (IsLink(step)) return std::nullopt;
+  }
+  return file;
+}
 
 std::vector<std::string> ListPlainFiles(const std::string& folder) {
   std::vector<std::string> names;

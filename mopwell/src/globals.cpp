@@ -48,3 +48,9 @@ char* TypedUrl(int index) {
   if (index < 1 || index > 15) return nullptr;
   return urls[index - 1];
 }
+
+char szNewsPlace[200];
+char szCacheFile[200];
+char NewsSub[200];
+char newsit[200];
+char NewsKill[200];

@@ -1,0 +1,25 @@
+// The news reader's map file "FAT" and the choice of the server folder
+// whose databases the viewer shows. Both repairs are called by pages that
+// retry their own open after each call, a bounded number of times.
+#pragma once
+#include <string>
+#include <vector>
+
+// Makes sure the map file exists in the news folder: creates a missing
+// news (and mail) folder in the profile, offers to let the browser write
+// the map, and otherwise builds one from the server folders it finds.
+void FixFat();
+
+// Chooses the last server folder of the news folder and stores its name
+// as ("customs", "subs"), or "host-news" when none qualifies.
+void FixSubs();
+
+// Full path of the map file of the news folder in use (szNewsLoc + "\FAT"),
+// held whole however long the folder's name is.
+std::string NewsMapPath();
+
+// Names of the server folders of `newsFolder` in listing order: entries
+// whose attributes are exactly "directory" (no read-only, archive, hidden
+// or link bit beside it), "." and ".." left out. An empty folder path
+// lists nothing.
+std::vector<std::string> ListServerFolders(const std::string& newsFolder);
