@@ -33,6 +33,10 @@ constexpr char kHostNews[] = "host-news";
 constexpr int kMapRepairs = 2;
 constexpr char kNoMapCaption[] = "No FAT file!  News data left alone.";
 
+// A news map names one file per news server and holds a few hundred bytes;
+// a file far past this size is no map, and only its start is read.
+constexpr std::size_t kMapReadLimit = 32u << 20;
+
 bool PrefOn(const char* key) { return ini::GetInt(szIniFile, kSecPrefs, key, 0) != 0; }
 
 // A "customs" folder override. A value holding "*" means "not overridden",
@@ -58,7 +62,8 @@ bool ReadMap(std::string& data) {
       data = " ";
       char chunk[4096];
       std::size_t got;
-      while ((got = std::fread(chunk, 1, sizeof chunk, f)) > 0) data.append(chunk, got);
+      while (data.size() < kMapReadLimit && (got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
+        data.append(chunk, got);
       std::fclose(f);
       Trace("FatOPEN", szNewsPlace);
       return true;

@@ -78,12 +78,26 @@ TEST(EndToEnd, AliasRunOnTheDemoUserDestroysTheChosenTracesOnly) {
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkA")));
   bool linked = makeLink && makeLink((c4.cacheDir + "\\linked").c_str(), outside.c_str(), 1);
   Write(c4.folder + "\\notes.txt", "a file that is no trace");
+  // The news map also names a subscription file kept by preference, and a
+  // file outside the news folder that a damaged map must not lead to.
+  std::string rcg = c4.newsDir + "\\news2.rcg";
+  Write(rcg, "alt.kept: 1-10\r\n");
+  std::string map = Read(c4.newsDir + "\\FAT");
+  map.resize(map.size() - 2);  // before the final empty line
+  map += "newsrc-rcg.example\t" + rcg + "\tFALSE\r\n";
+  map += "newsrc-evil.example\t" + c4.newsDir + "\\..\\notes.txt\tFALSE\r\n\r\n";
+  Write(c4.newsDir + "\\FAT", map);
 
   DeleteFileA((WindowsDir() + "\\MOPWELL.INI").c_str());
   Ini("Options", "NT", "2");
   Ini("Options", "cow", "moo");
-  for (const char* key : {"userID", "websites", "urlwin", "cookies", "bookmarks", "cache"}) Ini("Options", key, "1");
-  for (const char* key : {"newsrc", "news-subs", "mail", "docs"}) Ini("Options", key, "0");
+  // All ten boxes checked.
+  for (const char* key : {"userID", "newsrc", "news-subs", "mail", "websites", "urlwin", "cookies", "bookmarks",
+                          "cache", "docs"})
+    Ini("Options", key, "1");
+  // Keep .rcg subscriptions, host information, drafts; wipe sent, inbox, outbox.
+  for (const char* key : {"NewsRCGs", "NewsHost", "DoDraft"}) Ini("Prefs", key, "0");
+  for (const char* key : {"DoSent", "DoInbox", "DoOutBx"}) Ini("Prefs", key, "1");
   Ini("Alias", "User", "Ghost Writer");
   Ini("Alias", "User_Addr", "ghost@nowhere.example");
   Ini("Alias", "User_Organization", "None");
@@ -125,6 +139,30 @@ TEST(EndToEnd, AliasRunOnTheDemoUserDestroysTheChosenTracesOnly) {
   std::string programDir = WindowsPath(MOPWELL_EXE);
   programDir = programDir.substr(0, programDir.find_last_of('\\'));
   EXPECT_EQ(Read(c4.bookmarkFile), Read(programDir + "\\MOPWELL.BKM"));
+  // News: the subscription files the map names and the server folders'
+  // databases are gone; the map, the .rcg file and host information stay.
+  for (const std::string& file : c4.newsrcFiles) EXPECT_FALSE(Exists(c4.newsDir + "\\" + file)) << file;
+  EXPECT_TRUE(Exists(c4.newsDir + "\\FAT"));
+  EXPECT_TRUE(Exists(rcg)) << "NewsRCGs is 0";
+  for (const std::string& server : c4.newsServers) {
+    std::string folder = c4.newsDir + "\\host-" + server;
+    EXPECT_TRUE(Exists(folder + "\\hostinfo.dat")) << server;
+    EXPECT_EQ(PlainFiles(folder), 1) << server << ": only hostinfo.dat is left";
+  }
+  // Mail: trash always, then the folders chosen; drafts and templates stay.
+  for (const char* gone : {"Trash", "Sent", "Inbox", "Unsent Messages"}) {
+    EXPECT_FALSE(Exists(c4.mailDir + "\\" + gone)) << gone;
+    EXPECT_FALSE(Exists(c4.mailDir + "\\" + gone + ".snm")) << gone;
+  }
+  for (const char* kept : {"Drafts", "Templates"}) {
+    EXPECT_TRUE(Exists(c4.mailDir + "\\" + kept)) << kept;
+    EXPECT_TRUE(Exists(c4.mailDir + "\\" + kept + ".snm")) << kept;
+  }
+  char outsideKey[MAX_PATH] = "";
+  GetPrivateProfileStringA("Diagnostics", "NewsOutside1", "", outsideKey, sizeof outsideKey,
+                           (WindowsDir() + "\\MOPWELL.INI").c_str());
+  EXPECT_NE(std::string(outsideKey).find("notes.txt"), std::string::npos) << "the planted path is traced";
+
   // Untouched: files that are no trace, and whatever lies behind a link.
   EXPECT_EQ(Read(c4.folder + "\\notes.txt"), "a file that is no trace");
   EXPECT_EQ(Read(outside + "\\precious.txt"), "must survive") << (linked ? "through the link" : "");
