@@ -1,0 +1,81 @@
+#include "folder_link.h"
+
+#include <windows.h>
+
+namespace {
+
+bool IsFolderLink(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+         (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+}
+
+// The Unix name Wine gives a Windows path; empty outside Wine.
+std::string UnixName(const std::string& path) {
+  using ToUnix = char*(CDECL*)(LPCWSTR);
+  auto toUnix = reinterpret_cast<ToUnix>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+  if (!toUnix) return std::string();
+  wchar_t wide[MAX_PATH] = L"";
+  if (!MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH)) return std::string();
+  char* unix = toUnix(wide);
+  if (!unix) return std::string();
+  std::string name = unix;
+  HeapFree(GetProcessHeap(), 0, unix);
+  return name;
+}
+
+std::string Quoted(const std::string& unixName) { return "\"" + unixName + "\""; }
+
+// Wine starts a Unix program named by its Windows path. Its process handle
+// may be signalled before the program has finished, so callers wait for
+// the effect they want instead.
+bool RunUnix(std::string command) {
+  STARTUPINFOA startup{};
+  startup.cb = sizeof startup;
+  PROCESS_INFORMATION process{};
+  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    return false;
+  WaitForSingleObject(process.hProcess, 10000);
+  CloseHandle(process.hThread);
+  CloseHandle(process.hProcess);
+  return true;
+}
+
+template <typename Done>
+bool WaitFor(Done done) {
+  for (int i = 0; i < 500; ++i) {
+    if (done()) return true;
+    Sleep(20);
+  }
+  return done();
+}
+
+}  // namespace
+
+FolderLink::FolderLink(const std::string& link, const std::string& target) : link_(link) {
+  using CreateLink = BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD);
+  auto createLink = reinterpret_cast<CreateLink>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkA")));
+  if (createLink && createLink(link.c_str(), target.c_str(), 1 /* directory */) && IsFolderLink(link)) return;
+  std::string from = UnixName(target), to = UnixName(link);
+  if (from.empty() || to.empty() || from.find('"') != std::string::npos || to.find('"') != std::string::npos)
+    return;
+  if (RunUnix("Z:\\bin\\ln -s " + Quoted(from) + " " + Quoted(to)))
+    WaitFor([&] { return IsFolderLink(link); });
+}
+
+FolderLink::~FolderLink() {
+  if (!IsFolderLink(link_)) return;
+  std::string name = UnixName(link_);
+  if (name.empty()) {
+    RemoveDirectoryA(link_.c_str());
+    return;
+  }
+  // Wine's RemoveDirectoryA reports success on a link and leaves it; "rm"
+  // without options removes the link itself, never what it leads to.
+  if (name.find('"') == std::string::npos && RunUnix("Z:\\bin\\rm " + Quoted(name)))
+    WaitFor([&] { return GetFileAttributesA(link_.c_str()) == INVALID_FILE_ATTRIBUTES; });
+}
+
+bool FolderLink::ok() const { return IsFolderLink(link_); }
