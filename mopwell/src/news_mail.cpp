@@ -40,10 +40,11 @@ constexpr std::size_t kMapReadLimit = 32u << 20;
 bool PrefOn(const char* key) { return ini::GetInt(szIniFile, kSecPrefs, key, 0) != 0; }
 
 // A "customs" folder override. A value holding "*" means "not overridden",
-// as it does for every other path override.
+// as it does for every other path override; so does an empty one, which
+// names no folder.
 void ApplyFolderOverride(const char* key) {
   std::string value = ini::GetString(szIniFile, kSecCustoms, key, szNewsLoc, sizeof szNewsLoc);
-  if (value.find(kNoOverride[0]) != std::string::npos) return;
+  if (value.empty() || value.find(kNoOverride[0]) != std::string::npos) return;
   text::CopyCut(szNewsLoc, value);
 }
 

@@ -10,6 +10,7 @@
 
 #include "demo_profile.h"
 #include "e2e_support.h"
+#include "folder_link.h"
 #include "window_probe.h"
 
 namespace {
@@ -73,10 +74,8 @@ TEST(EndToEnd, AliasRunOnTheDemoUserDestroysTheChosenTracesOnly) {
   std::string outside = root + "\\outside";
   CreateDirectoryA(outside.c_str(), nullptr);
   Write(outside + "\\precious.txt", "must survive");
-  using MakeLink = BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD);
-  auto makeLink = reinterpret_cast<MakeLink>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkA")));
-  bool linked = makeLink && makeLink((c4.cacheDir + "\\linked").c_str(), outside.c_str(), 1);
+  FolderLink link(c4.cacheDir + "\\linked", outside);
+  ASSERT_TRUE(link.ok());
   Write(c4.folder + "\\notes.txt", "a file that is no trace");
   // The news map also names a subscription file kept by preference, and a
   // file outside the news folder that a damaged map must not lead to.
@@ -165,7 +164,7 @@ TEST(EndToEnd, AliasRunOnTheDemoUserDestroysTheChosenTracesOnly) {
 
   // Untouched: files that are no trace, and whatever lies behind a link.
   EXPECT_EQ(Read(c4.folder + "\\notes.txt"), "a file that is no trace");
-  EXPECT_EQ(Read(outside + "\\precious.txt"), "must survive") << (linked ? "through the link" : "");
+  EXPECT_EQ(Read(outside + "\\precious.txt"), "must survive") << "through the link";
   // The browser now presents the alias.
   std::string prefs = Read(c4.folder + "\\prefs.js");
   EXPECT_NE(prefs.find("user_pref(\"mail.identity.username\", \"Ghost Writer\");"), std::string::npos);

@@ -13,6 +13,7 @@
 
 #include "cleaners.h"
 #include "discovery_fixture.h"
+#include "folder_link.h"
 #include "folder_walk.h"
 #include "held_file.h"
 #include "mopwell.h"
@@ -390,16 +391,11 @@ TEST_F(CacheStepTest, OnlyOrdinaryFilesGo) {
 }
 
 TEST_F(CacheStepTest, AFolderLinkInTheCacheLeadsNowhere) {
-  using CreateLink = BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD);
-  auto createLink = reinterpret_cast<CreateLink>(reinterpret_cast<void*>(
-      GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkA")));
   string outside = Folder("Documents");
   std::vector<string> precious = PutFiles(outside, 3, "letter");
   string cache = Folder("Netscape\\cache");
-  string link = cache + "\\elsewhere";
-  if (!createLink || !createLink(link.c_str(), outside.c_str(), 1 /* directory */) ||
-      !(GetFileAttributesA(link.c_str()) & FILE_ATTRIBUTE_REPARSE_POINT))
-    GTEST_SKIP() << "folder links cannot be made here";
+  FolderLink link(cache + "\\elsewhere", outside);
+  ASSERT_TRUE(link.ok()) << "a folder link is needed for this test";
   Put(cache + "\\cached.moz", "cached");
   EXPECT_EQ(ListPlainFiles(cache), std::vector<string>{"cached.moz"});
   UseCache(cache);

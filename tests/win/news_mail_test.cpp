@@ -205,7 +205,17 @@ TEST_F(NewsMailTest, TheCustomsOverridesChooseTheNewsFolder) {
   EXPECT_EQ(string(szNewsLoc), a);
   EXPECT_FALSE(FileExists(inA));
 
+  // An empty value names no folder and overrides nothing either.
+  const string again = Put(news + "\\news.rc");
   lstrcpyA(szNewsLoc, news.c_str());
+  SetIni("customs", "news", "");
+  SetIni("customs", "fat", "");
+  CleanNewsTracks(page);
+  EXPECT_EQ(string(szNewsLoc), news);
+  EXPECT_FALSE(FileExists(again));
+
+  lstrcpyA(szNewsLoc, news.c_str());
+  Put(news + "\\news.rc");
   SetIni("customs", "news", "*");
   SetIni("customs", "fat", nullptr);
   SetIni("customs", "subs", nullptr);
