@@ -177,25 +177,31 @@ void CleanNewsDatabases(HWND page) {
 }
 
 void CleanMail(HWND page) {
-  WipeMail(page, MainDir, "summary.dat", nullptr);
-  WipeMail(page, MainDir, "summary2.dat", "summary database");
-  WipeMail(page, szMail, "trash", "trash folder");
-  WipeMail(page, szMail, "trash.snm", "trash database");
-  if (PrefOn(kKeyDoSent)) {
-    WipeMail(page, szMail, "sent", "sent");
-    WipeMail(page, szMail, "sent.snm", "sent database");
-  }
-  if (PrefOn(kKeyDoDraft)) {
-    WipeMail(page, szMail, "drafts", "drafts");
-    WipeMail(page, szMail, "drafts.snm", "draft database");
-  }
-  if (PrefOn(kKeyDoInbox)) {
-    WipeMail(page, szMail, "inbox", "inbox");
-    WipeMail(page, szMail, "inbox.snm", "inbox database");
-  }
+  // Each row: the preference that chooses it (none: always), the folder,
+  // the file, and the status text shown after its wipe.
+  struct Row {
+    const char* pref;
+    const char* base;
+    const char* name;
+    const char* caption;
+  };
+  static const Row kRows[] = {
+      {nullptr, MainDir, "summary.dat", nullptr},
+      {nullptr, MainDir, "summary2.dat", "summary database"},
+      {nullptr, szMail, "trash", "trash folder"},
+      {nullptr, szMail, "trash.snm", "trash database"},
+      {kKeyDoSent, szMail, "sent", "sent"},
+      {kKeyDoSent, szMail, "sent.snm", "sent database"},
+      {kKeyDoDraft, szMail, "drafts", "drafts"},
+      {kKeyDoDraft, szMail, "drafts.snm", "draft database"},
+      {kKeyDoInbox, szMail, "inbox", "inbox"},
+      {kKeyDoInbox, szMail, "inbox.snm", "inbox database"},
+      {kKeyDoOutBx, szMail, "outbox", "outbox"},
+      {kKeyDoOutBx, szMail, "outbox.snm", "outbox database"},
+  };
+  for (const Row& row : kRows)
+    if (!row.pref || PrefOn(row.pref)) WipeMail(page, row.base, row.name, row.caption);
   if (PrefOn(kKeyDoOutBx)) {
-    WipeMail(page, szMail, "outbox", "outbox");
-    WipeMail(page, szMail, "outbox.snm", "outbox database");
     WipeUnsent(page, "Unsent Messages", "unsent~1", "Unsent folder");
     WipeUnsent(page, "Unsent Messages.snm", "Unsent~1.snm", "Unsent database");
   }

@@ -111,6 +111,14 @@ bool ReadFileBytes(const std::string& path, std::string& bytes) {
   return true;
 }
 
+std::string FakePlatform::Folder(const std::string& relative) const {
+  std::string path = root + "\\" + relative;
+  for (size_t i = root.size() + 1; (i = path.find('\\', i + 1)) != std::string::npos;)
+    CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
+  CreateDirectoryA(path.c_str(), nullptr);
+  return path;
+}
+
 bool FileExists(const std::string& path) {
   return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }

@@ -67,6 +67,8 @@ class FakePlatform : public plat::Platform {
   // Helpers for tests.
   std::string IniPath() const { return windowsDir + "\\MOPWELL.INI"; }
   std::string InProgram(const std::string& name) const { return programDir + "\\" + name; }
+  // A folder (with its parents) below the scratch root; returns its path.
+  std::string Folder(const std::string& relative) const;
 
  private:
   std::string keyPath_;

@@ -76,13 +76,7 @@ class NewsMailTest : public DiscoveryTest {
     DiscoveryTest::TearDown();
   }
 
-  string Folder(const string& relative) {
-    string path = fake->root + "\\" + relative;
-    for (size_t i = fake->root.size() + 1; (i = path.find('\\', i + 1)) != string::npos;)
-      CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
-    CreateDirectoryA(path.c_str(), nullptr);
-    return path;
-  }
+  string Folder(const string& relative) const { return fake->Folder(relative); }
   static string Put(const string& path, const string& bytes = "data") {
     EXPECT_TRUE(WriteFileBytes(path, bytes)) << path;
     return path;

@@ -65,13 +65,7 @@ class NewsMapTest : public DiscoveryTest {
     DiscoveryTest::TearDown();
   }
 
-  string Folder(const string& relative) {
-    string path = fake->root + "\\" + relative;
-    for (size_t i = fake->root.size() + 1; (i = path.find('\\', i + 1)) != string::npos;)
-      CreateDirectoryA(path.substr(0, i).c_str(), nullptr);
-    CreateDirectoryA(path.c_str(), nullptr);
-    return path;
-  }
+  string Folder(const string& relative) const { return fake->Folder(relative); }
   static string Content(const string& path) {
     string bytes;
     return ReadFileBytes(path, bytes) ? bytes : string("<missing>");
