@@ -9,8 +9,9 @@ static bool IsLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <
 bool IsAbsolute(std::string_view path) {
   if (path.size() >= 3 && IsLetter(path[0]) && path[1] == ':' && (path[2] == '\\' || path[2] == '/'))
     return true;
-  // A network path needs a server name after the two backslashes.
-  return path.size() >= 3 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\';
+  // A network path needs a server name after the two backslashes, and a
+  // separator of either kind is none.
+  return path.size() >= 3 && path[0] == '\\' && path[1] == '\\' && path[2] != '\\' && path[2] != '/';
 }
 
 std::string Join(std::string_view folder, std::string_view name) {
@@ -22,7 +23,9 @@ std::string Join(std::string_view folder, std::string_view name) {
 }
 
 std::optional<std::vector<std::string>> Components(std::string_view path) {
-  if (!IsAbsolute(path)) return std::nullopt;
+  // Whatever takes the path as a C string stops at a NUL byte and would
+  // name another file than the parts below.
+  if (!IsAbsolute(path) || path.find('\0') != std::string_view::npos) return std::nullopt;
   auto isSep = [](char c) { return c == '\\' || c == '/'; };
   std::vector<std::string> parts;
   std::string_view rest;

@@ -17,8 +17,8 @@ std::string Join(std::string_view folder, std::string_view name);
 // The parts of an absolute path after "." and ".." are resolved: the root
 // first ("C:" or "\\server\share"), then one entry per folder or file.
 // Both separators count; runs of them are one. Nothing when the path is
-// not absolute, climbs above its root, or has a ":" past the drive (a
-// stream name or a second drive).
+// not absolute, climbs above its root, has a ":" past the drive (a stream
+// name or a second drive) or holds a NUL byte.
 std::optional<std::vector<std::string>> Components(std::string_view path);
 
 // True when `path` lies below `folder` (not the folder itself), comparing
