@@ -206,8 +206,10 @@ void CheckPaths(const std::vector<std::string>& pieces, const std::vector<std::s
   std::optional<std::vector<std::string>> outer = paths::Components(a);
   if (!outer) return;
   // A plain name below the folder is inside; going back up from it is not.
+  // (Names Windows would change, such as "x." or "CON", are no plain names.)
   const bool plainName = !c.empty() && c != "." && c != ".." &&
-                         c.find_first_of(std::string("\\/:\0", 4)) == std::string::npos;
+                         c.find_first_of(std::string("\\/:\0", 4)) == std::string::npos &&
+                         paths::Components("C:\\" + c).has_value();
   if (plainName) {
     Check(paths::IsInside(a, a + "\\" + c));
     Check(!paths::IsInside(a, a + "\\" + c + "\\.."));

@@ -22,6 +22,21 @@ std::string Join(std::string_view folder, std::string_view name) {
   return out;
 }
 
+// Windows drops dots and blanks at the end of a name ("news." is "news",
+// "... " may climb), and opens a device for a reserved name in any folder
+// ("news\\CON", "LPT1.txt"): such names are not taken as files of a folder.
+static bool IsPlainName(std::string_view part) {
+  if (part.back() == '.' || part.back() == ' ') return false;
+  std::string_view stem = part.substr(0, part.find('.'));
+  while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+    if (text::EqualsNoCase(stem, device)) return false;
+  if (stem.size() == 4 && (text::EqualsNoCase(stem.substr(0, 3), "COM") || text::EqualsNoCase(stem.substr(0, 3), "LPT")) &&
+      stem[3] >= '0' && stem[3] <= '9')
+    return false;
+  return true;
+}
+
 std::optional<std::vector<std::string>> Components(std::string_view path) {
   // Whatever takes the path as a C string stops at a NUL byte and would
   // name another file than the parts below.
@@ -60,7 +75,7 @@ std::optional<std::vector<std::string>> Components(std::string_view path) {
       parts.pop_back();
       continue;
     }
-    if (part.find(':') != std::string_view::npos) return std::nullopt;
+    if (part.find(':') != std::string_view::npos || !IsPlainName(part)) return std::nullopt;
     parts.emplace_back(part);
   }
   return parts;

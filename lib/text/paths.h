@@ -18,7 +18,9 @@ std::string Join(std::string_view folder, std::string_view name);
 // first ("C:" or "\\server\share"), then one entry per folder or file.
 // Both separators count; runs of them are one. Nothing when the path is
 // not absolute, climbs above its root, has a ":" past the drive (a stream
-// name or a second drive) or holds a NUL byte.
+// name or a second drive), holds a NUL byte, or has a part that Windows
+// would not take as written: one ending in a dot or blank, or a device
+// name (CON, NUL, COM1, LPT1.txt, ...).
 std::optional<std::vector<std::string>> Components(std::string_view path);
 
 // True when `path` lies below `folder` (not the folder itself), comparing

@@ -154,6 +154,19 @@ TEST(Paths, ComponentsRefuseColonsPastTheDriveAndNulBytes) {
   EXPECT_FALSE(paths::Components(WithNul("C:\\\0")));
 }
 
+// Names Windows would not open as written: trailing dots and blanks are
+// dropped, device names open a device in any folder.
+TEST(Paths, ComponentsRefuseNamesWindowsWouldChange) {
+  for (const char* path : {"C:\\news\\news.", "C:\\news\\news \\x", "C:\\news\\...\\x",
+                           "C:\\news\\.. ", "C:\\news\\CON", "C:\\news\\nul.txt", "C:\\news\\Lpt1",
+                           "C:\\news\\com9.rc", "C:\\news\\aux .dat", "C:\\news\\CONOUT$"})
+    EXPECT_FALSE(paths::Components(path)) << path;
+  EXPECT_FALSE(paths::IsInside("C:\\news", "C:\\news\\CON"));
+  for (const char* path : {"C:\\news\\console", "C:\\news\\com10", "C:\\news\\lpt", "C:\\news\\.rc",
+                           "C:\\news\\a.b.c", "C:\\news\\nul-news.rc"})
+    EXPECT_TRUE(paths::Components(path)) << path;
+}
+
 TEST(Paths, ComponentsOfRelativePathsAreNothing) {
   for (const char* path : {"", "news.rc", "news\\news.rc", "\\news\\news.rc", "/news", "C:news",
                            "C:", ".\\a", "..\\a", "\\\\\\server\\share", ":\\a", "1:\\a"})
