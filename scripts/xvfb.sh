@@ -7,7 +7,7 @@
 # others go on to the next number, so no run ever borrows a display that
 # another run stops when it ends.
 start_xvfb() {
-  local first=$1 last=$2 screen=${3:-1280x1024x24} n pid owner
+  local first=$1 last=$2 screen=${3:-1280x1024x24} n pid owner=
   xvfb_pid=
   for n in $(seq "$first" "$last"); do
     [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ] || continue
@@ -15,7 +15,7 @@ start_xvfb() {
     pid=$!
     for _ in $(seq 1 200); do
       kill -0 "$pid" 2>/dev/null || break  # lost the number to another run
-      owner=$(tr -d ' \n' <"/tmp/.X$n-lock" 2>/dev/null)
+      owner=$( { tr -d ' \n' <"/tmp/.X$n-lock"; } 2>/dev/null || true)
       [ "$owner" = "$pid" ] && [ -e "/tmp/.X11-unix/X$n" ] && break
       sleep 0.05
     done
