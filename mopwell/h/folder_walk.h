@@ -3,6 +3,8 @@
 // Windows reports as a reparse point (symbolic link, junction), so a link
 // planted in a folder can never lead the wipe outside it.
 #pragma once
+#include <windows.h>
+
 #include <functional>
 #include <optional>
 #include <string>
@@ -12,6 +14,12 @@
 // the order the listing gives them. An empty folder path lists nothing: it
 // would otherwise mean the working directory.
 std::vector<std::string> ListPlainFiles(const std::string& folder);
+
+// Names of the entries of one listing of `folder` ("*.*", folders
+// included) that `keep` accepts, in listing order. An empty folder path
+// lists nothing.
+std::vector<std::string> ListNames(const std::string& folder,
+                                   const std::function<bool(const WIN32_FIND_DATAA&)>& keep);
 
 // Called with the file's name before it is wiped.
 using BeforeWipe = std::function<void(const std::string& name)>;

@@ -83,18 +83,23 @@ std::optional<std::string> FileInsideFolder(const std::string& folder, const std
   return file;
 }
 
-std::vector<std::string> ListPlainFiles(const std::string& folder) {
+std::vector<std::string> ListNames(const std::string& folder,
+                                   const std::function<bool(const WIN32_FIND_DATAA&)>& keep) {
   std::vector<std::string> names;
   if (folder.empty()) return names;
   WIN32_FIND_DATAA found;
   HANDLE find = FindFirstFileA(paths::Join(folder, "*.*").c_str(), &found);
   if (find == INVALID_HANDLE_VALUE) return names;
   do {
-    if (found.dwFileAttributes & kNotListed) continue;  // also "." and ".."
-    names.emplace_back(found.cFileName);
+    if (keep(found)) names.emplace_back(found.cFileName);
   } while (FindNextFileA(find, &found));
   FindClose(find);
   return names;
+}
+
+std::vector<std::string> ListPlainFiles(const std::string& folder) {
+  // The attribute test also leaves out "." and "..".
+  return ListNames(folder, [](const WIN32_FIND_DATAA& f) { return !(f.dwFileAttributes & kNotListed); });
 }
 
 std::size_t WipeListedFiles(const std::string& folder, const BeforeWipe& before) {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "config/names.h"
+#include "folder_walk.h"
 #include "globals.h"
 #include "ini.h"
 #include "mopwell.h"
@@ -124,18 +125,10 @@ std::string NewsMapPath() {
 }
 
 std::vector<std::string> ListServerFolders(const std::string& newsFolder) {
-  std::vector<std::string> names;
-  if (newsFolder.empty()) return names;
-  WIN32_FIND_DATAA found;
-  HANDLE find = FindFirstFileA(paths::Join(newsFolder, "*.*").c_str(), &found);
-  if (find == INVALID_HANDLE_VALUE) return names;
-  do {
-    if (found.dwFileAttributes != FILE_ATTRIBUTE_DIRECTORY) continue;
-    if (lstrcmpiA(found.cFileName, ".") == 0 || lstrcmpiA(found.cFileName, "..") == 0) continue;
-    names.emplace_back(found.cFileName);
-  } while (FindNextFileA(find, &found));
-  FindClose(find);
-  return names;
+  return ListNames(newsFolder, [](const WIN32_FIND_DATAA& f) {
+    return f.dwFileAttributes == FILE_ATTRIBUTE_DIRECTORY && lstrcmpiA(f.cFileName, ".") != 0 &&
+           lstrcmpiA(f.cFileName, "..") != 0;
+  });
 }
 
 void FixFat() {
