@@ -33,7 +33,22 @@ trap cleanup EXIT
 [ -n "${DISPLAY:-}" ] || start_xvfb 70 89
 export WINEPREFIX="$root/build/win64/wineprefix" WINEDEBUG=-all
 scripts/wine-run.sh --prefix "$WINEPREFIX" cmd /c exit 0 >/dev/null 2>&1 </dev/null || true  # boot once
-wineserver -p >/dev/null 2>&1 || true
+
+# One wineserver that stays for the whole run, with Wine's background
+# services already up. "wineserver -p" only makes a server persistent when
+# it starts one: with a server still running it does nothing, that server
+# goes away a few seconds after its last program, and the Windows tests
+# started side by side then raced to start the next one (a test's process
+# lost its connection to the server and died without output). The services
+# would keep the test runner's output open, so they start here, writing
+# nowhere.
+fresh_wineserver() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  wineserver -p >/dev/null 2>&1 || true
+  wine cmd /c exit 0 >/dev/null 2>&1 </dev/null || true
+}
+fresh_wineserver
 
 echo "== native tests (sanitizers)"
 ctest --test-dir build/native --output-on-failure -j 2
@@ -44,20 +59,15 @@ if [ -x scripts/fuzz.sh ]; then
 fi
 
 echo "== Windows tests under Wine"
-# Once in a long while a Wine process dies before its first line of output
-# (seen once on a loaded machine, never reproduced in hundreds of runs): a
-# test that fails is run a second time, and ctest's output keeps the first
-# failure visible. A real fault fails both times.
+# A safety net for the emulator: a test that fails is run a second time,
+# and ctest's output keeps the first failure visible. A real fault fails
+# both times.
 status=0
 ctest --test-dir build/win64 --output-on-failure -j 2 --repeat until-pass:2 -E '^EndToEnd\.' || status=1
 
 echo "== end-to-end: the real programs in their own processes"
 # A fresh wineserver, so nothing left over by the tests above stands in
 # the way of the programs' own start and end.
-# Wine's background services start with the first program and would keep
-# the test runner's output open: start them here, writing nowhere.
-wineserver -k 2>/dev/null || true
-wineserver -p >/dev/null 2>&1 || true
-wine cmd /c exit 0 >/dev/null 2>&1 </dev/null || true
+fresh_wineserver
 ctest --test-dir build/win64 --output-on-failure -R '^EndToEnd\.' || status=1
 exit $status
