@@ -16,7 +16,12 @@ export WINEDEBUG=-all
 # No Mono or Gecko prompts while the prefix is made.
 export WINEDLLOVERRIDES="mscoree=;mshtml=;winemenubuilder.exe=d"
 
-# Boot the prefix once; concurrent runs wait for the first one.
+# Boot the prefix once; concurrent runs wait for the first one. When no
+# Wine server runs for this prefix, the same lock makes sure one run alone
+# starts it (and Wine's background services, from a no-op writing nowhere:
+# services started by the program itself would inherit its output and keep
+# a test runner waiting on it). Runs that each started a server at the same
+# moment could lose their connection to it and die without output.
 mkdir -p "$(dirname "$prefix")"
 (
   flock 9
@@ -28,16 +33,16 @@ mkdir -p "$(dirname "$prefix")"
     wineserver -w
     touch "$prefix/.booted"
   fi
+  server_id=$(printf 'server-%x-%x' "$(stat -c %d "$prefix")" "$(stat -c %i "$prefix")")
+  if ! compgen -G "/tmp/wine-*/$server_id/socket" >/dev/null &&
+     ! compgen -G "/tmp/.wine-$(id -u)/$server_id/socket" >/dev/null; then
+    # It stays a minute after its last program, so runs that follow one
+    # another do not meet a server on its way out.
+    # (Neither may keep the lock: fd 9 is closed for them.)
+    wineserver -p60 >/dev/null 2>&1 9>&- || true
+    wine cmd /c exit 0 >/dev/null 2>&1 </dev/null 9>&- || true
+  fi
 ) 9>"$prefix.lock"
-
-# When no Wine server runs for this prefix, start it (and Wine's background
-# services) from a no-op writing nowhere: services started by the program
-# itself would inherit its output and keep a test runner waiting on it.
-server_id=$(printf 'server-%x-%x' "$(stat -c %d "$prefix")" "$(stat -c %i "$prefix")")
-if ! compgen -G "/tmp/wine-*/$server_id/socket" >/dev/null &&
-   ! compgen -G "/tmp/.wine-$(id -u)/$server_id/socket" >/dev/null; then
-  wine cmd /c exit 0 >/dev/null 2>&1 </dev/null || true
-fi
 
 xvfb_pid=
 . "$(dirname "$0")/xvfb.sh"
