@@ -41,10 +41,12 @@ bool PrefOn(const char* key) { return ini::GetInt(szIniFile, kSecPrefs, key, 0) 
 
 // A "customs" folder override. A value holding "*" means "not overridden",
 // as it does for every other path override; so does an empty one, which
-// names no folder.
+// names no folder, and one too long for the field: cut short it would name
+// another folder, which the server-folder walk would empty.
 void ApplyFolderOverride(const char* key) {
-  std::string value = ini::GetString(szIniFile, kSecCustoms, key, szNewsLoc, sizeof szNewsLoc);
-  if (value.empty() || value.find(kNoOverride[0]) != std::string::npos) return;
+  std::string value = ini::GetString(szIniFile, kSecCustoms, key, szNewsLoc, 1024);
+  if (value.empty() || value.size() >= sizeof szNewsLoc || value.find(kNoOverride[0]) != std::string::npos)
+    return;
   text::CopyCut(szNewsLoc, value);
 }
 

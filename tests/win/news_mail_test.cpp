@@ -199,11 +199,12 @@ TEST_F(NewsMailTest, TheCustomsOverridesChooseTheNewsFolder) {
   EXPECT_EQ(string(szNewsLoc), a);
   EXPECT_FALSE(FileExists(inA));
 
-  // An empty value names no folder and overrides nothing either.
+  // An empty value names no folder and overrides nothing either; nor does
+  // one too long for the field, which cut short would name a parent folder.
   const string again = Put(news + "\\news.rc");
   lstrcpyA(szNewsLoc, news.c_str());
   SetIni("customs", "news", "");
-  SetIni("customs", "fat", "");
+  SetIni("customs", "fat", (a + "\\" + string(250 - a.size(), 'x')).c_str());
   CleanNewsTracks(page);
   EXPECT_EQ(string(szNewsLoc), news);
   EXPECT_FALSE(FileExists(again));
