@@ -41,15 +41,26 @@ bool KeyExists(HKEY root, const std::string& keyPath) {
   return true;
 }
 
+HKEY OpenForWriting(HKEY root, const std::string& keyPath) {
+  HKEY key = nullptr;
+  if (RegOpenKeyExA(root, Trimmed(keyPath).c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return nullptr;
+  return key;
+}
+
+bool SetText(HKEY key, const char* value, std::string_view data) {
+  std::string text(data);  // the value is stored with its terminating zero
+  return RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                        static_cast<DWORD>(text.size() + 1)) == ERROR_SUCCESS;
+}
+
 bool WriteText(HKEY root, const std::string& keyPath, const char* value, const std::string& data) {
   HKEY key;
   if (RegCreateKeyExA(root, Trimmed(keyPath).c_str(), 0, nullptr, 0, KEY_SET_VALUE, nullptr, &key,
                       nullptr) != ERROR_SUCCESS)
     return false;
-  LONG rc = RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data.c_str()),
-                           static_cast<DWORD>(data.size() + 1));
+  bool ok = SetText(key, value, data);
   RegCloseKey(key);
-  return rc == ERROR_SUCCESS;
+  return ok;
 }
 
 }  // namespace reg

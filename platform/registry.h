@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace reg {
 
@@ -15,6 +16,12 @@ Read ReadText(HKEY root, const std::string& keyPath, const char* value, std::str
 bool ReadText(HKEY key, const char* value, std::string& out);
 
 bool KeyExists(HKEY root, const std::string& keyPath);
+
+// Opens an existing key for setting values; never creates one. Null when
+// the key is not there. The caller closes it.
+HKEY OpenForWriting(HKEY root, const std::string& keyPath);
+// Sets a text value (REG_SZ, with its terminating zero) on an open key.
+bool SetText(HKEY key, const char* value, std::string_view data);
 
 // Creates the key when needed and writes a text value.
 bool WriteText(HKEY root, const std::string& keyPath, const char* value, const std::string& data);

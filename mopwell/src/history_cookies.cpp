@@ -18,6 +18,7 @@
 #include "platform.h"
 #include "prefs/pref_value.h"
 #include "prefs_file.h"
+#include "registry.h"
 #include "text/bounded.h"
 #include "wipe.h"
 
@@ -47,20 +48,6 @@ std::string UrlKey(int n) { return kUrlKeyPrefix + std::to_string(n); }
 std::string EmptyUrlLine(int n) { return "\nuser_pref(\"" + UrlKey(n) + "\", \"\");"; }
 
 bool Found(int slot) { return !PrefsLines[slot].empty(); }
-
-// Opens an existing key below HKEY_CURRENT_USER for writing; never
-// creates one.
-HKEY OpenForWriting(const std::string& path) {
-  HKEY key = nullptr;
-  if (RegOpenKeyExA(plat::Hkcu(), path.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS)
-    return nullptr;
-  return key;
-}
-
-void SetText(HKEY key, const char* value, const char* data) {
-  RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(data),
-                 static_cast<DWORD>(lstrlenA(data) + 1));
-}
 
 // The entry number n of a line that names browser.url_history.URL_n
 // exactly (the key's closing quote right after the digits), else 0.
@@ -129,10 +116,10 @@ void Allow(const char* key, const char* placeholder) {
 }
 
 void SetJavaInRegistry(const char* data) {
-  HKEY key = OpenForWriting(std::string(regit) + "Java");
+  HKEY key = reg::OpenForWriting(plat::Hkcu(), std::string(regit) + "Java");
   if (!key) return;
-  SetText(key, "Enable Java", data);
-  SetText(key, "Enable JavaScript", data);
+  reg::SetText(key, "Enable Java", data);
+  reg::SetText(key, "Enable JavaScript", data);
   RegCloseKey(key);
 }
 
@@ -182,10 +169,10 @@ void CleanTypedUrls(HWND page) {
   SetStatus(page, kBoxUrls, "Done!     URL listings cleaned.");
 
   std::string keyPath = std::string(regit) + "URL History";
-  HKEY key = OpenForWriting(keyPath);
+  HKEY key = reg::OpenForWriting(plat::Hkcu(), keyPath);
   URL1[0] = '\0';
   if (key) {
-    for (int n = 1; n <= kRegistryUrls; ++n) SetText(key, ("URL_" + std::to_string(n)).c_str(), "");
+    for (int n = 1; n <= kRegistryUrls; ++n) reg::SetText(key, ("URL_" + std::to_string(n)).c_str(), "");
     Trace("Url-Reg", "URL clears written to reg");
     Trace("Url-Loc", keyPath.c_str());
     RegCloseKey(key);

@@ -12,6 +12,7 @@
 #include "ini.h"
 #include "mopwell.h"
 #include "platform.h"
+#include "registry.h"
 #include "prefs_file.h"
 #include "text/bounded.h"
 #include "text/paths.h"
@@ -68,8 +69,8 @@ void WriteRegistry(const IdentityRecord& id, bool alias) {
   if (regit[0] == '\0') return;  // no browser key known: "User" alone is no place of the browser's
   if (Len(id.user) < (alias ? 2u : 3u)) return;
   std::string keyPath = std::string(regit, text::BoundedLen(regit, sizeof regit)) + "User";
-  HKEY key;
-  if (RegOpenKeyExA(plat::Hkcu(), keyPath.c_str(), 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+  HKEY key = reg::OpenForWriting(plat::Hkcu(), keyPath);
+  if (!key) return;
   const struct {
     const char* name;
     const char* data;
@@ -78,9 +79,7 @@ void WriteRegistry(const IdentityRecord& id, bool alias) {
                 {"User_Addr", id.address},
                 {"User_Name", id.user},
                 {"Reply_To", id.replyTo}};
-  for (const auto& v : values)
-    RegSetValueExA(key, v.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(v.data),
-                   static_cast<DWORD>(Len(v.data) + 1));
+  for (const auto& v : values) reg::SetText(key, v.name, std::string_view(v.data, Len(v.data)));
   RegCloseKey(key);
 }
 

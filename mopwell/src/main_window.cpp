@@ -244,8 +244,8 @@ void CopyDiagnostics() {
 }
 
 void StopMessengerAtBoot() {
-  HKEY key;
-  if (RegOpenKeyExA(plat::Hkcu(), kRunKey, 0, KEY_SET_VALUE, &key) != ERROR_SUCCESS) return;
+  HKEY key = reg::OpenForWriting(plat::Hkcu(), kRunKey);
+  if (!key) return;
   RegDeleteValueA(key, kMessengerValue);
   plat::Prompt(nullptr, "AOL is gone from bootup.", "Removed!", MB_ICONEXCLAMATION);
   RegCloseKey(key);

@@ -13,6 +13,7 @@
 #include "mopwell.h"
 #include "news/fat_map.h"
 #include "platform.h"
+#include "registry.h"
 #include "text/bounded.h"
 #include "text/paths.h"
 
@@ -42,21 +43,13 @@ void AlwaysTrace(const char* key, const std::string& value) {
   ini::Write(szIniFile, kSecDiagnostics, key, value.c_str());
 }
 
-// Creates or opens HKEY_CURRENT_USER\<regit><leaf> and stores one text
-// value. True when the key could be created or opened.
+// Points the browser's setting HKEY_CURRENT_USER\<regit><leaf> at a
+// folder. True when it was written.
 bool StoreDirectory(const char* leaf, const char* value, const std::string& path) {
   // Without the browser's key prefix the key would land at the top of the
   // user's registry.
   if (regit[0] == '\0') return false;
-  HKEY key = nullptr;
-  std::string name = std::string(regit) + leaf;
-  if (RegCreateKeyExA(plat::Hkcu(), name.c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                      KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
-    return false;
-  RegSetValueExA(key, value, 0, REG_SZ, reinterpret_cast<const BYTE*>(path.c_str()),
-                 static_cast<DWORD>(path.size() + 1));
-  RegCloseKey(key);
-  return true;
+  return reg::WriteText(plat::Hkcu(), std::string(regit) + leaf, value, path);
 }
 
 // Step 1: a profile without a news folder gets one (with a server folder
