@@ -5,6 +5,7 @@
 #include <string>
 
 #include "fake_platform.h"
+#include "folder_link.h"
 #include "held_file.h"
 #include "wipe.h"
 #include "wipe/wipe_block.h"
@@ -199,12 +200,10 @@ TEST_F(WipeTest, AFolderLinkIsLeftAlone) {
   CreateDirectoryA(target.c_str(), nullptr);
   WriteFileBytes(target + "\\precious", "data");
   std::string link = In("link-folder");
-  using MakeLink = BOOLEAN(WINAPI*)(LPCSTR, LPCSTR, DWORD);
-  auto makeLink = reinterpret_cast<MakeLink>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkA")));
-  if (!makeLink || !makeLink(link.c_str(), target.c_str(), 1 /* directory */))
-    GTEST_SKIP() << "this system cannot make folder links";
+  FolderLink made(link, target);
+  if (!made.ok()) GTEST_SKIP() << "this system cannot make folder links";
   nukeIt(link.c_str());
+  EXPECT_TRUE(FileExists(link)) << "the link itself stays";
   std::string kept;
   ASSERT_TRUE(ReadFileBytes(target + "\\precious", kept));
   EXPECT_EQ(kept, "data");
