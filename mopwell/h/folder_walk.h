@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "wipe.h"
+
 // Names (without folder) of the ordinary files directly inside `folder`, in
 // the order the listing gives them. An empty folder path lists nothing: it
 // would otherwise mean the working directory.
@@ -24,15 +26,31 @@ std::vector<std::string> ListNames(const std::string& folder,
 // Called with the file's name before it is wiped.
 using BeforeWipe = std::function<void(const std::string& name)>;
 
-// Wipes every file of one listing of `folder`. Returns the number wiped.
-std::size_t WipeListedFiles(const std::string& folder, const BeforeWipe& before);
+// What a walk did: files handed to the wipe, and those of them it had to
+// leave as they were (held open, read-only).
+struct WipeTally {
+  std::size_t taken = 0;
+  std::size_t left = 0;
+  void Count(WipeOutcome outcome) {
+    ++taken;
+    if (outcome == WipeOutcome::Left) ++left;
+  }
+  WipeTally& operator+=(const WipeTally& other) {
+    taken += other.taken;
+    left += other.left;
+    return *this;
+  }
+};
+
+// Wipes every file of one listing of `folder`.
+WipeTally WipeListedFiles(const std::string& folder, const BeforeWipe& before);
 
 // Wipes the files of `folder` until a fresh listing shows no file that has
 // not been wiped already: files that appear while the walk runs are taken
 // too, and a file that survives its wipe (read-only, held open) is never
 // wiped a second time. Each listing costs one pass over the folder, so the
-// walk stays linear in the number of files. Returns the number wiped.
-std::size_t WipeUntilEmpty(const std::string& folder, const BeforeWipe& before);
+// walk stays linear in the number of files.
+WipeTally WipeUntilEmpty(const std::string& folder, const BeforeWipe& before);
 
 // Where a path that came from outside the program (a file the browser
 // wrote) really leads, when that is inside `folder`: the full, long-form

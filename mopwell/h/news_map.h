@@ -2,6 +2,7 @@
 // whose databases the viewer shows. Both repairs are called by pages that
 // retry their own open after each call, a bounded number of times.
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -23,3 +24,10 @@ std::string NewsMapPath();
 // or link bit beside it), "." and ".." left out. An empty folder path
 // lists nothing.
 std::vector<std::string> ListServerFolders(const std::string& newsFolder);
+
+// The news folder a step may read a map from, build one in, or clean:
+// `named` resolved (links followed, never a drive root), and neither the
+// same as nor holding the profile folder, the mail folder, the browser's
+// main or program folder, the Windows directory or this program's own
+// folder. Nothing otherwise: news data there is left alone.
+std::optional<std::string> NewsFolderToClean(const std::string& named);

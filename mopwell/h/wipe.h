@@ -2,9 +2,19 @@
 // then delete.
 #pragma once
 
-// Destroys one file. Nothing is reported; callers go on regardless.
-// A missing path, a folder and a read-only file are left as they are.
-void nukeIt(const char* path);
+// What became of a file handed to the wipe.
+enum class WipeOutcome {
+  Destroyed,  // overwritten through to the disk, then removed
+  NameOnly,   // a link or one of several names of a file: the name is
+              // removed, the content (which is another name's too) stays
+  Missing,    // nothing there, or a folder: nothing changed
+  Left,       // could not be overwritten (read-only, held open): the file
+              // stays exactly as it was, name and content
+};
+
+// Destroys one file. A file that cannot be overwritten is never deleted
+// unwiped: its name would go while its bytes stay on the disk.
+WipeOutcome nukeIt(const char* path);
 
 // Destroys the viewer page's dump files in the working directory.
 void WipeDumpFiles();
@@ -13,3 +23,8 @@ void WipeDumpFiles();
 // renamed and deleted (tests look at the file at that moment).
 using WipeObserver = void (*)(const char* path, void* context);
 void SetWipeObserver(WipeObserver observer, void* context);
+
+// Called after the overwritten file has been renamed (`renamed` is its
+// name now) and before that name is deleted.
+using RenameObserver = void (*)(const char* path, const char* renamed, void* context);
+void SetRenameObserver(RenameObserver observer, void* context);

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "cleaners.h"
@@ -11,6 +12,7 @@
 #include "folder_walk.h"
 #include "ini.h"
 #include "mopwell.h"
+#include "places.h"
 #include "platform.h"
 #include "text/paths.h"
 #include "wipe.h"
@@ -118,22 +120,24 @@ bool CleanBookmarks(HWND page) {
 
 void CleanCache(HWND page) {
   // The driver has written the "cache" key. szCacheLoc stays the folder:
-  // the search pattern is formed beside it.
-  const std::string folder = szCacheLoc;
-  SetStatus(page, kBoxCache, folder.c_str());
+  // the search pattern is formed beside it. The guard judges the folder
+  // the walk will really list: "." and ".." resolved, links followed.
+  SetStatus(page, kBoxCache, szCacheLoc);
+  std::optional<std::string> place = ResolvePlace(szCacheLoc);
+  const std::string folder = place ? *place : std::string(szCacheLoc);
   Trace("CachFil", folder.c_str());
   Trace("CachLoc", paths::Join(folder, "*.*").c_str());
 
-  if (!HasAny(folder.c_str(), "CACHE", "cache", "Cache") &&
-      ini::GetInt(szIniFile, kSecPrefs, kKeyFatDB, 0) == 0) {
+  WipeTally tally;
+  if (!place || (!HasAny(folder.c_str(), "CACHE", "cache", "Cache") &&
+                 ini::GetInt(szIniFile, kSecPrefs, kKeyFatDB, 0) == 0)) {
     Trace("BADcachefileLOC-PROT-TRIG", folder.c_str());
     Exclaim("Cache files not in a folder named CACHE.", "Protection triggered!");
     SetStatus(page, kBoxCache, "Error!    Cache left alone!");
   } else {
-    WipeListedFiles(folder, [page](const std::string& name) {
-      SetStatus(page, kBoxCache, (kIndent + name).c_str());
-    });
-    SetStatus(page, kBoxCache, "Done!     Cache dir cleaned.");
+    Progress progress(page, kBoxCache);
+    tally = WipeListedFiles(folder, [&progress](const std::string& name) { progress.Show(kIndent + name); });
+    FinishStatus(page, kBoxCache, tally.left, "Done!     Cache dir cleaned.");
   }
 
   // The archive has no guard of its own and is emptied even when the cache
@@ -144,26 +148,31 @@ void CleanCache(HWND page) {
   }
   // Without a browser folder there is no archive (rather than "\archive"
   // at the root of the current drive).
-  const std::string archive = MainDir[0] ? paths::Join(MainDir, "archive") : std::string();
-  WipeUntilEmpty(archive, [page](const std::string& name) {
-    SetStatus(page, kBoxCache, name.c_str());
-  });
-  Trace("Archive Dir was done", paths::Join(archive, "*.*").c_str());
-  SetStatus(page, kBoxCache, "Done!     Cache+archive cleaned");
+  const std::string named = MainDir[0] ? paths::Join(MainDir, "archive") : std::string();
+  std::optional<std::string> archive = ResolvePlace(named);
+  if (!archive) {
+    Trace("BADarchiveLOC-PROT-TRIG", named.c_str());
+    SetStatus(page, kBoxCache, "Error!    Archive left alone!");
+    return;
+  }
+  Progress progress(page, kBoxCache);
+  tally += WipeUntilEmpty(*archive, [&progress](const std::string& name) { progress.Show(name); });
+  Trace("Archive Dir was done", paths::Join(*archive, "*.*").c_str());
+  FinishStatus(page, kBoxCache, tally.left, "Done!     Cache+archive cleaned");
 }
 
 void CleanRecentDocuments(HWND page) {
   // The driver has written the "docs" key.
-  const std::string folder = szDocDir;
+  std::optional<std::string> place = ResolvePlace(szDocDir);
+  const std::string folder = place ? *place : std::string(szDocDir);
   Trace("Docfile", paths::Join(folder, "*.*").c_str());
-  if (!HasAny(folder.c_str(), "RECENT", "recent", "Recent")) {
+  if (!place || !HasAny(folder.c_str(), "RECENT", "recent", "Recent")) {
     Trace("BADrecentdocsfileLOC-PROT-TRIG", folder.c_str());
     Exclaim("Recent documents were not found.", "Protection triggered!");
     SetStatus(page, kBoxDocs, "Error!    Recent Docs left alone!");
     return;
   }
-  WipeUntilEmpty(folder, [page](const std::string& name) {
-    SetStatus(page, kBoxDocs, name.c_str());
-  });
-  SetStatus(page, kBoxDocs, "Done!     Recent docs cleaned.");
+  Progress progress(page, kBoxDocs);
+  WipeTally tally = WipeUntilEmpty(folder, [&progress](const std::string& name) { progress.Show(name); });
+  FinishStatus(page, kBoxDocs, tally.left, "Done!     Recent docs cleaned.");
 }

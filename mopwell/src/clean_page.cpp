@@ -4,6 +4,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <string>
 
 #include "cleaners.h"
 #include "config/names.h"
@@ -123,6 +124,27 @@ void SetStatus(HWND page, int box, const char* text) {
   SetDlgItemTextA(page, box, text);
   HWND control = GetDlgItem(page, box);
   if (control) UpdateWindow(control);
+}
+
+void Progress::Show(const char* text) {
+  // Often enough to look alive, rarely enough to cost nothing next to the
+  // wipes themselves.
+  constexpr DWORD kEveryMs = 50;
+  DWORD now = GetTickCount();
+  if (shown_ && now - shownAt_ < kEveryMs) return;
+  shown_ = true;
+  shownAt_ = now;
+  SetStatus(page_, box_, text);
+}
+
+void FinishStatus(HWND page, int box, std::size_t left, const char* done) {
+  if (left == 0) {
+    SetStatus(page, box, done);
+    return;
+  }
+  std::string text = "Error!    " + std::to_string(left) + (left == 1 ? " file" : " files") +
+                     " could not be wiped!";
+  SetStatus(page, box, text.c_str());
 }
 
 INT_PTR CALLBACK DlgProc1(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {

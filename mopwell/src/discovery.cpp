@@ -6,12 +6,14 @@
 // profile folder instead of its cache, say), so a path that does not fit is
 // left empty and the steps that use it find nothing. Texts (identity, typed
 // addresses) are cut at the field size.
+#include <optional>
 #include <string>
 
 #include "config/names.h"
 #include "discovery.h"
 #include "ini.h"
 #include "mopwell.h"
+#include "places.h"
 #include "platform.h"
 #include "registry.h"
 #include "text/bounded.h"
@@ -40,10 +42,17 @@ std::string WorkingDirectory() {
   return (n == 0 || n >= sizeof cwd) ? std::string() : std::string(cwd, n);
 }
 
-// A directory value read from the registry: kept only when it fits the
-// staging buffer whole.
+// A directory value read from the registry or a setting: resolved, and
+// kept only when it resolves and fits the staging buffer whole; anything
+// else is "not found" (empty), never a relative name.
 void TakeDir(const std::string& value, std::string& staging) {
-  staging = value.size() < kDirStage ? value : std::string();
+  std::optional<std::string> place = ResolvePlace(value);
+  staging = place && place->size() < kDirStage ? *place : std::string();
+}
+
+// A file or folder below a folder that was found; nothing below none.
+std::string Below(const std::string& folder, const char* name) {
+  return folder.empty() ? std::string() : paths::Join(folder, name);
 }
 
 void TakeText(const std::string& value, std::string& staging) {
@@ -86,9 +95,13 @@ void RegistryRoot() {
 }
 
 void NavigatorDirectories(Staging& st) {
-  std::string value;
-  if (ReadUser(std::string(regit) + "Main", "Install Directory", value) == reg::Read::Ok)
-    TakeDir(value, st.mainDir);
+  // An install directory that does not resolve (a drive's root, a text
+  // too long for its field) counts as not read: the default stands.
+  std::string value, install;
+  if (ReadUser(std::string(regit) + "Main", "Install Directory", value) == reg::Read::Ok) {
+    TakeDir(value, install);
+    if (!install.empty()) st.mainDir = install;
+  }
   text::CopyWhole(MainDir, st.mainDir);
 
   std::string news, newsValue;
@@ -101,7 +114,7 @@ void NavigatorDirectories(Staging& st) {
     if (mailRead == reg::Read::Ok) TakeDir(mailValue, mail);
     text::CopyWhole(szMail, mail);
   }
-  if (text::BoundedLen(szMail, sizeof szMail) < 5) text::CopyWhole(szMail, paths::Join(MainDir, "mail"));
+  if (text::BoundedLen(szMail, sizeof szMail) < 5) text::CopyWhole(szMail, Below(MainDir, "mail"));
 
   Trace("Version", "MPW450");
   Trace("Build", MOPWELL_BUILD);
@@ -150,10 +163,11 @@ void NavigatorFiles() {
       std::string value;
       reg::Read r = reg::ReadText(plat::Hkcu(), std::string(regit) + row.subkey, row.value, value);
       if (r == reg::Read::NoKey)
-        buffer = paths::Join(MainDir, row.fileName);
+        buffer = Below(MainDir, row.fileName);
       else if (r == reg::Read::Ok)
-        TakeDir(value, buffer);
+        buffer = value;
     }
+    TakeDir(buffer, buffer);
     text::CopyWhole(row.field, row.size, buffer);
     Trace(row.traceKey, row.field);
   }
@@ -206,9 +220,10 @@ void CommunicatorProfile() {
   }
   std::string dirRoot;
   reg::Read r = userKey.empty() ? reg::Read::NoKey : reg::ReadText(plat::Hklm(), userKey, "DirRoot", dirRoot);
-  // A profile folder that is not a full path would put every store below
-  // the current drive's root: treated as no profile.
-  if (r != reg::Read::NoKey && paths::IsAbsolute(dirRoot) && text::CopyWhole(DirRoot, dirRoot)) {
+  // A profile folder that does not resolve (relative, a drive's root)
+  // would put every store in the wrong place: treated as no profile.
+  std::optional<std::string> place = ResolvePlace(dirRoot);
+  if (r != reg::Read::NoKey && place && text::CopyWhole(DirRoot, *place)) {
     MarkCommunicatorFound(DirRoot);
     UseProfileFolder(DirRoot);
     return;
@@ -237,10 +252,9 @@ void RegistryFileOverride() {
   if (value.size() > 199) value.clear();  // a cut folder is another folder
   text::CopyWhole(RegProfileDir, value);
   // Without a location in the registry file this is "name\": no folder.
-  if (value.size() > 4 && paths::IsAbsolute(value)) {
-    std::string folder = value;
-    UseProfileFolder(folder);
-  }
+  // A folder that does not resolve (a drive's root, "C:\.") is none either.
+  std::optional<std::string> folder = value.size() > 4 ? ResolvePlace(value) : std::nullopt;
+  if (folder) UseProfileFolder(*folder);
   Trace("szNewsL", szNewsLoc);
   Trace("szMailReg", szMail);
   Trace("Bookmar", szBookmarkLoc);
@@ -262,7 +276,9 @@ void RecentDocuments() {
       recent.size() < kDirStage) {
     char expanded[200] = "";
     DWORD n = ExpandEnvironmentStringsA(recent.c_str(), expanded, sizeof expanded);
-    text::CopyWhole(szDocDir, (n > 0 && n <= sizeof expanded) ? std::string(expanded) : std::string());
+    std::string folder;
+    if (n > 0 && n <= sizeof expanded) TakeDir(expanded, folder);
+    text::CopyWhole(szDocDir, folder);
   }
   if (text::BoundedLen(szDocDir, sizeof szDocDir) <= 4) {
     std::string windows = plat::Get().WindowsDirectory();
@@ -285,8 +301,11 @@ void getIt() {
   NavigatorIdentity(st);
   CommunicatorProfile();
   RegistryFileOverride();
+  // The preference stage writes into the profile folder: only a folder
+  // that resolves to a real place below a drive's root.
   size_t profileLen = text::BoundedLen(ProfileDir, sizeof ProfileDir);
-  if (profileLen >= 5 && paths::IsAbsolute(ProfileDir)) {
+  std::optional<std::string> profile = profileLen >= 5 ? ResolvePlace(ProfileDir) : std::nullopt;
+  if (profile && text::CopyWhole(ProfileDir, *profile)) {
     PreferenceStage(st.identity);
     for (std::string& value : st.identity) value = value.substr(0, kTextStage - 1);
   }

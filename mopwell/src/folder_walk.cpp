@@ -4,6 +4,7 @@
 
 #include <unordered_set>
 
+#include "places.h"
 #include "text/paths.h"
 #include "wipe.h"
 
@@ -24,40 +25,6 @@ std::string NameKey(const std::string& name) {
   return key;
 }
 
-std::string FullPath(const std::string& path) {
-  DWORD need = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-  if (need == 0) return std::string();
-  std::string full(need, '\0');
-  DWORD got = GetFullPathNameA(path.c_str(), need, &full[0], nullptr);
-  if (got == 0 || got >= need) return std::string();
-  full.resize(got);
-  return full;
-}
-
-// The long form of a full path. The part that does not exist (yet) is kept
-// as written behind the long form of the part that does.
-std::string LongForm(const std::string& full) {
-  std::string head = full, tail;
-  for (int depth = 0; depth < 512 && !head.empty(); ++depth) {
-    DWORD need = GetLongPathNameA(head.c_str(), nullptr, 0);
-    if (need != 0) {
-      std::string out(need, '\0');
-      DWORD got = GetLongPathNameA(head.c_str(), &out[0], need);
-      if (got != 0 && got < need) {
-        out.resize(got);
-        return tail.empty() ? out : paths::Join(out, tail);
-      }
-    }
-    std::string::size_type cut = head.find_last_of("\\/");
-    if (cut == std::string::npos) break;
-    if (cut + 1 == head.size()) break;  // a root: nothing more to take off
-    tail = tail.empty() ? head.substr(cut + 1) : paths::Join(head.substr(cut + 1), tail);
-    head.resize(cut);
-    if (head.size() == 2 && head[1] == ':') head += '\\';  // "C:" alone means the current folder
-  }
-  return full;
-}
-
 bool IsLink(const std::string& path) {
   DWORD attributes = GetFileAttributesA(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
@@ -68,8 +35,8 @@ bool IsLink(const std::string& path) {
 std::optional<std::string> FileInsideFolder(const std::string& folder, const std::string& path) {
   if (folder.empty() || path.empty() || !paths::IsAbsolute(folder)) return std::nullopt;
   std::string named = paths::IsAbsolute(path) ? path : paths::Join(folder, path);
-  std::string base = LongForm(FullPath(folder));
-  std::string file = LongForm(FullPath(named));
+  std::string base = FullLongPath(folder);
+  std::string file = FullLongPath(named);
   if (base.empty() || file.empty() || !paths::IsInside(base, file)) return std::nullopt;
   // Every step below the folder, the file included, must be no link.
   std::optional<std::vector<std::string>> outer = paths::Components(base);
@@ -102,18 +69,19 @@ std::vector<std::string> ListPlainFiles(const std::string& folder) {
   return ListNames(folder, [](const WIN32_FIND_DATAA& f) { return !(f.dwFileAttributes & kNotListed); });
 }
 
-std::size_t WipeListedFiles(const std::string& folder, const BeforeWipe& before) {
+WipeTally WipeListedFiles(const std::string& folder, const BeforeWipe& before) {
   // The whole listing is taken before the first wipe: a wipe renames the
   // entry it destroys, which must not show up again in an open listing.
-  std::vector<std::string> names = ListPlainFiles(folder);
-  for (const std::string& name : names) {
+  WipeTally tally;
+  for (const std::string& name : ListPlainFiles(folder)) {
     if (before) before(name);
-    nukeIt(paths::Join(folder, name).c_str());
+    tally.Count(nukeIt(paths::Join(folder, name).c_str()));
   }
-  return names.size();
+  return tally;
 }
 
-std::size_t WipeUntilEmpty(const std::string& folder, const BeforeWipe& before) {
+WipeTally WipeUntilEmpty(const std::string& folder, const BeforeWipe& before) {
+  WipeTally tally;
   std::unordered_set<std::string> wiped;
   for (int listing = 0; listing < kMaxListings; ++listing) {
     bool fresh = false;
@@ -121,9 +89,9 @@ std::size_t WipeUntilEmpty(const std::string& folder, const BeforeWipe& before) 
       if (!wiped.insert(NameKey(name)).second) continue;  // survived its wipe
       fresh = true;
       if (before) before(name);
-      nukeIt(paths::Join(folder, name).c_str());
+      tally.Count(nukeIt(paths::Join(folder, name).c_str()));
     }
     if (!fresh) break;
   }
-  return wiped.size();
+  return tally;
 }

@@ -123,37 +123,62 @@ void SetJavaInRegistry(const char* data) {
   RegCloseKey(key);
 }
 
+// A name that shares its content with another (a link, or a file with a
+// second name) is removed before the copy: copying over it would write
+// the kept cookies into that other file.
+void UnshareCookieFile() {
+  HANDLE file = CreateFileA(szCookieLoc, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return;
+  BY_HANDLE_FILE_INFORMATION info{};
+  bool shared = GetFileInformationByHandle(file, &info) &&
+                ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || info.nNumberOfLinks > 1);
+  CloseHandle(file);
+  if (shared && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
+    DeleteFileA(szCookieLoc);
+  }
+}
+
 // The cookie file is replaced by the keep file, or destroyed when there
 // is none. A keep file that is there but cannot be read (held by another
 // program) is not taken for a missing one: the cookie file then stays as
-// it is, exactly as when the copy itself fails.
-void CleanCookieFile() {
+// it is, exactly as when the copy itself fails. True when the cookie
+// file was left as it was.
+bool CleanCookieFile() {
+  if (szCookieLoc[0] == '\0') return false;  // no cookie file known
   HANDLE keep = CreateFileA(kKeepFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (keep == INVALID_HANDLE_VALUE) {
     DWORD error = GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return;
+    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
+      Trace("NotWiped", szCookieLoc);
+      return true;
+    }
     // A read-only mark here was set by an earlier run with the cookie
     // blocker on; the wipe leaves read-only files alone, so it goes first.
     DWORD attributes = GetFileAttributesA(szCookieLoc);
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
         (attributes & FILE_ATTRIBUTE_READONLY))
       SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
-    nukeIt(szCookieLoc);
-    return;
+    return nukeIt(szCookieLoc) == WipeOutcome::Left;
   }
   bool blocker = ini::GetInt(szIniFile, kSecPrefs, kKeyCookBlocker, 0) != 0;
   SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
+  UnshareCookieFile();
   // Windows refuses to copy over a read-only file; Wine running as root
   // does not, so the mark is checked here.
   DWORD attributes = GetFileAttributesA(szCookieLoc);
-  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY))
-    CopyFileA(kKeepFile, szCookieLoc, FALSE);
+  bool copied = false;
+  if (szCookieLoc[0] != '\0' && (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)))
+    copied = CopyFileA(kKeepFile, szCookieLoc, FALSE) != 0;
   // The copy takes the keep file's own attributes; the blocker alone
   // decides whether the browser may write the cookie file.
   SetFileAttributesA(szCookieLoc, blocker ? FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY
                                           : FILE_ATTRIBUTE_ARCHIVE);
   CloseHandle(keep);
+  if (!copied) Trace("NotWiped", szCookieLoc);
+  return !copied;
 }
 
 }  // namespace
@@ -161,8 +186,8 @@ void CleanCookieFile() {
 void CleanHistory(HWND page) {
   SetStatus(page, kBoxHistory, HistLoc);
   Trace("HistKil", HistLoc);
-  nukeIt(HistLoc);
-  SetStatus(page, kBoxHistory, "Done!     History DB cleaned.");
+  FinishStatus(page, kBoxHistory, nukeIt(HistLoc) == WipeOutcome::Left ? 1 : 0,
+               "Done!     History DB cleaned.");
 }
 
 void CleanTypedUrls(HWND page) {
@@ -192,8 +217,8 @@ void CleanTypedUrls(HWND page) {
 
 void CleanCookiesAndJava(HWND page) {
   SetStatus(page, kBoxCookies, szCookieLoc);
-  CleanCookieFile();
-  SetStatus(page, kBoxCookies, "Done!     Cookie file cleaned.");
+  bool left = CleanCookieFile();
+  FinishStatus(page, kBoxCookies, left ? 1 : 0, "Done!     Cookie file cleaned.");
 
   bool refuse = ini::GetInt(szIniFile, kSecPrefs, kKeyJavaDesired, 0) != 0;
   SetJavaInRegistry(refuse ? "no" : "yes");
@@ -206,5 +231,5 @@ void CleanCookiesAndJava(HWND page) {
     Allow(kJavaKey, kJavaPlaceholder);
   }
   WritePrefsFile();
-  if (refuse) SetStatus(page, kBoxCookies, "Done!     Cookies+java cleaned.");
+  if (refuse && !left) SetStatus(page, kBoxCookies, "Done!     Cookies+java cleaned.");
 }

@@ -4,6 +4,7 @@
 // the Corel edition's own INI file and Communicator 4's prefs.js — and the
 // choice is recorded for the tray companion.
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "cleaners.h"
@@ -11,6 +12,7 @@
 #include "globals.h"
 #include "ini.h"
 #include "mopwell.h"
+#include "places.h"
 #include "platform.h"
 #include "registry.h"
 #include "prefs_file.h"
@@ -130,8 +132,9 @@ void FormIdFilePath() {
   // Without a profile folder (the lookup leaves a lone backslash) there is
   // no MPW-ID.INI: a relative path would put one at a drive's root or in
   // whatever folder is current.
-  if (!paths::IsAbsolute(dir)) return;
-  text::CopyWhole(szProFile, paths::Join(dir, szIdIniFile));
+  std::optional<std::string> place = ResolvePlace(dir);
+  if (!place) return;
+  text::CopyWhole(szProFile, paths::Join(*place, szIdIniFile));
 }
 
 void ReadIdentities(bool fromProfile) {

@@ -17,6 +17,7 @@
 #include "mopwell.h"
 #include "news/fat_map.h"
 #include "news_map.h"
+#include "places.h"
 #include "text/bounded.h"
 #include "text/paths.h"
 #include "wipe.h"
@@ -32,6 +33,9 @@ constexpr char kHostNews[] = "host-news";
 // the browser finishes late.
 constexpr int kMapRepairs = 2;
 constexpr char kNoMapCaption[] = "No FAT file!  News data left alone.";
+constexpr char kRefusedNews[] = "Error!    News data left alone!";
+constexpr char kRefusedServers[] = "Error!    News folders left alone!";
+constexpr char kNewsTrap[] = "BADnewsLOC-PROT-TRIG";
 
 // A news map names one file per news server and holds a few hundred bytes;
 // a file far past this size is no map, and only its start is read.
@@ -77,26 +81,27 @@ bool ReadMap(std::string& data) {
   }
 }
 
-// Folders the server-folder walk may go through: a full path below the
-// root of a drive (the walk empties every folder one level down).
-bool WalkableNewsFolder(const std::string& folder) {
-  std::optional<std::vector<std::string>> parts = paths::Components(folder);
-  return parts && parts->size() > 1;
-}
-
-void WipeMail(HWND page, const char* base, const char* name, const char* caption) {
-  if (base[0] != '\0') nukeIt(paths::Join(base, name).c_str());
+// One mail file: nothing when its folder did not resolve.
+void WipeMail(HWND page, const std::optional<std::string>& base, const char* name, const char* caption,
+              WipeTally& tally) {
+  if (base) tally.Count(nukeIt(paths::Join(*base, name).c_str()));
   if (caption) SetStatus(page, kBoxMail, caption);
 }
 
 // The browser names the folder of unsent messages "Unsent Messages"; older
 // records know it only by its short name.
-void WipeUnsent(HWND page, const char* longName, const char* shortName, const char* caption) {
+void WipeUnsent(HWND page, const std::optional<std::string>& mail, const char* longName, const char* shortName,
+                const char* caption, WipeTally& tally) {
   const char* name = longName;
-  if (szMail[0] != '\0' &&
-      GetFileAttributesA(paths::Join(szMail, longName).c_str()) == INVALID_FILE_ATTRIBUTES)
+  if (mail && GetFileAttributesA(paths::Join(*mail, longName).c_str()) == INVALID_FILE_ATTRIBUTES)
     name = shortName;
-  WipeMail(page, szMail, name, caption);
+  WipeMail(page, mail, name, caption, tally);
+}
+
+// A news step that may not touch the folder it was given.
+void RefuseNews(HWND page, int box, const char* caption) {
+  Trace(kNewsTrap, szNewsLoc);
+  SetStatus(page, box, caption);
 }
 
 }  // namespace
@@ -115,16 +120,29 @@ void CleanNewsTracks(HWND page) {
   Trace("Newschk", "using FAT");
   Trace("Newsreg", szNewsPlace);
 
+  // A folder named but not fit for cleaning is not even read or repaired.
+  if (szNewsLoc[0] != '\0' && !NewsFolderToClean(szNewsLoc)) {
+    RefuseNews(page, kBoxNews, kRefusedNews);
+    return;
+  }
   std::string data;
   if (!ReadMap(data)) {
     SetStatus(page, kBoxNews, kNoMapCaption);
     return;
   }
   Trace("FatOPEN", "FAT Newsdata read OK");
+  // The repair may have chosen the folder: judged again.
+  std::optional<std::string> folder = NewsFolderToClean(szNewsLoc);
+  if (!folder) {
+    RefuseNews(page, kBoxNews, kRefusedNews);
+    return;
+  }
 
   bool wipeRcg = PrefOn(kKeyNewsRCGs);
+  WipeTally tally;
+  Progress progress(page, kBoxNews);
   for (const std::string& path : news::FatMapPaths(data)) {
-    std::optional<std::string> target = FileInsideFolder(szNewsLoc, path);
+    std::optional<std::string> target = FileInsideFolder(*folder, path);
     if (!target) {
       // Not a file of this news folder: a damaged or planted map.
       Trace(("NewsOutside" + std::to_string(++outside)).c_str(), path.c_str());
@@ -133,17 +151,17 @@ void CleanNewsTracks(HWND page) {
     std::string upper = UpperCase(path);
     text::CopyCut(NewsKill, upper);
     if (upper.find(".RCG") == std::string::npos) {
-      SetStatus(page, kBoxNews, upper.c_str());
+      progress.Show(upper);
       Trace(("Newsrc" + std::to_string(++wiped)).c_str(), upper.c_str());
-      nukeIt(target->c_str());
+      tally.Count(nukeIt(target->c_str()));
     } else {
       ++skipped;
-      if (wipeRcg) nukeIt(target->c_str());
+      if (wipeRcg) tally.Count(nukeIt(target->c_str()));
     }
   }
   Trace("Newsrcg", (std::to_string(skipped) + " rcg's skipped").c_str());
   Trace("Newsdid", NewsKill);
-  SetStatus(page, kBoxNews, "Done!     News data cleaned.");
+  FinishStatus(page, kBoxNews, tally.left, "Done!     News data cleaned.");
 }
 
 void CleanNewsDatabases(HWND page) {
@@ -162,51 +180,62 @@ void CleanNewsDatabases(HWND page) {
   }
   SetStatus(page, kBoxNewsSubs, "Subscribed news data");
 
-  std::string folder = szNewsLoc;
-  if (walk && WalkableNewsFolder(folder)) {
+  WipeTally tally;
+  if (walk) {
+    // Every folder one level down is emptied: the news folder must be one
+    // that holds nothing else the user keeps.
+    std::optional<std::string> folder = NewsFolderToClean(szNewsLoc);
+    if (!folder) {
+      RefuseNews(page, kBoxNewsSubs, kRefusedServers);
+      return;
+    }
     bool keepHostInfo = !PrefOn(kKeyNewsHost);
-    for (const std::string& server : ListServerFolders(folder)) {
-      std::string sub = paths::Join(folder, server);
+    Progress progress(page, kBoxNewsSubs);
+    for (const std::string& server : ListServerFolders(*folder)) {
+      std::string sub = paths::Join(*folder, server);
       for (const std::string& name : ListPlainFiles(sub)) {
         std::string path = paths::Join(sub, name);
         if (keepHostInfo && text::ContainsNoCase(path, "hostinfo.dat")) continue;
-        SetStatus(page, kBoxNewsSubs, name.c_str());
-        nukeIt(path.c_str());
+        progress.Show(name);
+        tally.Count(nukeIt(path.c_str()));
       }
     }
   }
-  SetStatus(page, kBoxNewsSubs, "Done!     Subs+folders cleaned.");
+  FinishStatus(page, kBoxNewsSubs, tally.left, "Done!     Subs+folders cleaned.");
 }
 
 void CleanMail(HWND page) {
   // Each row: the preference that chooses it (none: always), the folder,
   // the file, and the status text shown after its wipe.
+  // Each folder resolved once: links followed, never a drive root.
+  const std::optional<std::string> main = ResolvePlace(MainDir), mail = ResolvePlace(szMail);
   struct Row {
     const char* pref;
-    const char* base;
+    const std::optional<std::string>* base;
     const char* name;
     const char* caption;
   };
-  static const Row kRows[] = {
-      {nullptr, MainDir, "summary.dat", nullptr},
-      {nullptr, MainDir, "summary2.dat", "summary database"},
-      {nullptr, szMail, "trash", "trash folder"},
-      {nullptr, szMail, "trash.snm", "trash database"},
-      {kKeyDoSent, szMail, "sent", "sent"},
-      {kKeyDoSent, szMail, "sent.snm", "sent database"},
-      {kKeyDoDraft, szMail, "drafts", "drafts"},
-      {kKeyDoDraft, szMail, "drafts.snm", "draft database"},
-      {kKeyDoInbox, szMail, "inbox", "inbox"},
-      {kKeyDoInbox, szMail, "inbox.snm", "inbox database"},
-      {kKeyDoOutBx, szMail, "outbox", "outbox"},
-      {kKeyDoOutBx, szMail, "outbox.snm", "outbox database"},
+  const Row rows[] = {
+      {nullptr, &main, "summary.dat", nullptr},
+      {nullptr, &main, "summary2.dat", "summary database"},
+      {nullptr, &mail, "trash", "trash folder"},
+      {nullptr, &mail, "trash.snm", "trash database"},
+      {kKeyDoSent, &mail, "sent", "sent"},
+      {kKeyDoSent, &mail, "sent.snm", "sent database"},
+      {kKeyDoDraft, &mail, "drafts", "drafts"},
+      {kKeyDoDraft, &mail, "drafts.snm", "draft database"},
+      {kKeyDoInbox, &mail, "inbox", "inbox"},
+      {kKeyDoInbox, &mail, "inbox.snm", "inbox database"},
+      {kKeyDoOutBx, &mail, "outbox", "outbox"},
+      {kKeyDoOutBx, &mail, "outbox.snm", "outbox database"},
   };
-  for (const Row& row : kRows)
-    if (!row.pref || PrefOn(row.pref)) WipeMail(page, row.base, row.name, row.caption);
+  WipeTally tally;
+  for (const Row& row : rows)
+    if (!row.pref || PrefOn(row.pref)) WipeMail(page, *row.base, row.name, row.caption, tally);
   if (PrefOn(kKeyDoOutBx)) {
-    WipeUnsent(page, "Unsent Messages", "unsent~1", "Unsent folder");
-    WipeUnsent(page, "Unsent Messages.snm", "Unsent~1.snm", "Unsent database");
+    WipeUnsent(page, mail, "Unsent Messages", "unsent~1", "Unsent folder", tally);
+    WipeUnsent(page, mail, "Unsent Messages.snm", "Unsent~1.snm", "Unsent database", tally);
   }
   ini::Write(szIniFile, kSecOptions, kKeyMail, kOn);
-  SetStatus(page, kBoxMail, "Done!     Email cleaned.  ");
+  FinishStatus(page, kBoxMail, tally.left, "Done!     Email cleaned.  ");
 }

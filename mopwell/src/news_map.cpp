@@ -12,6 +12,7 @@
 #include "ini.h"
 #include "mopwell.h"
 #include "news/fat_map.h"
+#include "places.h"
 #include "platform.h"
 #include "registry.h"
 #include "text/bounded.h"
@@ -56,15 +57,18 @@ bool StoreDirectory(const char* leaf, const char* value, const std::string& path
 // "host-news"), and a mail folder when that is missing too; the browser's
 // settings are pointed at them.
 void MakeMissingFolders() {
-  if (ProfileDir[0] == '\0') return;
-  std::string news = paths::Join(ProfileDir, "news");
+  // Only below a real profile folder: never from "@", "??" or a relative
+  // name, which would create folders wherever the program runs.
+  std::optional<std::string> profile = ResolvePlace(ProfileDir);
+  if (!profile) return;
+  std::string news = paths::Join(*profile, "news");
   if (!CreateDirectoryA(news.c_str(), nullptr)) return;
   text::CopyCut(szNewsLoc, news);
   std::string host = paths::Join(news, kHostNews);
   CreateDirectoryA(host.c_str(), nullptr);
   AlwaysTrace("MadeNewsDir", host);
   if (StoreDirectory("News", "News Directory", host)) AlwaysTrace("WriteRegNews", host);
-  std::string mail = paths::Join(ProfileDir, "mail");
+  std::string mail = paths::Join(*profile, "mail");
   if (!CreateDirectoryA(mail.c_str(), nullptr)) return;
   AlwaysTrace("MadeMailDir", mail);
   if (StoreDirectory("Mail", "Mail Directory", mail)) AlwaysTrace("WriteRegMail", mail);
@@ -100,16 +104,31 @@ bool WriteWhole(const std::string& path, const std::string& textOut) {
 // Step 5: the map built from the server folders found.
 void BuildMap() {
   plat::Prompt(nullptr, "Mopwell will build a FAT file for you.", "Failed.", MB_OK | MB_ICONINFORMATION);
-  std::string folder = szNewsLoc;
-  text::CopyCut(szCacheFile, folder);
-  // With no news folder known the map would land at the root of a drive.
-  if (folder.empty()) return;
+  text::CopyCut(szCacheFile, szNewsLoc);
+  // Never at the root of a drive or in a folder that holds other stores.
+  std::optional<std::string> place = NewsFolderToClean(szNewsLoc);
+  if (!place) return;
+  const std::string& folder = *place;
   std::string map = news::BuildFatMap(folder, ListServerFolders(folder));
   std::string path = paths::Join(folder, news::kMapFileName);
   if (WriteWhole(path, map)) Trace("FATbyMopwell", path.c_str());
 }
 
 }  // namespace
+
+std::optional<std::string> NewsFolderToClean(const std::string& named) {
+  std::optional<std::string> news = ResolvePlace(named);
+  if (!news) return std::nullopt;
+  std::string install;
+  if (regit[0] != '\0') reg::ReadText(plat::Hkcu(), std::string(regit) + "Main", "Install Directory", install);
+  const std::string kept[] = {ProfileDir, szMail, MainDir, install, plat::Get().WindowsDirectory(),
+                              plat::Get().ProgramDirectory()};
+  for (const std::string& folder : kept) {
+    std::optional<std::string> place = ResolvePlace(folder);
+    if (place && ContainsPlace(*news, *place)) return std::nullopt;
+  }
+  return news;
+}
 
 std::string NewsMapPath() {
   // A bare "\FAT" would name the root of the current drive.

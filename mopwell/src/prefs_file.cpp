@@ -9,9 +9,11 @@
 #include <windows.h>
 
 #include <new>
+#include <optional>
 #include <string>
 
 #include "globals.h"
+#include "places.h"
 #include "prefs/write_rules.h"
 #include "text/bounded.h"
 
@@ -161,7 +163,11 @@ bool ReplaceRefused(DWORD error) {
 }
 
 bool WriteTable() {
-  std::string profile(ProfileDir, text::BoundedLen(ProfileDir, sizeof ProfileDir));
+  // Only into a real profile folder: never one that resolves to a drive's
+  // root or to nothing ("C:\.", "??", a relative name).
+  std::optional<std::string> place = ResolvePlace(std::string(ProfileDir, text::BoundedLen(ProfileDir, sizeof ProfileDir)));
+  if (!place) return false;
+  const std::string& profile = *place;
   std::string path = prefs::PrefsPathIn(profile);
   if (!text::CopyWhole(PrefsFile, path)) return false;
 

@@ -6,6 +6,7 @@
 
 #include "discovery.h"
 #include "mopwell.h"
+#include "places.h"
 #include "prefs/line_table.h"
 #include "prefs/pref_value.h"
 #include "prefs_file.h"
@@ -53,12 +54,12 @@ void PreferenceStage(std::string identity[5]) {
   if (!LoadPrefsFile(PrefsFile, Opened)) return;
   Trace("Jscript", "Completed OK");
 
-  // The cache folder is emptied by a run: a value that normalises to a
-  // relative path (a network path loses its leading pair) would name some
-  // other folder, so only a full path is taken.
+  // The cache folder is emptied by a run: the folder is taken as it
+  // resolves ("." and ".." gone, links followed). One that does not (a
+  // relative path, a drive's root) is no folder: the profile's own stands.
   if (auto cache = ValueOf("browser.cache.directory")) {
-    std::string folder = prefs::NormalisePath(*cache);
-    if (paths::IsAbsolute(folder)) text::CopyWhole(szCacheLoc, folder);
+    std::optional<std::string> folder = ResolvePlace(prefs::NormalisePath(*cache));
+    if (folder) text::CopyWhole(szCacheLoc, *folder);
   }
   if (auto org = ValueOf("mail.identity.organization")) identity[1] = *org;
   if (auto name = ValueOf("mail.identity.username")) identity[3] = *name;
@@ -69,7 +70,10 @@ void PreferenceStage(std::string identity[5]) {
     std::string key = "browser.url_history.URL_" + std::to_string(i);
     if (auto url = ValueOf(key.c_str())) text::CopyCut(TypedUrl(i), 91, url->substr(0, 90));
   }
-  if (auto news = ValueOf("news.directory")) text::CopyWhole(NewsPrefjs, prefs::NormalisePath(*news));
+  if (auto news = ValueOf("news.directory")) {
+    std::optional<std::string> folder = ResolvePlace(prefs::NormalisePath(*news));
+    text::CopyWhole(NewsPrefjs, folder ? *folder : std::string());
+  }
   Trace("pref.news.dir", NewsPrefjs);
 
   for (const Placeholder& p : kPlaceholders) {

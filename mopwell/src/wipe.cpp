@@ -12,12 +12,15 @@
 #include <vector>
 
 #include "config/names.h"
+#include "mopwell.h"
 #include "wipe/wipe_block.h"
 
 namespace {
 
 WipeObserver g_observer = nullptr;
 void* g_observerContext = nullptr;
+RenameObserver g_renameObserver = nullptr;
+void* g_renameContext = nullptr;
 
 // Blocks written with one WriteFile call for large files; the bytes on disk
 // are the same as with one block per call.
@@ -27,7 +30,8 @@ bool IsLinkOrFolder(DWORD attributes) {
   return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0;
 }
 
-void Overwrite(HANDLE file, std::uint64_t size) {
+// True when every marker block was written and flushed to the disk.
+bool Overwrite(HANDLE file, std::uint64_t size) {
   std::uint64_t blocks = wipe::BlocksToCover(size);
   std::uint64_t perWrite = blocks < kBlocksPerWrite ? blocks : kBlocksPerWrite;
   std::vector<unsigned char> buffer(perWrite * wipe::kBlockSize);
@@ -36,14 +40,14 @@ void Overwrite(HANDLE file, std::uint64_t size) {
     std::copy_n(buffer.data(), wipe::kBlockSize, buffer.data() + i * wipe::kBlockSize);
 
   LARGE_INTEGER start{};
-  if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) return;
+  if (!SetFilePointerEx(file, start, nullptr, FILE_BEGIN)) return false;
   for (std::uint64_t done = 0; done < blocks;) {
     std::uint64_t now = blocks - done < perWrite ? blocks - done : perWrite;
     DWORD want = static_cast<DWORD>(now * wipe::kBlockSize), wrote = 0;
-    if (!WriteFile(file, buffer.data(), want, &wrote, nullptr) || wrote != want) break;
+    if (!WriteFile(file, buffer.data(), want, &wrote, nullptr) || wrote != want) return false;
     done += now;
   }
-  FlushFileBuffers(file);
+  return FlushFileBuffers(file) != 0;
 }
 
 // Removes the overwritten file. The directory entry is first renamed to a
@@ -71,6 +75,7 @@ void RenameAndDelete(const char* path) {
     DeleteFileA(path);
     return;
   }
+  if (g_renameObserver) g_renameObserver(path, renamed.c_str(), g_renameContext);
   if (!DeleteFileA(renamed.c_str())) MoveFileA(renamed.c_str(), path);
 }
 
@@ -81,43 +86,66 @@ void SetWipeObserver(WipeObserver observer, void* context) {
   g_observerContext = context;
 }
 
-void nukeIt(const char* path) {
-  if (path == nullptr || *path == '\0') return;
+void SetRenameObserver(RenameObserver observer, void* context) {
+  g_renameObserver = observer;
+  g_renameContext = context;
+}
+
+namespace {
+
+WipeOutcome LeftAlone(const char* path) {
+  Trace("NotWiped", path);
+  return WipeOutcome::Left;
+}
+
+// Removes a name whose content belongs to something else as well.
+WipeOutcome RemoveName(const char* path) {
+  return DeleteFileA(path) ? WipeOutcome::NameOnly : LeftAlone(path);
+}
+
+}  // namespace
+
+WipeOutcome nukeIt(const char* path) {
+  if (path == nullptr || *path == '\0') return WipeOutcome::Missing;
   DWORD attributes = GetFileAttributesA(path);
-  if (attributes == INVALID_FILE_ATTRIBUTES) return;        // nothing to destroy, nothing created
-  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return;        // folders (and folder links) stay
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {          // a link: remove the link only
-    DeleteFileA(path);
-    return;
-  }
+  if (attributes == INVALID_FILE_ATTRIBUTES) return WipeOutcome::Missing;  // nothing created
+  if (attributes & FILE_ATTRIBUTE_DIRECTORY) return WipeOutcome::Missing;  // folders (and folder links) stay
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return RemoveName(path);  // a link: the link only
   // Windows refuses to write a read-only file; Wine running as root does
   // not, so the attribute is honoured here.
-  if (attributes & FILE_ATTRIBUTE_READONLY) return;
+  if (attributes & FILE_ATTRIBUTE_READONLY) return LeftAlone(path);
 
   HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, OPEN_EXISTING,
                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_WRITE_THROUGH | FILE_FLAG_OPEN_REPARSE_POINT,
                             nullptr);
-  if (file == INVALID_HANDLE_VALUE) {
-    // Locked without write sharing: it survives, as the delete fails too.
-    DeleteFileA(path);
-    return;
-  }
+  // Held by a program that shares no writing: deleting it now would only
+  // hide the name while the bytes stay on the disk.
+  if (file == INVALID_HANDLE_VALUE) return LeftAlone(path);
   BY_HANDLE_FILE_INFORMATION info{};
-  if (GetFileInformationByHandle(file, &info) &&
-      (IsLinkOrFolder(info.dwFileAttributes) || (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))) {
-    // Changed between the look and the open: never write through it.
+  if (!GetFileInformationByHandle(file, &info)) {
     CloseHandle(file);
-    if (!(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY))) DeleteFileA(path);
-    return;
+    return LeftAlone(path);
+  }
+  if (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
+    CloseHandle(file);  // changed between the look and the open
+    return info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? WipeOutcome::Missing : LeftAlone(path);
+  }
+  if (IsLinkOrFolder(info.dwFileAttributes) || info.nNumberOfLinks > 1) {
+    // Never write through a link, nor into a file another name shares:
+    // that content is a document somewhere else.
+    CloseHandle(file);
+    return RemoveName(path);
   }
   LARGE_INTEGER size{};
   std::uint64_t length = GetFileSizeEx(file, &size) ? static_cast<std::uint64_t>(size.QuadPart) : 0;
-  Overwrite(file, length);
+  bool overwritten = Overwrite(file, length);
   CloseHandle(file);
+  if (!overwritten) return LeftAlone(path);  // a disk that filled up, say
 
   if (g_observer) g_observer(path, g_observerContext);
   RenameAndDelete(path);
+  return WipeOutcome::Destroyed;
 }
 
 void WipeDumpFiles() {

@@ -302,11 +302,13 @@ TEST_F(CacheStepTest, EveryFileIsShownIndentedAndWiped) {
   CleanCache(page);
   EXPECT_EQ(Entries(cache), 0);
   ASSERT_EQ(wiped.paths.size(), 3u);
+  std::vector<string> shown;
   for (size_t i = 0; i < wiped.paths.size(); ++i) {
     string name = wiped.paths[i].substr(cache.size() + 1);
     EXPECT_EQ(wiped.paths[i], cache + "\\" + name);
-    EXPECT_EQ(wiped.captions[i], kIndent + name);
+    shown.push_back(kIndent + name);
   }
+  EXPECT_TRUE(ShowsProgress(wiped.captions, shown));
   EXPECT_EQ(Text(113), "Done!     Cache dir cleaned.");
   EXPECT_TRUE(fake->boxes.empty());
   EXPECT_EQ(Trace("CachFil"), cache);
@@ -381,7 +383,7 @@ TEST_F(CacheStepTest, OnlyOrdinaryFilesGo) {
   EXPECT_EQ(Content(readOnly), "read-only");
   EXPECT_EQ(Content(inSub), "deep");
   EXPECT_EQ(wiped.paths, std::vector<string>{plain});
-  EXPECT_EQ(Text(113), "Done!     Cache dir cleaned.");
+  EXPECT_EQ(Text(113), "Error!    1 file could not be wiped!") << "the read-only file is still there";
 }
 
 TEST_F(CacheStepTest, AFolderLinkInTheCacheLeadsNowhere) {
@@ -415,6 +417,71 @@ TEST_F(CacheStepTest, NoFolderMeansNoFiles) {
   EXPECT_TRUE(wiped.paths.empty());
 }
 
+// The guard judges the folder the listing really reaches: a path that
+// climbs out of a "cache" folder, a relative one, and a cache folder that
+// is itself a link are refused unless where they lead is a cache folder.
+TEST_F(CacheStepTest, TheGuardJudgesWhereThePathReallyLeads) {
+  string precious = Folder("pr\\Precious");
+  std::vector<string> letters = PutFiles(precious, 2, "letter");
+  Folder("pr\\cache");
+  string outsideCache = Folder("elsewhere\\othercache");
+  std::vector<string> cached = PutFiles(outsideCache, 2, "cached");
+  FolderLink toPrecious(Folder("linked") + "\\cache", precious);
+  FolderLink toCache(Folder("moved") + "\\cache", outsideCache);
+  ASSERT_TRUE(toPrecious.ok() && toCache.ok()) << "folder links are needed for this test";
+  std::vector<string> program = PutFiles(fake->programDir, 2, "program");
+
+  for (const string& named : {fake->root + "\\pr\\cache\\..\\Precious", fake->root + "\\linked\\cache",
+                              string("Cache\\.."), string("cache"), string("C:\\"), string("C:\\cache\\..")}) {
+    SCOPED_TRACE(named);
+    fake->boxes.clear();
+    UseCache(named);
+    CleanCache(page);
+    ASSERT_EQ(fake->boxes.size(), 1u);
+    EXPECT_EQ(fake->boxes[0].title, "Protection triggered!");
+    EXPECT_EQ(Text(113), "Error!    Cache left alone!");
+    EXPECT_NE(Trace("BADcachefileLOC-PROT-TRIG"), "<absent>");
+  }
+  for (size_t i = 0; i < letters.size(); ++i) EXPECT_EQ(Content(letters[i]), "data " + std::to_string(i));
+  for (const string& f : program) EXPECT_TRUE(FileExists(f)) << f;
+  EXPECT_TRUE(wiped.paths.empty());
+
+  // A cache the user moved to another folder through a link is emptied
+  // there; the link itself stays.
+  fake->boxes.clear();
+  UseCache(fake->root + "\\moved\\cache");
+  CleanCache(page);
+  EXPECT_TRUE(fake->boxes.empty());
+  EXPECT_EQ(Entries(outsideCache), 0);
+  EXPECT_EQ(Trace("CachFil"), outsideCache);
+  EXPECT_EQ(Text(113), "Done!     Cache dir cleaned.");
+  EXPECT_TRUE(FileExists(fake->root + "\\moved\\cache"));
+}
+
+// A cache file that is a second name of a document keeps the document's
+// bytes; a file the browser holds without write sharing stays whole, and
+// the caption does not claim the folder was cleaned.
+TEST_F(CacheStepTest, SharedAndHeldFilesAreNeverDestroyedNorCountedAsCleaned) {
+  string cache = Folder("Netscape\\cache");
+  string document = Put(Folder("Documents") + "\\letter.txt", "the user's letter");
+  ASSERT_TRUE(CreateHardLinkA((cache + "\\linked.moz").c_str(), document.c_str(), nullptr));
+  string held = Put(cache + "\\held.moz", "held by the browser");
+  string plain = Put(cache + "\\plain.moz", "cached page");
+  UseCache(cache);
+  {
+    HeldFile browser(held, "rd");
+    ASSERT_TRUE(browser.ok());
+    CleanCache(page);
+    EXPECT_EQ(Text(113), "Error!    1 file could not be wiped!");
+  }
+  EXPECT_EQ(Content(document), "the user's letter");
+  EXPECT_FALSE(FileExists(cache + "\\linked.moz"));
+  EXPECT_EQ(Content(held), "held by the browser");
+  EXPECT_FALSE(FileExists(plain));
+  EXPECT_EQ(wiped.paths, std::vector<string>{plain});
+  EXPECT_EQ(Trace("NotWiped"), held);
+}
+
 // ---- Archive ----
 
 TEST_F(ArchiveStepTest, EmptiedWhenChosenEvenAfterTheCacheGuardRefused) {
@@ -435,8 +502,9 @@ TEST_F(ArchiveStepTest, EmptiedWhenChosenEvenAfterTheCacheGuardRefused) {
   for (const string& f : cacheFiles) EXPECT_TRUE(FileExists(f)) << f;
   EXPECT_EQ(Entries(archive), 0);
   ASSERT_EQ(wiped.paths.size(), 4u);
-  for (size_t i = 0; i < wiped.paths.size(); ++i)
-    EXPECT_EQ(wiped.captions[i], wiped.paths[i].substr(archive.size() + 1)) << "the bare name";
+  std::vector<string> shown;
+  for (const string& path : wiped.paths) shown.push_back(path.substr(archive.size() + 1));
+  EXPECT_TRUE(ShowsProgress(wiped.captions, shown)) << "the bare name";
   EXPECT_EQ(fake->boxes.size(), 2u) << "the guard message, once per run";
   EXPECT_EQ(Text(113), "Done!     Cache+archive cleaned");
   EXPECT_EQ(Trace("Archive Dir was done"), archive + "\\*.*");
@@ -496,7 +564,9 @@ TEST_F(RecentDocsStepTest, TheRecentFolderIsEmptied) {
     EXPECT_EQ(Content(inSub), "deep");
     EXPECT_EQ(Content(hidden), "hidden");
     ASSERT_EQ(wiped.paths.size(), 3u);
-    for (size_t k = 0; k < 3; ++k) EXPECT_EQ(wiped.captions[k], wiped.paths[k].substr(recent.size() + 1));
+    std::vector<string> shown;
+    for (const string& path : wiped.paths) shown.push_back(path.substr(recent.size() + 1));
+    EXPECT_TRUE(ShowsProgress(wiped.captions, shown));
     EXPECT_EQ(Text(153), "Done!     Recent docs cleaned.");
     EXPECT_EQ(Trace("Docfile"), recent + "\\*.*");
   }
@@ -517,8 +587,25 @@ TEST_F(RecentDocsStepTest, AnyOtherFolderIsRefused) {
     EXPECT_EQ(fake->boxes[0].title, "Protection triggered!");
     EXPECT_EQ(fake->boxes[0].type, UINT(MB_ICONEXCLAMATION));
     EXPECT_EQ(Text(153), "Error!    Recent Docs left alone!");
-    EXPECT_EQ(Trace("BADrecentdocsfileLOC-PROT-TRIG"), docs);
+    EXPECT_EQ(lstrcmpiA(Trace("BADrecentdocsfileLOC-PROT-TRIG").c_str(), docs.c_str()), 0)
+        << Trace("BADrecentdocsfileLOC-PROT-TRIG");
   }
+  EXPECT_TRUE(wiped.paths.empty());
+}
+
+TEST_F(RecentDocsStepTest, AFolderThatClimbsOutOfRecentIsRefused) {
+  string precious = Folder("WINDOWS\\Precious3");
+  std::vector<string> files = PutFiles(precious, 2, "doc");
+  Folder("WINDOWS\\Recent");
+  for (const string& named : {fake->root + "\\WINDOWS\\Recent\\..\\Precious3", string("Recent"), string("")}) {
+    SCOPED_TRACE(named);
+    fake->boxes.clear();
+    lstrcpyA(szDocDir, named.c_str());
+    CleanRecentDocuments(page);
+    ASSERT_EQ(fake->boxes.size(), 1u);
+    EXPECT_EQ(Text(153), "Error!    Recent Docs left alone!");
+  }
+  for (size_t i = 0; i < files.size(); ++i) EXPECT_EQ(Content(files[i]), "data " + std::to_string(i));
   EXPECT_TRUE(wiped.paths.empty());
 }
 

@@ -8,6 +8,8 @@
 #include <string>
 
 #include "discovery_fixture.h"
+#include "news_map.h"
+#include "prefs_file.h"
 
 using std::string;
 
@@ -62,10 +64,10 @@ TEST_F(DiscoveryTest, ShortMailDirectoryFallsBackBelowTheMainDirectory) {
   EXPECT_EQ(string(szMail), "C:\\Nav\\mail");
 }
 
-TEST_F(DiscoveryTest, AFileKeyWithoutItsValueLeavesTheAsterisk) {
+TEST_F(DiscoveryTest, AFileKeyWithoutItsValueNamesNoFile) {
   SetUser(kPlain + "Bookmark List", "Other", "x");
   getIt();
-  EXPECT_EQ(string(szBookmarkLoc), "*");
+  EXPECT_EQ(string(szBookmarkLoc), "") << "\"*\" is no path";
 }
 
 TEST_F(DiscoveryTest, TheCorelEditionWinsUnlessTheUserIgnoresIt) {
@@ -183,7 +185,7 @@ TEST_F(DiscoveryTest, NscpIniNamingAMissingUserGivesQuestionMarks) {
 TEST_F(DiscoveryTest, RegistryFileProfileGivesPathsWithoutDoubledBackslash) {
   lstrcpyA(RegProfileDir, "C:\\Netscape\\Users\\mary\\");
   getIt();
-  EXPECT_EQ(string(ProfileDir), "C:\\Netscape\\Users\\mary\\");
+  EXPECT_EQ(string(ProfileDir), "C:\\Netscape\\Users\\mary");
   EXPECT_EQ(string(szMail), "C:\\Netscape\\Users\\mary\\mail");
   EXPECT_EQ(string(szBookmarkLoc), "C:\\Netscape\\Users\\mary\\bookmark.htm");
   EXPECT_EQ(string(szCacheLoc), "C:\\Netscape\\Users\\mary\\cache");
@@ -271,4 +273,83 @@ TEST_F(DiscoveryTest, PrecedenceFromDefaultsUpToTheRegistryFile) {
   getIt();
   EXPECT_EQ(string(szCacheLoc), "C:\\FromRegistryFile\\cache");
   EXPECT_EQ(string(DirRoot), "C:\\FromMachine");
+}
+
+// ---- Places that are no store: a drive's root, relative names ----
+
+TEST_F(DiscoveryTest, AProfileOrInstallFolderAtADriveRootIsNone) {
+  SetMachine(kPlain + "Users", "CurrentUser", "jo");
+  SetMachine(kPlain + "Users\\jo", "DirRoot", "C:\\");
+  getIt();
+  EXPECT_EQ(OSV, 1);
+  EXPECT_EQ(string(DirRoot), "");
+  EXPECT_EQ(string(szCacheLoc), fake->windowsDir + "\\cache") << "never C:\\cache";
+  EXPECT_EQ(string(szCookieLoc), fake->windowsDir + "\\cookies.txt");
+
+  // An install directory at a drive's root, or too long for its field,
+  // counts as not read; nothing becomes a bare relative name.
+  for (const string& install : {string("C:\\"), string("C:\\Nav\\.."), "C:\\" + string(300, 'n')}) {
+    SCOPED_TRACE(install);
+    ClearProfileLocations();
+    SetUser(kPlain + "Main", "Install Directory", install);
+    getIt();
+    EXPECT_EQ(string(MainDir), fake->windowsDir);
+    EXPECT_EQ(string(szBookmarkLoc), fake->windowsDir + "\\bookmark.htm");
+    EXPECT_EQ(string(HistLoc), fake->windowsDir + "\\netscape.hst");
+    EXPECT_EQ(string(szMail), fake->windowsDir + "\\mail");
+  }
+}
+
+TEST_F(DiscoveryTest, ARegistryFileOverrideAtADriveRootWritesNothingThere) {
+  ASSERT_FALSE(FileExists("C:\\prefs.js"));
+  SetIni("customs", "nsreg", "C:\\.");
+  getIt();
+  EXPECT_EQ(string(szCacheLoc), fake->windowsDir + "\\cache");
+  EXPECT_EQ(string(PrefsFile), "");
+  // Even told so directly, a preference edit creates nothing at the root.
+  lstrcpyA(ProfileDir, "C:\\.");
+  AppendPrefLine("\nuser_pref(\"browser.url_history.URL_16\", \"\");");
+  WritePrefsFile();
+  EXPECT_FALSE(FileExists("C:\\prefs.js"));
+}
+
+// Relative names, from the user's overrides or the browser's files, are
+// no store: the working directory is the program's own folder.
+TEST_F(DiscoveryTest, RelativeLocationsNameNothing) {
+  SetIni("customs", "cache", "Cache\\..");
+  SetIni("customs", "cookies", "cookies.txt");
+  SetIni("customs", "history", "..\\netscape.hst");
+  SetIni("customs", "bookmarks", "C:bookmark.htm");
+  getIt();
+  EXPECT_EQ(string(szCacheLoc), "");
+  EXPECT_EQ(string(szCookieLoc), "");
+  EXPECT_EQ(string(HistLoc), "");
+  EXPECT_EQ(string(szBookmarkLoc), "");
+
+  // A profile folder NSCP.INI names relatively is never read, though the
+  // working directory holds one of that name with a prefs.js in it.
+  ClearProfileLocations();
+  string rel = fake->programDir + "\\rel-profile";
+  CreateDirectoryA(rel.c_str(), nullptr);
+  WriteFileBytes(rel + "\\prefs.js", "user_pref(\"browser.cache.directory\", \"C:\\\\elsewhere\\\\cache\");\r\n");
+  WriteNscp("[Users Additional Info]\r\nCurrentUser=jo\r\n[Users]\r\njo=rel-profile\r\n");
+  getIt();
+  EXPECT_EQ(OSV, 2);
+  EXPECT_EQ(string(PrefsFile), "");
+  EXPECT_EQ(string(szCacheLoc), "");
+  EXPECT_EQ(string(ProfileDir), "rel-profile");
+}
+
+// The map repair makes a news folder only in a real profile folder.
+TEST_F(DiscoveryTest, TheMapRepairCreatesNoFolderFromAProfileThatIsNone) {
+  std::set<string> before = NamesIn(fake->programDir);
+  for (const char* profile : {"@", "??", "rel-profile", "C:\\", ""}) {
+    SCOPED_TRACE(profile);
+    lstrcpyA(ProfileDir, profile);
+    szNewsLoc[0] = '\0';
+    FixFat();
+    EXPECT_EQ(NamesIn(fake->programDir), before);
+    EXPECT_EQ(string(szNewsLoc), "");
+  }
+  EXPECT_FALSE(FileExists("C:\\news")) << "nor at the root";
 }

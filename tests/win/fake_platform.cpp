@@ -189,3 +189,17 @@ std::string ReadIni(const std::string& file, const char* section, const char* ke
   GetPrivateProfileStringA(section, key, def, buf, sizeof buf, file.c_str());
   return buf;
 }
+
+::testing::AssertionResult ShowsProgress(const std::vector<std::string>& captions,
+                                         const std::vector<std::string>& shown) {
+  if (captions.size() != shown.size() || captions.empty())
+    return ::testing::AssertionFailure() << captions.size() << " captions for " << shown.size() << " wipes";
+  if (captions[0] != shown[0])
+    return ::testing::AssertionFailure() << "first wipe showed \"" << captions[0] << "\", not \"" << shown[0] << "\"";
+  for (std::size_t i = 1; i < captions.size(); ++i) {
+    bool earlier = false;
+    for (std::size_t j = 0; j <= i && !earlier; ++j) earlier = captions[i] == shown[j];
+    if (!earlier) return ::testing::AssertionFailure() << "wipe " << i << " showed \"" << captions[i] << "\"";
+  }
+  return ::testing::AssertionSuccess();
+}

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "platform.h"
 
 struct ShownBox {
@@ -86,3 +88,10 @@ void SetRegText(HKEY root, const char* keyPath, const char* value, const std::st
 bool GetRegText(HKEY root, const char* keyPath, const char* value, std::string& data);
 std::string ReadIni(const std::string& file, const char* section, const char* key,
                     const char* def = "<absent>");
+
+// Progress a walk shows while it wipes files one after another: the caption
+// seen at each wipe is that file's own (`shown[i]`) or the one of a file
+// wiped before it, since captions change at most every few tens of
+// milliseconds; the first wipe always shows its own.
+::testing::AssertionResult ShowsProgress(const std::vector<std::string>& captions,
+                                         const std::vector<std::string>& shown);

@@ -270,8 +270,8 @@ TEST_F(IdentitySwitchTest, ReloadOnlyWhenTheFileChanged) {
 TEST_F(IdentitySwitchTest, NoProfileFileWithoutAProfileFolder) {
   lstrcpyA(RegProfileDir, "C:\\Users\\mary");
   FormIdFilePath();
-  EXPECT_EQ(string(szProFile), "C:\\Users\\mary\\MPW-ID.INI");
-  for (const char* dir : {"", "profile\\", "\\"}) {
+  EXPECT_EQ(lstrcmpiA(szProFile, "C:\\Users\\mary\\MPW-ID.INI"), 0) << szProFile;
+  for (const char* dir : {"", "profile\\", "\\", "C:\\", "C:\\.", "C:\\mary\\..\\"}) {
     lstrcpyA(RegProfileDir, dir);
     FormIdFilePath();
     EXPECT_EQ(string(szProFile), "") << "'" << dir << "'";

@@ -22,6 +22,19 @@ const char kNewsDone[] = "Done!     News data cleaned.";
 const char kSubsDone[] = "Done!     Subs+folders cleaned.";
 const char kMailDone[] = "Done!     Email cleaned.  ";
 const char kNoMap[] = "No FAT file!  News data left alone.";
+const char kRefusedNews[] = "Error!    News data left alone!";
+const char kRefusedServers[] = "Error!    News folders left alone!";
+
+// A folder at the root of drive C: for the tests that need a drive's root
+// to hold something; removed again however the test ends.
+struct RootFolder {
+  explicit RootFolder(string at) : path(std::move(at)) {
+    RemoveTree(path);
+    CreateDirectoryA(path.c_str(), nullptr);
+  }
+  ~RootFolder() { RemoveTree(path); }
+  string path;
+};
 
 struct WipeLog {
   HWND page = nullptr;
@@ -414,8 +427,9 @@ TEST_F(NewsMailTest, ServerFolderFilesGoAndHostinfoFollowsItsPreference) {
     EXPECT_EQ(FileExists(info2), host == 0) << "hostinfo.dat in any case";
     for (const string& f : {hiddenFile, inHidden, deep, direct, map}) EXPECT_TRUE(FileExists(f)) << f;
     ASSERT_EQ(wiped.paths.size(), host ? 4u : 2u);
-    for (size_t i = 0; i < wiped.paths.size(); ++i)
-      EXPECT_EQ(wiped.captions[i], wiped.paths[i].substr(wiped.paths[i].rfind('\\') + 1)) << "the file name";
+    std::vector<string> shown;
+    for (const string& path : wiped.paths) shown.push_back(path.substr(path.rfind('\\') + 1));
+    EXPECT_TRUE(ShowsProgress(wiped.captions, shown)) << "the file name";
     EXPECT_EQ(Text(108), kSubsDone);
     EXPECT_EQ(string(NewsSub), news);
   }
@@ -470,14 +484,87 @@ TEST_F(NewsMailTest, NoProfileOrNoFullNewsFolderMeansNoWalk) {
   EXPECT_TRUE(FileExists(kept));
   EXPECT_EQ(Text(108), kSubsDone);
 
+  // A drive's root would have every folder of the drive emptied one level
+  // down: a server folder there holds a file that must stay.
+  RootFolder atRoot("C:\\mopwell-test-server-" + std::to_string(GetCurrentProcessId()));
+  const string rootFile = Put(atRoot.path + "\\root.snm", "at the root");
   lstrcpyA(NewsPrefjs, news.c_str());
-  for (const char* folder : {"", "C:", "."}) {
+  for (const char* folder : {"", "C:", ".", "C:\\", "C:\\.", "C:\\mopwell-test-none\\.."}) {
     SCOPED_TRACE(folder);
     lstrcpyA(szNewsLoc, folder);
     CleanNewsDatabases(page);
     EXPECT_TRUE(FileExists(inCwd));
-    EXPECT_EQ(Text(108), kSubsDone);
+    EXPECT_EQ(Text(108), kRefusedServers);
   }
+  EXPECT_EQ(Content(rootFile), "at the root");
+  EXPECT_TRUE(wiped.paths.empty());
+}
+
+// "customs" "fat" naming the profile folder made the server-folder walk
+// empty the mail folders one level down: a news folder that is, or holds,
+// a folder the user keeps other things in is left alone by both steps.
+TEST_F(NewsMailTest, ANewsFolderHoldingOtherStoresIsLeftAlone) {
+  const string profile = Folder("Users\\me\\profile");
+  const string mail = Folder("Users\\me\\profile\\mail");
+  const string inbox = Put(Folder("Users\\me\\profile\\mail\\Inbox") + "\\msg.snm", "a letter");
+  const string sent = Put(Folder("Users\\me\\profile\\mail\\Sent") + "\\msg.snm", "a reply");
+  const string own = Put(Folder("program\\host-news") + "\\own.snm", "program data");
+  const string windows = Put(Folder("windows\\system") + "\\sys.snm", "system data");
+  Put(profile + "\\FAT", MapOf({inbox, sent}));
+  lstrcpyA(ProfileDir, profile.c_str());
+  lstrcpyA(szMail, mail.c_str());
+  lstrcpyA(NewsPrefjs, news.c_str());
+  SetIni("customs", "fat", profile.c_str());
+  CleanNewsTracks(page);
+  EXPECT_EQ(Text(107), kRefusedNews);
+  EXPECT_EQ(Trace("BADnewsLOC-PROT-TRIG"), profile);
+  EXPECT_EQ(string(szNewsLoc), profile);
+  CleanNewsDatabases(page);
+  EXPECT_EQ(Text(108), kRefusedServers);
+
+  for (const string& folder : {mail, fake->programDir, fake->windowsDir, fake->root + "\\Users"}) {
+    SCOPED_TRACE(folder);
+    lstrcpyA(szNewsLoc, folder.c_str());
+    CleanNewsDatabases(page);
+    EXPECT_EQ(Text(108), kRefusedServers);
+    SetIni("customs", "fat", folder.c_str());
+    CleanNewsTracks(page);
+    EXPECT_EQ(Text(107), kRefusedNews);
+  }
+  EXPECT_EQ(Content(inbox), "a letter");
+  EXPECT_EQ(Content(sent), "a reply");
+  EXPECT_EQ(Content(own), "program data");
+  EXPECT_EQ(Content(windows), "system data");
+  EXPECT_TRUE(wiped.paths.empty());
+}
+
+// A news folder at a drive's root would make every file of the drive count
+// as inside it; a news folder that is a link is judged by where it leads.
+TEST_F(NewsMailTest, ANewsFolderAtADriveRootOrLinkedOutIsLeftAlone) {
+  RootFolder atRoot("C:\\mopwell-test-victim-" + std::to_string(GetCurrentProcessId()));
+  const string victim = Put(atRoot.path + "\\victim.rc", "not news");
+  for (const char* folder : {"C:\\", "C:\\.", "C:\\mopwell-test-none\\.."}) {
+    SCOPED_TRACE(folder);
+    SetIni("customs", "news", folder);
+    Put(news + "\\FAT", MapOf({victim}));
+    lstrcpyA(szNewsLoc, news.c_str());
+    CleanNewsTracks(page);
+    EXPECT_EQ(Text(107), kRefusedNews);
+  }
+  SetIni("customs", "news", nullptr);
+
+  // Linked to the profile folder: the profile's files are no news.
+  const string profile = Folder("Users\\me\\profile");
+  const string prefs = Put(profile + "\\prefs.js", "user_pref(\"a\", 1);");
+  lstrcpyA(ProfileDir, profile.c_str());
+  FolderLink linked(Folder("Users\\me\\linked") + "\\news", profile);
+  ASSERT_TRUE(linked.ok()) << "a folder link is needed for this test";
+  Put(profile + "\\FAT", MapOf({prefs}));
+  lstrcpyA(szNewsLoc, (fake->root + "\\Users\\me\\linked\\news").c_str());
+  CleanNewsTracks(page);
+  EXPECT_EQ(Text(107), kRefusedNews);
+  EXPECT_EQ(Content(prefs), "user_pref(\"a\", 1);");
+  EXPECT_EQ(Content(victim), "not news");
   EXPECT_TRUE(wiped.paths.empty());
 }
 

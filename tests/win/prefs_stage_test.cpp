@@ -48,7 +48,7 @@ TEST_F(PrefsStageTest, ValuesAreTakenFromTheFile) {
              Pref("browser.url_history.URL_2", "http://two.example/") +
              Pref("news.directory", "\\\\\\\\server\\\\news\\\\") + kAllTriggers);
   getIt();
-  EXPECT_EQ(string(MainDir), profile + "\\");
+  EXPECT_EQ(string(MainDir), profile);
   EXPECT_EQ(string(PrefsFile), profile + "\\prefs.js");
   EXPECT_EQ(string(szMail), profile + "\\mail");
   EXPECT_EQ(string(szCacheLoc), "C:\\Netscape\\Users\\jo\\cache");
@@ -58,7 +58,7 @@ TEST_F(PrefsStageTest, ValuesAreTakenFromTheFile) {
   EXPECT_EQ(string(Udata5), "jo@acme.example");
   EXPECT_EQ(string(Udata1), "C:\\\\jo\\\\sig.txt") << "backslashes left doubled";
   EXPECT_EQ(string(URL2), "http://two.example/");
-  EXPECT_EQ(string(NewsPrefjs), "server\\news") << "a leading pair is dropped too";
+  EXPECT_EQ(string(NewsPrefjs), "") << "a network path loses its leading pair: no full path, no folder";
 }
 
 TEST_F(PrefsStageTest, TheFirstLineContainingTheKeyWins) {
@@ -122,7 +122,7 @@ TEST_F(PrefsStageTest, NoPrefsFileMeansNoTraceAndNoValues) {
   SetIni("Options", "cow", "moo");
   getIt();
   EXPECT_EQ(Ini("Diagnostics", "Jscript"), "<absent>");
-  EXPECT_EQ(string(MainDir), profile + "\\");
+  EXPECT_EQ(string(MainDir), profile);
   EXPECT_FALSE(FileExists(profile + "\\prefs.js")) << "discovery creates no prefs.js";
 }
 

@@ -209,3 +209,82 @@ TEST_F(WipeTest, AFolderLinkIsLeftAlone) {
   EXPECT_EQ(kept, "data");
   EXPECT_EQ(seen.calls, 0);
 }
+
+// ---- What the wipe may not destroy, and what it reports ----
+
+TEST_F(WipeTest, OutcomesSayWhatBecameOfEachFile) {
+  std::string plain = In("plain.txt"), readOnly = In("readonly.txt"), folder = In("folder");
+  ASSERT_TRUE(WriteFileBytes(plain, "plain"));
+  ASSERT_TRUE(WriteFileBytes(readOnly, "kept"));
+  ASSERT_TRUE(SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
+  ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+  EXPECT_EQ(nukeIt(plain.c_str()), WipeOutcome::Destroyed);
+  EXPECT_EQ(nukeIt(readOnly.c_str()), WipeOutcome::Left);
+  EXPECT_EQ(nukeIt(folder.c_str()), WipeOutcome::Missing);
+  EXPECT_EQ(nukeIt(In("not-there.txt").c_str()), WipeOutcome::Missing);
+  EXPECT_EQ(nukeIt(""), WipeOutcome::Missing);
+  SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+// A cache file that is a second name of a document elsewhere: overwriting
+// it in place would put the marker into the user's document.
+TEST_F(WipeTest, AFileWithASecondNameLosesOnlyTheNameGiven) {
+  std::string document = fake->Folder("documents") + "\\letter.txt", cached = In("cached.dat");
+  ASSERT_TRUE(WriteFileBytes(document, "the user's letter"));
+  ASSERT_TRUE(CreateHardLinkA(cached.c_str(), document.c_str(), nullptr)) << GetLastError();
+  EXPECT_EQ(nukeIt(cached.c_str()), WipeOutcome::NameOnly);
+  EXPECT_EQ(seen.calls, 0) << "nothing may be written into a shared file";
+  EXPECT_FALSE(FileExists(cached));
+  std::string after;
+  ASSERT_TRUE(ReadFileBytes(document, after));
+  EXPECT_EQ(after, "the user's letter");
+}
+
+// A browser may hold its cookie file sharing reading and deleting but not
+// writing: a delete would succeed, hiding the name while the bytes stay.
+TEST_F(WipeTest, AFileThatCannotBeOverwrittenIsNeverDeleted) {
+  std::string path = In("cookies.txt");
+  ASSERT_TRUE(WriteFileBytes(path, "held by the browser"));
+  {
+    HeldFile browser(path, "rd");
+    ASSERT_TRUE(browser.ok());
+    EXPECT_EQ(nukeIt(path.c_str()), WipeOutcome::Left);
+    EXPECT_EQ(seen.calls, 0);
+  }
+  std::string after;
+  ASSERT_TRUE(ReadFileBytes(path, after)) << "the file outlives its holder";
+  EXPECT_EQ(after, "held by the browser");
+}
+
+namespace {
+
+struct RenameSeen {
+  std::string renamed;
+  std::set<std::string> names;  // of the folder at that moment
+};
+
+void ObserveRename(const char*, const char* renamed, void* context) {
+  RenameSeen* seen = static_cast<RenameSeen*>(context);
+  seen->renamed = renamed;
+  std::string folder(renamed);
+  seen->names = NamesIn(folder.substr(0, folder.find_last_of('\\')));
+}
+
+}  // namespace
+
+// The folder must not keep the user's file name: before the delete the
+// entry already carries a name of the same length made of one letter.
+TEST_F(WipeTest, TheNameIsReplacedBeforeTheFileIsDeleted) {
+  std::string path = In("secret-name.txt");
+  ASSERT_TRUE(WriteFileBytes(path, "data"));
+  RenameSeen rename;
+  SetRenameObserver(ObserveRename, &rename);
+  WipeOutcome outcome = nukeIt(path.c_str());
+  SetRenameObserver(nullptr, nullptr);
+  EXPECT_EQ(outcome, WipeOutcome::Destroyed);
+  std::string name = rename.renamed.substr(rename.renamed.find_last_of('\\') + 1);
+  EXPECT_EQ(rename.names, std::set<std::string>{name}) << "only the renamed entry is there";
+  ASSERT_EQ(name.size(), std::string("secret-name.txt").size());
+  EXPECT_EQ(name, std::string(name.size(), name[0]));
+  EXPECT_EQ(FilesInDir(), 0);
+}

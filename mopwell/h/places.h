@@ -1,0 +1,31 @@
+// Where a path named from outside the program really leads. Every folder a
+// clean step empties and every store path discovery takes from the
+// browser's files, the registry or a setting passes through here before
+// any guard looks at it, so a guard judges the place that will be touched
+// and not the text that named it.
+#pragma once
+#include <optional>
+#include <string>
+
+// The full, long-form path of `path` with "." and ".." resolved and every
+// link (reparse point) on the way replaced by where it finally leads; the
+// part that does not exist yet is kept as written behind the resolved part
+// that does. Nothing when the path is empty, relative, not on a local
+// drive ("C:\..."), or is (or leads to) the root of a drive.
+std::optional<std::string> ResolvePlace(const std::string& path);
+
+// Full path with "." and ".." resolved and in long form, links not
+// followed; empty when Windows cannot form one.
+std::string FullLongPath(const std::string& path);
+
+// True when `a` and `b` are the same place or one lies inside the other
+// (whole folder names, letter case ignored). Both are resolved paths.
+bool SamePlace(const std::string& a, const std::string& b);
+bool ContainsPlace(const std::string& outer, const std::string& inner);
+
+// Same as ResolvePlace, and replaces a fixed buffer's text by the result;
+// the buffer is emptied when the path does not resolve or the result does
+// not fit whole. Returns true when the buffer holds a resolved place.
+bool ResolveInto(char* field, std::size_t size);
+template <std::size_t N>
+bool ResolveInto(char (&field)[N]) { return ResolveInto(field, N); }

@@ -1,0 +1,130 @@
+#include "places.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "text/bounded.h"
+#include "text/paths.h"
+
+namespace {
+
+bool OnLocalDrive(const std::string& path) {
+  return path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/') &&
+         paths::IsAbsolute(path);
+}
+
+std::string FullPath(const std::string& path) {
+  DWORD need = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
+  if (need == 0) return std::string();
+  std::string full(need, '\0');
+  DWORD got = GetFullPathNameA(path.c_str(), need, &full[0], nullptr);
+  if (got == 0 || got >= need) return std::string();
+  full.resize(got);
+  return full;
+}
+
+// The long form of a full path. The part that does not exist (yet) is kept
+// as written behind the long form of the part that does.
+std::string LongForm(const std::string& full) {
+  std::string head = full, tail;
+  for (int depth = 0; depth < 512 && !head.empty(); ++depth) {
+    DWORD need = GetLongPathNameA(head.c_str(), nullptr, 0);
+    if (need != 0) {
+      std::string out(need, '\0');
+      DWORD got = GetLongPathNameA(head.c_str(), &out[0], need);
+      if (got != 0 && got < need) {
+        out.resize(got);
+        return tail.empty() ? out : paths::Join(out, tail);
+      }
+    }
+    std::string::size_type cut = head.find_last_of("\\/");
+    if (cut == std::string::npos) break;
+    if (cut + 1 == head.size()) break;  // a root: nothing more to take off
+    tail = tail.empty() ? head.substr(cut + 1) : paths::Join(head.substr(cut + 1), tail);
+    head.resize(cut);
+    if (head.size() == 2 && head[1] == ':') head += '\\';  // "C:" alone means the current folder
+  }
+  return full;
+}
+
+// Where an existing file or folder finally leads, all links followed.
+// Windows before Vista cannot say: a link there leads nowhere we accept.
+std::string FinalPath(const std::string& path) {
+  using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
+  static const FinalPathFn finalPathOf = reinterpret_cast<FinalPathFn>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+  if (!finalPathOf) return std::string();
+  HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                         nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::string();
+  char buffer[4 * MAX_PATH];
+  constexpr DWORD kNormalizedDosName = 0;  // FILE_NAME_NORMALIZED | VOLUME_NAME_DOS
+  DWORD n = finalPathOf(h, buffer, sizeof buffer, kNormalizedDosName);
+  CloseHandle(h);
+  if (n == 0 || n >= sizeof buffer) return std::string();
+  std::string final(buffer, n);
+  if (final.compare(0, 4, "\\\\?\\") == 0) final.erase(0, 4);  // "\\?\UNC\..." stays: not local
+  return final;
+}
+
+}  // namespace
+
+std::string FullLongPath(const std::string& path) {
+  std::string full = FullPath(path);
+  return full.empty() ? full : LongForm(full);
+}
+
+std::optional<std::string> ResolvePlace(const std::string& path) {
+  if (!OnLocalDrive(path) || path.find('\0') != std::string::npos) return std::nullopt;
+  std::string place = FullLongPath(path);
+  std::optional<std::vector<std::string>> parts = paths::Components(place);
+  if (!OnLocalDrive(place) || !parts) return std::nullopt;
+
+  // The deepest link on the way decides where the rest of the path is: the
+  // existing part up to it is replaced by where it leads, and the check
+  // starts again there (a link may lead to a place that holds links).
+  for (int round = 0; round < 32; ++round) {
+    std::string step = (*parts)[0] + "\\";
+    std::size_t lastLink = 0;
+    for (std::size_t i = 1; i < parts->size(); ++i) {
+      step = paths::Join(step, (*parts)[i]);
+      DWORD attributes = GetFileAttributesA(step.c_str());
+      if (attributes == INVALID_FILE_ATTRIBUTES) break;
+      if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) lastLink = i;
+    }
+    if (lastLink == 0) break;
+    std::string linked = (*parts)[0] + "\\";
+    for (std::size_t i = 1; i <= lastLink; ++i) linked = paths::Join(linked, (*parts)[i]);
+    std::string target = FinalPath(linked);
+    if (!OnLocalDrive(target)) return std::nullopt;  // unreadable, or on a network share
+    for (std::size_t i = lastLink + 1; i < parts->size(); ++i) target = paths::Join(target, (*parts)[i]);
+    place = FullLongPath(target);
+    parts = paths::Components(place);
+    if (!OnLocalDrive(place) || !parts) return std::nullopt;
+    if (round == 31) return std::nullopt;  // links that keep leading to links
+  }
+  if (parts->size() < 2) return std::nullopt;  // the root of a drive
+  while (place.back() == '\\' || place.back() == '/') place.pop_back();
+  return place;
+}
+
+bool SamePlace(const std::string& a, const std::string& b) {
+  std::optional<std::vector<std::string>> pa = paths::Components(a), pb = paths::Components(b);
+  if (!pa || !pb || pa->size() != pb->size()) return false;
+  for (std::size_t i = 0; i < pa->size(); ++i)
+    if (!text::EqualsNoCase((*pa)[i], (*pb)[i])) return false;
+  return true;
+}
+
+bool ContainsPlace(const std::string& outer, const std::string& inner) {
+  return SamePlace(outer, inner) || paths::IsInside(outer, inner);
+}
+
+bool ResolveInto(char* field, std::size_t size) {
+  std::string named(field, text::BoundedLen(field, size));
+  std::optional<std::string> place = ResolvePlace(named);
+  if (place && text::CopyWhole(field, size, *place)) return true;
+  if (size > 0) field[0] = '\0';
+  return false;
+}
