@@ -1,6 +1,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
+#include <utility>
+
 #include "config/names.h"
 #include "main_window_fixture.h"
 #include "resource.h"
@@ -118,6 +121,56 @@ TEST_F(MainWindowTest, TheProgramFolderBecomesTheWorkingDirectory) {
   EXPECT_EQ(lstrcmpiA(cwd, fake->programDir.c_str()), 0) << cwd;
   // Discovery takes its program files from there.
   EXPECT_EQ(Ini("CopyMe", "which"), fake->programDir + "\\MOPWELL.BKM");
+}
+
+namespace {
+// Removes a file the test put outside its scratch folder, pass or fail.
+class FileGuard {
+ public:
+  explicit FileGuard(std::string path) : path_(std::move(path)) {}
+  ~FileGuard() {
+    SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path_.c_str());
+  }
+  FileGuard(const FileGuard&) = delete;
+  FileGuard& operator=(const FileGuard&) = delete;
+
+ private:
+  std::string path_;
+};
+}  // namespace
+
+// A program placed at a drive root ("C:\mopwell.exe") and started from
+// another folder of that drive: "C:" alone would mean the drive's current
+// folder, which is the starting folder. Its files belong in the root.
+TEST_F(MainWindowTest, AProgramAtADriveRootWorksInTheRootNotInTheStartingFolder) {
+  std::string start = fake->Folder("start");
+  ASSERT_TRUE(SetCurrentDirectoryA(start.c_str()));
+  ASSERT_EQ(start[1], ':');
+  const std::string root = start.substr(0, 3);  // the starting folder's drive
+  fake->programDir = root;
+  SetIni("Options", "NT", "1");
+  for (const char* name : {"History.Database", "Newsgroups"})
+    ASSERT_TRUE(WriteFileBytes(start + "\\" + name, "not the program's"));
+  const std::string rootDump = root + "Cookies.Database";
+  FileGuard rootDumpGuard(rootDump);
+  ASSERT_FALSE(FileExists(rootDump)) << "left over at the root";
+
+  Start();
+  char cwd[MAX_PATH] = "";
+  GetCurrentDirectoryA(sizeof cwd, cwd);
+  EXPECT_EQ(lstrcmpiA(cwd, root.c_str()), 0) << cwd;
+  EXPECT_EQ(Ini("CopyMe", "which"), root + "MOPWELL.BKM");
+  EXPECT_EQ(std::string(helpLoc), root + "MOPWELL.HLP");
+
+  ASSERT_TRUE(WriteFileBytes(rootDump, "secret"));
+  SendMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(main));
+  EXPECT_FALSE(FileExists(rootDump)) << "the program's own dump file";
+  for (const char* name : {"History.Database", "Newsgroups"}) {
+    std::string kept;
+    EXPECT_TRUE(ReadFileBytes(start + "\\" + name, kept) && kept == "not the program's") << name;
+  }
 }
 
 // ---- first run: the tray program goes into the Startup folder ----
