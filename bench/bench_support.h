@@ -39,7 +39,7 @@ class BenchPlatform : public plat::Platform {
   }
   void Pause(DWORD) override {}
   std::string WindowsDirectory() override { return root_; }
-  std::string ProgramDirectory() override { return root_; }
+  std::string ProgramPath() override { return root_ + "\\mopwell.exe"; }
 
  private:
   std::string root_;

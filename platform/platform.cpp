@@ -2,6 +2,8 @@
 
 #include <shellapi.h>
 
+#include "text/paths.h"
+
 namespace plat {
 
 int Platform::Prompt(HWND owner, const char* text, const char* title, UINT type) {
@@ -28,14 +30,14 @@ std::string Platform::WindowsDirectory() {
   return std::string(buf, n);
 }
 
-std::string Platform::ProgramDirectory() {
+std::string Platform::ProgramPath() {
   char buf[MAX_PATH + 1];
   DWORD n = ::GetModuleFileNameA(nullptr, buf, sizeof buf);
   if (n == 0 || n >= sizeof buf) return std::string();
-  std::string path(buf, n);
-  std::string::size_type slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+  return std::string(buf, n);
 }
+
+std::string Platform::ProgramDirectory() { return paths::FolderOf(ProgramPath()); }
 
 HKEY Platform::CurrentUser() { return HKEY_CURRENT_USER; }
 HKEY Platform::LocalMachine() { return HKEY_LOCAL_MACHINE; }

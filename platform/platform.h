@@ -29,9 +29,12 @@ class Platform {
   virtual void Pause(DWORD ms);
 
   // Places. The Windows directory holds the shared configuration file; the
-  // program directory holds the program's own files.
+  // program directory holds the program's own files. ProgramPath is the
+  // running program's file; the program directory is always the folder that
+  // holds it (at a drive root "C:\", never "C:").
   virtual std::string WindowsDirectory();
-  virtual std::string ProgramDirectory();
+  virtual std::string ProgramPath();
+  std::string ProgramDirectory();
   virtual HKEY CurrentUser();
   virtual HKEY LocalMachine();
 };

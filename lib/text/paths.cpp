@@ -22,6 +22,47 @@ std::string Join(std::string_view folder, std::string_view name) {
   return out;
 }
 
+static bool IsSep(char c) { return c == '\\' || c == '/'; }
+
+// The root of a network path whose server name starts at `at`: up to and
+// including the separator after the share name (the whole text when the
+// share name ends it). 0 when the server or the share name is missing.
+static std::size_t ShareRootLength(std::string_view path, std::size_t at) {
+  std::size_t server = at;
+  while (server < path.size() && !IsSep(path[server])) ++server;
+  if (server == at || server == path.size()) return 0;
+  std::size_t end = server + 1;
+  while (end < path.size() && !IsSep(path[end])) ++end;
+  if (end == server + 1) return 0;
+  return end < path.size() ? end + 1 : end;
+}
+
+// The length of the root a path starts with, its closing separator
+// included: "C:\", "\\server\share\", "\\?\C:\", "\\?\UNC\server\share\",
+// or "\" alone (the root of the current drive). 0 for a relative path.
+static std::size_t RootLength(std::string_view path) {
+  std::size_t start = 0;
+  if (path.size() >= 4 && IsSep(path[0]) && IsSep(path[1]) && (path[2] == '?' || path[2] == '.') &&
+      IsSep(path[3])) {
+    start = 4;
+    if (path.size() >= 8 && text::EqualsNoCase(path.substr(4, 3), "UNC") && IsSep(path[7]))
+      return ShareRootLength(path, 8);
+  }
+  if (path.size() >= start + 3 && IsLetter(path[start]) && path[start + 1] == ':' && IsSep(path[start + 2]))
+    return start + 3;
+  if (start != 0) return 0;
+  if (path.size() >= 2 && IsSep(path[0]) && IsSep(path[1])) return ShareRootLength(path, 2);
+  return !path.empty() && IsSep(path[0]) ? 1 : 0;
+}
+
+std::string FolderOf(std::string_view path) {
+  std::string_view::size_type cut = path.find_last_of("\\/");
+  if (cut == std::string_view::npos) return std::string();
+  std::size_t root = RootLength(path);
+  while (cut > root && IsSep(path[cut - 1])) --cut;
+  return std::string(path.substr(0, cut < root ? root : cut));
+}
+
 // Windows drops dots and blanks at the end of a name ("news." is "news",
 // "... " may climb), and opens a device for a reserved name in any folder
 // ("news\\CON", "LPT1.txt"): such names are not taken as files of a folder.

@@ -14,6 +14,14 @@ bool IsAbsolute(std::string_view path);
 // Joins a folder and a name with exactly one backslash between them.
 std::string Join(std::string_view folder, std::string_view name);
 
+// The folder holding the file `path` names, as a working directory takes
+// it: "C:\a\mopwell.exe" gives "C:\a". At a root the root keeps its
+// backslash: "C:\mopwell.exe" gives "C:\" (for "C:" alone means the current
+// folder of drive C), "\\server\share\x.exe" gives "\\server\share\", and
+// "\\?\C:\x.exe" gives "\\?\C:\". Runs of separators count as one. Empty
+// for a name without any separator, which says nothing of a folder.
+std::string FolderOf(std::string_view path);
+
 // The parts of an absolute path after "." and ".." are resolved: the root
 // first ("C:" or "\\server\share"), then one entry per folder or file.
 // Both separators count; runs of them are one. Nothing when the path is

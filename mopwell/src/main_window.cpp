@@ -185,14 +185,23 @@ void ShowSelectedPage() {
 
 // ---- layout: the window stays pinned at 75,67 ----
 
+// The stored size is the one the next start opens with, so only a restored
+// window's size is stored. A minimized window's rectangle is its icon's (a
+// narrow strip somewhere on the screen), and moving it would move the icon:
+// nothing is laid out until it is restored, which sends WM_SIZE again. A
+// maximized window fills the screen: it is neither stored nor pinned, but
+// the tab control still fills it; its restore stores the restored size.
 void LayoutStep(HWND hwnd) {
-  RECT wr;
-  GetWindowRect(hwnd, &wr);
-  int width = wr.right - kLeft;
-  int height = wr.bottom - kTop;
-  ini::WriteInt(szIniFile, kSecCustoms, kKeySizeX, width);
-  ini::WriteInt(szIniFile, kSecCustoms, kKeySizeY, height);
-  MoveWindow(hwnd, kLeft, kTop, width, height, TRUE);
+  if (IsIconic(hwnd)) return;
+  if (!IsZoomed(hwnd)) {
+    RECT wr;
+    GetWindowRect(hwnd, &wr);
+    int width = wr.right - kLeft;
+    int height = wr.bottom - kTop;
+    ini::WriteInt(szIniFile, kSecCustoms, kKeySizeX, width);
+    ini::WriteInt(szIniFile, kSecCustoms, kKeySizeY, height);
+    MoveWindow(hwnd, kLeft, kTop, width, height, TRUE);
+  }
   if (htab == nullptr) return;
   RECT rc;
   GetClientRect(hWndMain, &rc);
@@ -307,7 +316,9 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       RunMenuCommand(wParam);
       break;
     case WM_SIZE:
-      LayoutStep(hwnd);
+      // A minimize notification never lays out, whatever state the window
+      // reads as.
+      if (wParam != SIZE_MINIMIZED) LayoutStep(hwnd);
       break;
     case WM_CLOSE:
       CloseSequence(hwnd);

@@ -95,6 +95,31 @@ TEST(Paths, JoinPutsExactlyOneBackslash) {
   EXPECT_EQ(paths::Join("", "b"), "b");
 }
 
+// The program's folder becomes the working directory: at a root it must
+// keep its backslash, since "C:" alone is the drive's current folder.
+TEST(Paths, FolderOfAProgramKeepsTheRootWhole) {
+  EXPECT_EQ(paths::FolderOf("C:\\mopwell.exe"), "C:\\");
+  EXPECT_EQ(paths::FolderOf("c:/mopwell.exe"), "c:/");
+  EXPECT_EQ(paths::FolderOf("C:\\a\\mopwell.exe"), "C:\\a");
+  EXPECT_EQ(paths::FolderOf("C:\\a\\b\\mopwell.exe"), "C:\\a\\b");
+  EXPECT_EQ(paths::FolderOf("C:\\a\\\\mopwell.exe"), "C:\\a");
+  EXPECT_EQ(paths::FolderOf("C:\\\\mopwell.exe"), "C:\\");
+  EXPECT_EQ(paths::FolderOf("\\\\server\\share\\mopwell.exe"), "\\\\server\\share\\");
+  EXPECT_EQ(paths::FolderOf("\\\\server\\share\\tools\\mopwell.exe"), "\\\\server\\share\\tools");
+  EXPECT_EQ(paths::FolderOf("\\\\?\\C:\\mopwell.exe"), "\\\\?\\C:\\");
+  EXPECT_EQ(paths::FolderOf("\\\\?\\C:\\a\\mopwell.exe"), "\\\\?\\C:\\a");
+  EXPECT_EQ(paths::FolderOf("\\\\?\\UNC\\server\\share\\mopwell.exe"), "\\\\?\\UNC\\server\\share\\");
+  EXPECT_EQ(paths::FolderOf("\\mopwell.exe"), "\\");
+  EXPECT_EQ(paths::FolderOf("a\\mopwell.exe"), "a");
+  EXPECT_EQ(paths::FolderOf("mopwell.exe"), "");
+  EXPECT_EQ(paths::FolderOf("C:mopwell.exe"), "");
+  EXPECT_EQ(paths::FolderOf(""), "");
+  // Joined back with a name, exactly one backslash in between.
+  EXPECT_EQ(paths::Join(paths::FolderOf("C:\\mopwell.exe"), "hookies.txt"), "C:\\hookies.txt");
+  EXPECT_EQ(paths::Join(paths::FolderOf("\\\\server\\share\\mopwell.exe"), "Newsgroups"),
+            "\\\\server\\share\\Newsgroups");
+}
+
 TEST(Paths, NetworkPathsNeedAServerName) {
   EXPECT_FALSE(paths::IsAbsolute("\\\\/server/share"));
   EXPECT_FALSE(paths::IsAbsolute("\\\\"));

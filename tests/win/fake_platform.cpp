@@ -5,6 +5,8 @@
 #include <atomic>
 #include <vector>
 
+#include "text/paths.h"
+
 namespace {
 std::atomic<int> g_serial{0};
 }
@@ -81,6 +83,12 @@ BOOL FakePlatform::Help(HWND, const char* helpFile, UINT command, ULONG_PTR data
 }
 
 void FakePlatform::Pause(DWORD ms) { sleeps.push_back(ms); }
+
+std::string FakePlatform::ProgramPath() { return paths::Join(programDir, "mopwell.exe"); }
+
+std::string FakePlatform::InProgram(const std::string& name) const {
+  return paths::Join(programDir, name);
+}
 
 bool WriteFileBytes(const std::string& path, const std::string& bytes) {
   HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,

@@ -43,7 +43,8 @@ class FakePlatform : public plat::Platform {
   BOOL Help(HWND owner, const char* helpFile, UINT command, ULONG_PTR data) override;
   void Pause(DWORD ms) override;
   std::string WindowsDirectory() override { return windowsDir; }
-  std::string ProgramDirectory() override { return programDir; }
+  // The program file "mopwell.exe" in programDir.
+  std::string ProgramPath() override;
   HKEY CurrentUser() override { return hkcu; }
   HKEY LocalMachine() override { return hklm; }
 
@@ -62,13 +63,13 @@ class FakePlatform : public plat::Platform {
 
   std::string root;        // scratch folder of this test
   std::string windowsDir;  // root\windows
-  std::string programDir;  // root\program
+  std::string programDir;  // root\program (a test may point it at a drive root)
   HKEY hkcu = nullptr;
   HKEY hklm = nullptr;
 
   // Helpers for tests.
   std::string IniPath() const { return windowsDir + "\\MOPWELL.INI"; }
-  std::string InProgram(const std::string& name) const { return programDir + "\\" + name; }
+  std::string InProgram(const std::string& name) const;
   // A folder (with its parents) below the scratch root; returns its path.
   std::string Folder(const std::string& relative) const;
 

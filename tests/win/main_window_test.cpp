@@ -1,6 +1,10 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <functional>
+#include <string>
+#include <utility>
+
 #include "config/names.h"
 #include "main_window_fixture.h"
 #include "resource.h"
@@ -118,6 +122,56 @@ TEST_F(MainWindowTest, TheProgramFolderBecomesTheWorkingDirectory) {
   EXPECT_EQ(lstrcmpiA(cwd, fake->programDir.c_str()), 0) << cwd;
   // Discovery takes its program files from there.
   EXPECT_EQ(Ini("CopyMe", "which"), fake->programDir + "\\MOPWELL.BKM");
+}
+
+namespace {
+// Removes a file the test put outside its scratch folder, pass or fail.
+class FileGuard {
+ public:
+  explicit FileGuard(std::string path) : path_(std::move(path)) {}
+  ~FileGuard() {
+    SetFileAttributesA(path_.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path_.c_str());
+  }
+  FileGuard(const FileGuard&) = delete;
+  FileGuard& operator=(const FileGuard&) = delete;
+
+ private:
+  std::string path_;
+};
+}  // namespace
+
+// A program placed at a drive root ("C:\mopwell.exe") and started from
+// another folder of that drive: "C:" alone would mean the drive's current
+// folder, which is the starting folder. Its files belong in the root.
+TEST_F(MainWindowTest, AProgramAtADriveRootWorksInTheRootNotInTheStartingFolder) {
+  std::string start = fake->Folder("start");
+  ASSERT_TRUE(SetCurrentDirectoryA(start.c_str()));
+  ASSERT_EQ(start[1], ':');
+  const std::string root = start.substr(0, 3);  // the starting folder's drive
+  fake->programDir = root;
+  SetIni("Options", "NT", "1");
+  for (const char* name : {"History.Database", "Newsgroups"})
+    ASSERT_TRUE(WriteFileBytes(start + "\\" + name, "not the program's"));
+  const std::string rootDump = root + "Cookies.Database";
+  FileGuard rootDumpGuard(rootDump);
+  ASSERT_FALSE(FileExists(rootDump)) << "left over at the root";
+
+  Start();
+  char cwd[MAX_PATH] = "";
+  GetCurrentDirectoryA(sizeof cwd, cwd);
+  EXPECT_EQ(lstrcmpiA(cwd, root.c_str()), 0) << cwd;
+  EXPECT_EQ(Ini("CopyMe", "which"), root + "MOPWELL.BKM");
+  EXPECT_EQ(std::string(helpLoc), root + "MOPWELL.HLP");
+
+  ASSERT_TRUE(WriteFileBytes(rootDump, "secret"));
+  SendMessageA(main, WM_CLOSE, 0, 0);
+  EXPECT_FALSE(IsWindow(main));
+  EXPECT_FALSE(FileExists(rootDump)) << "the program's own dump file";
+  for (const char* name : {"History.Database", "Newsgroups"}) {
+    std::string kept;
+    EXPECT_TRUE(ReadFileBytes(start + "\\" + name, kept) && kept == "not the program's") << name;
+  }
 }
 
 // ---- first run: the tray program goes into the Startup folder ----
@@ -323,6 +377,108 @@ TEST_F(MainWindowTest, OtherNotificationsAndControlCommandsRunTheLayoutStep) {
   EXPECT_EQ(WindowRect(main).top, 67);
   EXPECT_EQ(Ini("customs", "sizeY"), "368");
   EXPECT_TRUE(IsWindow(main));
+}
+
+// A minimized window's rectangle is its icon's; storing it made the next
+// start open as a narrow strip. Each way to minimize, and every message
+// that runs the layout step while minimized, leaves the stored size alone;
+// the restore stores the restored size again.
+TEST_F(MainWindowTest, MinimizingNeverStoresASizeAndRestoringStoresTheRestoredOne) {
+  SetIni("Options", "NT", "1");
+  SetIni("customs", "sizeX", "530");
+  SetIni("customs", "sizeY", "400");
+  Start();
+  ASSERT_EQ(Ini("customs", "sizeX"), "530");
+  ASSERT_EQ(Ini("customs", "sizeY"), "400");
+  struct Way {
+    const char* name;
+    std::function<void()> minimize;
+  } ways[] = {
+      {"ShowWindow", [&] { ShowWindow(main, SW_MINIMIZE); }},
+      {"SC_MINIMIZE", [&] { SendMessageA(main, WM_SYSCOMMAND, SC_MINIMIZE, 0); }},
+  };
+  for (const Way& way : ways) {
+    way.minimize();
+    Pump();
+    ASSERT_TRUE(IsIconic(main)) << way.name;
+    EXPECT_EQ(Ini("customs", "sizeX"), "530") << way.name;
+    EXPECT_EQ(Ini("customs", "sizeY"), "400") << way.name;
+
+    // Messages that run the layout step while the window is minimized.
+    SendMessageA(main, WM_SIZE, SIZE_MINIMIZED, 0);
+    SendMessageA(main, WM_SIZE, SIZE_RESTORED, MAKELPARAM(100, 100));
+    NMHDR hdr{htab, 0, static_cast<UINT>(NM_CLICK)};
+    SendMessageA(main, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&hdr));
+    SendMessageA(main, WM_COMMAND, MAKEWPARAM(0, BN_CLICKED), reinterpret_cast<LPARAM>(htab));
+    SelectTab(2);
+    SelectTab(0);
+    Pump();
+    EXPECT_TRUE(IsIconic(main)) << way.name;
+    EXPECT_EQ(Ini("customs", "sizeX"), "530") << way.name;
+    EXPECT_EQ(Ini("customs", "sizeY"), "400") << way.name;
+
+    // The restore stores the restored size: take it away first to see it come back.
+    WritePrivateProfileStringA("customs", nullptr, nullptr, fake->IniPath().c_str());
+    ShowWindow(main, SW_RESTORE);
+    Pump();
+    ASSERT_FALSE(IsIconic(main)) << way.name;
+    RECT r = WindowRect(main);
+    EXPECT_EQ(r.left, 75) << way.name;
+    EXPECT_EQ(r.top, 67) << way.name;
+    EXPECT_EQ(r.right - r.left, 530) << way.name;
+    EXPECT_EQ(r.bottom - r.top, 400) << way.name;
+    EXPECT_EQ(Ini("customs", "sizeX"), "530") << way.name;
+    EXPECT_EQ(Ini("customs", "sizeY"), "400") << way.name;
+  }
+}
+
+TEST_F(MainWindowTest, AMinimizeNotificationToARestoredWindowStoresNothing) {
+  SetIni("Options", "NT", "1");
+  Start();
+  WritePrivateProfileStringA("customs", nullptr, nullptr, fake->IniPath().c_str());
+  SendMessageA(main, WM_SIZE, SIZE_MINIMIZED, 0);
+  EXPECT_EQ(Ini("customs", "sizeX"), "<absent>");
+  EXPECT_EQ(Ini("customs", "sizeY"), "<absent>");
+}
+
+// The window has no maximize box, but a program or a shortcut can still
+// maximize it. The screen-sized rectangle is not a restored size: it is not
+// stored, and the window is not pulled to 75,67 while maximized; the tab
+// control still fills it.
+TEST_F(MainWindowTest, AMaximizedWindowStoresNoSizeAndFitsTheTabControl) {
+  SetIni("Options", "NT", "1");
+  SetIni("customs", "sizeX", "530");
+  SetIni("customs", "sizeY", "400");
+  Start();
+  ShowWindow(main, SW_MAXIMIZE);
+  Pump();
+  ASSERT_TRUE(IsZoomed(main));
+  RECT maximized = WindowRect(main);
+  ASSERT_GT(maximized.right - maximized.left, 530) << "not maximized to a larger size";
+  NMHDR hdr{htab, 0, static_cast<UINT>(NM_CLICK)};
+  SendMessageA(main, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&hdr));
+  SelectTab(3);
+  EXPECT_EQ(Ini("customs", "sizeX"), "530");
+  EXPECT_EQ(Ini("customs", "sizeY"), "400");
+  EXPECT_TRUE(IsZoomed(main));
+  RECT now = WindowRect(main);
+  EXPECT_EQ(now.left, maximized.left);
+  EXPECT_EQ(now.right, maximized.right);
+  RECT client, tab;
+  GetClientRect(main, &client);
+  SendMessageA(htab, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&client));
+  GetWindowRect(htab, &tab);
+  EXPECT_EQ(tab.right - tab.left, client.right - 4);
+  EXPECT_EQ(tab.bottom - tab.top, client.bottom - 4);
+
+  WritePrivateProfileStringA("customs", nullptr, nullptr, fake->IniPath().c_str());
+  ShowWindow(main, SW_RESTORE);
+  Pump();
+  RECT r = WindowRect(main);
+  EXPECT_EQ(r.left, 75);
+  EXPECT_EQ(r.right - r.left, 530);
+  EXPECT_EQ(Ini("customs", "sizeX"), "530");
+  EXPECT_EQ(Ini("customs", "sizeY"), "400");
 }
 
 // ---- system menu ----
