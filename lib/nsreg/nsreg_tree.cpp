@@ -100,10 +100,9 @@ REGERR FindAtLevel(RegFile* f, uint32_t first, const char* name, FindResult* r) 
   char buf[kMaxName];
   uint32_t off = first;
   uint32_t prev = 0;
-  uint32_t steps = 0;
-  const uint32_t limit = WalkLimit(f);
+  WalkGuard walk(f);
   while (off != 0) {
-    if (++steps > limit) return REGERR_FAIL;  // the list runs in a circle
+    if (!walk.Visit(off)) return REGERR_FAIL;  // the list runs in a circle
     Desc d;
     REGERR err = ReadDesc(f, off, &d);
     if (err != REGERR_OK) return err;
@@ -295,14 +294,13 @@ REGERR SetValueIn(RegFile* f, uint32_t keyOff, const char* name, uint16_t type,
 REGERR FindPrev(RegFile* f, uint32_t first, uint32_t target, uint32_t* prev) {
   uint32_t off = first;
   uint32_t before = 0;
-  uint32_t steps = 0;
-  const uint32_t limit = WalkLimit(f);
+  WalkGuard walk(f);
   while (off != 0) {
     if (off == target) {
       *prev = before;
       return REGERR_OK;
     }
-    if (++steps > limit) return REGERR_FAIL;
+    if (!walk.Visit(off)) return REGERR_FAIL;  // the list runs in a circle
     Desc d;
     REGERR err = ReadDesc(f, off, &d);
     if (err != REGERR_OK) return err;

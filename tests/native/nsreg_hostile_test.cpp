@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -113,6 +115,66 @@ TEST_F(NsRegHostile, EntryListThatCirclesEndsEveryWalk) {
   int n = 0;
   EXPECT_EQ(Exhaust(a, 0, &n, true), REGERR_FAIL);
   EXPECT_LE(n, 3);
+}
+
+// Loops in a file that is mostly padding: every walk ends where it comes
+// back to a descriptor it has met. Each loop runs through a copy of one of
+// its keys far out in the padding, so that every step round it reads the
+// file again; bounded only by what the file could hold, a walk here would
+// go round some 130 million times.
+TEST_F(NsRegHostile, LoopsInALargeFileEndWhereTheyComeBack) {
+  RKEY versions = 0, arenas = 0, k = 0;
+  ASSERT_EQ(NR_RegGetKey(h, ROOTKEY_ROOT, "Version Registry", &versions), REGERR_OK);
+  ASSERT_EQ(NR_RegGetKey(h, ROOTKEY_ROOT, "Private Arenas", &arenas), REGERR_OK);
+  ASSERT_EQ(NR_RegClose(h), REGERR_OK);
+  h = nullptr;
+  const std::vector<unsigned char> good = ReadBytes(path);
+  std::vector<unsigned char> bytes = good;
+  ASSERT_EQ(Le32(bytes, Le32(bytes, 12) + kDown), arenas);
+  // A copy of descriptor `of` at `at`, leading on to `left`.
+  auto copy = [&](uint32_t of, uint32_t at, uint32_t left) {
+    std::vector<unsigned char> d(bytes.begin() + of, bytes.begin() + of + 32);
+    SetLe32(d, kLocation, at);
+    SetLe32(d, kLeft, left);
+    return d;
+  };
+  // The root's list is Private Arenas, Version Registry, Common, Users:
+  // the second now leads through its copy back to the first, and Common
+  // and Users drop out. Users' own list: c, b, a, a's copy, c, ...
+  const uint32_t farRoot = 0x20000000u, farUsers = 0x30000000u;
+  const std::vector<unsigned char> rootCopy = copy(versions, farRoot, arenas);
+  const std::vector<unsigned char> usersCopy = copy(a, farUsers, c);
+  SetLe32(bytes, versions + kLeft, farRoot);
+  SetLe32(bytes, a + kLeft, farUsers);
+  WriteBytes(path, bytes);
+  std::filesystem::resize_file(path, 0xFFFFF000u);  // sparse: takes no room
+  {
+    std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
+    out.seekp(farRoot);
+    out.write(reinterpret_cast<const char*>(rootCopy.data()), 32);
+    out.seekp(farUsers);
+    out.write(reinterpret_cast<const char*>(usersCopy.data()), 32);
+    ASSERT_TRUE(out.good());
+  }
+
+  ASSERT_EQ(NR_RegOpen(path.c_str(), &h), REGERR_OK) << "standard keys that are not found are left out";
+  EXPECT_EQ(NR_RegGetKey(h, ROOTKEY_COMMON, "Netscape/ProfileManager", &k), REGERR_PARAM);
+  EXPECT_EQ(NR_RegGetKey(h, ROOTKEY_ROOT, "Users", &k), REGERR_FAIL);
+  EXPECT_EQ(NR_RegAddKey(h, ROOTKEY_ROOT, "Common", nullptr), REGERR_FAIL);
+  ASSERT_EQ(NR_RegGetKey(h, ROOTKEY_PRIVATE, "", &k), REGERR_OK);
+  EXPECT_EQ(k, arenas);
+  EXPECT_EQ(NR_RegGetKey(h, users, "missing", &k), REGERR_FAIL);
+  EXPECT_EQ(NR_RegDeleteKey(h, users, "missing"), REGERR_FAIL);
+  ASSERT_EQ(NR_RegGetKey(h, users, "b/child", &k), REGERR_OK);
+  EXPECT_EQ(k, child);
+  for (uint32_t style : {0u, 1u, 2u}) {
+    int n = 0;
+    EXPECT_EQ(Exhaust(users, style, &n), REGERR_FAIL) << style;
+    EXPECT_LE(n, 4) << style;
+  }
+  ASSERT_EQ(NR_RegClose(h), REGERR_OK);
+  h = nullptr;
+  std::filesystem::resize_file(path, good.size());
 }
 
 TEST_F(NsRegHostile, ChildAndParentLoopsEndTheSubtreeStyles) {
