@@ -117,6 +117,27 @@ TEST_F(NsRegHostile, EntryListThatCirclesEndsEveryWalk) {
   EXPECT_LE(n, 3);
 }
 
+// A key named by its own offset is looked for in its parent's list before
+// it is unlinked; a list that circles without it must end that search.
+TEST_F(NsRegHostile, DeletingAKeyWhoseParentsListCirclesWithoutIt) {
+  // Users' list is c, b, a: b now leads back to c, and a drops out.
+  Damage([&](std::vector<unsigned char>& f) { SetLe32(f, b + kLeft, c); });
+  const std::vector<unsigned char> before = ReadBytes(path);
+  EXPECT_EQ(NR_RegDeleteKey(h, a, "/"), REGERR_FAIL);
+  EXPECT_EQ(ReadBytes(path), before) << "nothing unlinked, nothing marked";
+  RKEY k = 0;
+  EXPECT_EQ(NR_RegGetKey(h, a, "", &k), REGERR_OK);
+  EXPECT_EQ(k, a);
+  char buf[8] = "";
+  EXPECT_EQ(NR_RegGetEntryString(h, a, "e1", buf, sizeof buf), REGERR_OK);
+  EXPECT_STREQ(buf, "value");
+  // Found in a list that circles after it, the key is unlinked as usual.
+  Damage([&](std::vector<unsigned char>& f) { SetLe32(f, b + kLeft, a); SetLe32(f, a + kLeft, b); });
+  EXPECT_EQ(NR_RegDeleteKey(h, a, "/"), REGERR_OK);
+  EXPECT_EQ(NR_RegGetKey(h, a, "", &k), REGERR_DELETED);
+  EXPECT_EQ(NR_RegGetKey(h, users, "b", &k), REGERR_OK);
+}
+
 // Loops in a file that is mostly padding: every walk ends where it comes
 // back to a descriptor it has met. Each loop runs through a copy of one of
 // its keys far out in the padding, so that every step round it reads the
