@@ -226,6 +226,39 @@ TEST_F(NsRegHostile, ChildAndParentLoopsEndTheSubtreeStyles) {
   }
 }
 
+// An enumeration goes on from the state the caller hands back. From a
+// state next to a loop of first children, or of parents, it must end as
+// well, with the code a walk that goes round gives.
+TEST_F(NsRegHostile, EnumerationFromAStateNextToALoopEnds) {
+  char buf[REG_MAX_NAME];
+  // b and child are each other's parent and first child; c names child as
+  // its parent too, so b may follow it as its sibling.
+  Damage([&](std::vector<unsigned char>& f) {
+    SetLe32(f, child + kDown, b);
+    SetLe32(f, b + kParent, child);
+    SetLe32(f, c + kParent, child);
+  });
+  REGENUM st = c;  // children first: from b down to its deepest first child
+  EXPECT_EQ(NR_RegEnumSubkeys(h, users, &st, buf, sizeof buf, REGENUM_DEPTH_FIRST), REGERR_FAIL);
+  EXPECT_EQ(st, c) << "the state stays";
+  st = b;  // parent first: child's path, gathered up its parents b, child, b, ...
+  EXPECT_EQ(NR_RegEnumSubkeys(h, users, &st, buf, sizeof buf, REGENUM_DESCEND), REGERR_FAIL);
+  EXPECT_EQ(st, b);
+
+  // a, without children or a next sibling, climbs its parents for the next
+  // key: child, which is its own parent.
+  Damage([&](std::vector<unsigned char>& f) {
+    SetLe32(f, child + kDown, 0);
+    SetLe32(f, b + kParent, users);
+    SetLe32(f, c + kParent, users);
+    SetLe32(f, a + kParent, child);
+    SetLe32(f, child + kParent, child);
+  });
+  st = a;
+  EXPECT_EQ(NR_RegEnumSubkeys(h, users, &st, buf, sizeof buf, REGENUM_DESCEND), REGERR_FAIL);
+  EXPECT_EQ(st, a);
+}
+
 TEST_F(NsRegHostile, OffsetsAndLengthsBeyondTheFile) {
   char buf[64] = "kept";
   RKEY k = 0;
