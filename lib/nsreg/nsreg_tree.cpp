@@ -164,6 +164,9 @@ REGERR AddKeyWalk(RegFile* f, uint32_t start, const char* path, uint32_t* result
       continue;
     }
     if (err != REGERR_NOFIND) return err;
+    // An entry keeps its value where a key keeps its first child: a key
+    // hung on it would be written nowhere, yet reported made.
+    if (cur.IsEntry()) return REGERR_FAIL;
     // New key at the head of the parent's child list.
     Desc key;
     key.type = REGTYPE_KEY;
@@ -274,6 +277,9 @@ REGERR SetValueIn(RegFile* f, uint32_t keyOff, const char* name, uint16_t type,
     return WriteDesc(f, e);
   }
   if (err != REGERR_NOFIND) return err;
+  // An entry has no entry list: the offset of its value would be
+  // overwritten by the new entry's.
+  if (key.IsEntry()) return REGERR_FAIL;
   // New entry at the head of the key's entry list: name, value, descriptor.
   Desc e;
   e.type = type;

@@ -259,6 +259,33 @@ TEST_F(NsRegHostile, EnumerationFromAStateNextToALoopEnds) {
   EXPECT_EQ(st, a);
 }
 
+// An entry stands where a key is expected: nothing may be hung on it. A
+// key made below it used to be written nowhere yet reported made, and an
+// entry set on it overwrote the offset of its value.
+TEST_F(NsRegHostile, NothingIsHungOnAnEntry) {
+  Damage([](std::vector<unsigned char>&) {});  // the header written
+  const std::vector<unsigned char> before = ReadBytes(path);
+  RKEY k = 0;
+  EXPECT_EQ(NR_RegAddKey(h, e1, "new", &k), REGERR_FAIL);
+  EXPECT_EQ(NR_RegSetEntryString(h, e1, "new", "v"), REGERR_BADLOCN) << "its value read as a list";
+  EXPECT_EQ(ReadBytes(path), before);
+  char buf[8] = "";
+  EXPECT_EQ(NR_RegGetEntryString(h, a, "e1", buf, sizeof buf), REGERR_OK);
+  EXPECT_STREQ(buf, "value");
+  // An entry without a value offset reads as one with no entries.
+  Damage([&](std::vector<unsigned char>& f) { SetLe32(f, e2 + kValue, 0); });
+  const std::vector<unsigned char> damaged = ReadBytes(path);
+  EXPECT_EQ(NR_RegSetEntryString(h, e2, "new", "v"), REGERR_FAIL);
+  EXPECT_EQ(ReadBytes(path), damaged);
+
+  // Users itself marked as an entry: found on opening, but nothing hangs on it.
+  Damage([&](std::vector<unsigned char>& f) { SetLe16(f, users + kType, REGTYPE_ENTRY_STRING_UTF); });
+  ASSERT_EQ(NR_RegGetKey(h, ROOTKEY_USERS, "", &k), REGERR_OK);
+  EXPECT_EQ(k, users);
+  EXPECT_EQ(NR_RegAddKey(h, ROOTKEY_USERS, "new/key", &k), REGERR_FAIL);
+  EXPECT_EQ(NR_RegGetKey(h, ROOTKEY_USERS, "new", &k), REGERR_NOFIND);
+}
+
 TEST_F(NsRegHostile, OffsetsAndLengthsBeyondTheFile) {
   char buf[64] = "kept";
   RKEY k = 0;
