@@ -389,6 +389,28 @@ TEST_F(NsRegHostile, RewriteInPlaceStaysInsideTheObjectArea) {
   }
 }
 
+// Nor over what a lookup of the entry reads: its own name, or the entries
+// in front of it (a's entries are e3, e2, e1). Written there, the value
+// lost the entry it was set in, or the ones before it.
+TEST_F(NsRegHostile, RewriteInPlaceSparesWhatTheLookupReads) {
+  for (int over : {0, 1, 2}) {
+    SCOPED_TRACE(over);
+    Damage([&](std::vector<unsigned char>& f) {
+      const uint32_t at[] = {Le32(f, e2 + kName), e3, Le32(f, e3 + kName)};
+      SetLe32(f, e2 + kValue, at[over]);
+      SetLe32(f, e2 + kDown, 32);
+    });
+    ASSERT_EQ(NR_RegSetEntryString(h, a, "e2", "new"), REGERR_OK);
+    std::vector<unsigned char> f = ReadBytes(path);
+    EXPECT_EQ(Le32(f, e2 + kValue), f.size() - 4) << "value appended instead";
+    char buf[8] = "";
+    EXPECT_EQ(NR_RegGetEntryString(h, a, "e2", buf, sizeof buf), REGERR_OK);
+    EXPECT_STREQ(buf, "new");
+    EXPECT_EQ(NR_RegGetEntryString(h, a, "e3", buf, sizeof buf), REGERR_OK);
+    EXPECT_STREQ(buf, "value");
+  }
+}
+
 TEST_F(NsRegHostile, StringValueWithoutItsNulEndsAfterTheValue) {
   Damage([&](std::vector<unsigned char>& f) { SetLe32(f, e2 + kValueLen, 3); });  // "val"
   char buf[16];
