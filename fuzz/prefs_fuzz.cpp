@@ -1,17 +1,22 @@
 // libFuzzer target: the input is a prefs.js file. It is loaded into the
-// program-wide line table, searched, edited and written out again, and the
-// bytes written are checked against what the file held:
-//   - written back unchanged, every byte comes out, CR LF files exactly,
-//     LFs without CR gaining one, and a file without a final line end
-//     gaining one;
-//   - the written file loads and writes back unchanged;
+// program-wide line table, searched, edited and written out again. The
+// target splits the input into lines itself (a line ends at CR LF, LF or a
+// lone CR, whichever comes) and checks against those lines:
+//   - the table holds them line for line: slot 0 the first line, every
+//     further slot an LF and the next line, the tail an LF and what follows
+//     the last line end;
+//   - written back unchanged, the input comes out byte for byte, gaining
+//     a CR LF only when its last line had no line end; that file loads and
+//     writes back unchanged;
 //   - a find returns the first slot holding the key, or LineCount + 1;
-//   - replacing a line changes no byte outside that line;
+//   - replacing a line changes that line's text and nothing else: every
+//     line end and every other line is written as before;
 //   - appending a line adds exactly that line after everything else.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "prefs/line_table.h"
 #include "prefs/pref_value.h"
@@ -22,30 +27,46 @@ void Check(bool ok) {
   if (!ok) __builtin_trap();
 }
 
-// What an unchanged file must be written as, worked out byte by byte.
-std::string Expected(std::string_view in) {
-  std::string out;
+// The input cut into lines independently of the table: text[k] is line k
+// without its line end, end[k] the bytes of that line end; the last text
+// is what follows the last line end.
+struct Lines {
+  std::vector<std::string> text;
+  std::vector<std::string> end;
+};
+
+Lines Split(std::string_view in) {
+  Lines l;
+  l.text.emplace_back();
   for (std::size_t i = 0; i < in.size(); ++i) {
-    if (in[i] == '\n' && (i == 0 || in[i - 1] != '\r')) out += '\r';
-    out += in[i];
+    if (in[i] != '\r' && in[i] != '\n') {
+      l.text.back() += in[i];
+      continue;
+    }
+    bool crlf = in[i] == '\r' && i + 1 < in.size() && in[i + 1] == '\n';
+    l.end.push_back(crlf ? "\r\n" : std::string(1, in[i]));
+    if (crlf) ++i;
+    l.text.emplace_back();
   }
-  if (in.empty() || in.back() != '\n') {
-    if (in.empty() || in.back() != '\r') out += '\r';
-    out += '\n';
+  return l;
+}
+
+// The bytes the lines must be written as.
+std::string Join(const Lines& l) {
+  std::string out;
+  for (std::size_t k = 0; k < l.text.size(); ++k) {
+    out += l.text[k];
+    if (k < l.end.size()) out += l.end[k];
   }
+  if (out.empty() || (out.back() != '\r' && out.back() != '\n')) out += "\r\n";
   return out;
 }
 
-std::size_t CommonPrefix(const std::string& a, const std::string& b) {
-  std::size_t n = 0;
-  while (n < a.size() && n < b.size() && a[n] == b[n]) ++n;
-  return n;
-}
-
-std::size_t CommonSuffix(const std::string& a, const std::string& b, std::size_t limit) {
-  std::size_t n = 0;
-  while (n < a.size() - limit && n < b.size() - limit && a[a.size() - 1 - n] == b[b.size() - 1 - n]) ++n;
-  return n;
+void CheckTableHolds(const Lines& l) {
+  Check(LineCount == static_cast<int>(l.end.size()));
+  Check(PrefsLines[0] == l.text[0]);
+  for (int k = 1; k <= LineCount; ++k) Check(PrefsLines[k] == "\n" + l.text[static_cast<std::size_t>(k)]);
+  Check(PrefsLines[LineCount + 1].empty());
 }
 
 void CheckValue(const std::string& line) {
@@ -62,9 +83,12 @@ void CheckValue(const std::string& line) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::string_view file(reinterpret_cast<const char*>(data), size);
+  Lines lines = Split(file);
   Check(PrefsLines.Load(file));
+  CheckTableHolds(lines);
   const std::string written = PrefsLines.Serialize();
-  Check(written == Expected(file));
+  Check(written == Join(lines));
+  Check(written.compare(0, size, file) == 0);
   Check(PrefsLines.Load(written));
   Check(PrefsLines.Serialize() == written);
 
@@ -82,22 +106,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   Check(slot == LineCount + 1 ? PrefsLines[slot].empty() : PrefsLines[slot].find(key) != std::string::npos);
   CheckValue(PrefsLines[slot]);
 
-  std::string before = PrefsLines.Serialize();
+  const char kNewText[] = "user_pref(\"browser.url_history.URL_17\", \"\");";
   if (slot <= LineCount) {
-    const std::string old = PrefsLines[slot];
-    std::size_t oldBytes = old.size() + 1;  // a CR in front of it
-    for (char c : old) oldBytes += c == '\n';
-    Check(ReplacePrefLine(slot, "\nuser_pref(\"browser.url_history.URL_17\", \"\");"));
-    std::string after = PrefsLines.Serialize();
-    std::size_t same = CommonPrefix(before, after);
-    same += CommonSuffix(before, after, same);
-    // Everything but that line (and the line end the file closes with) stays.
-    Check(same + oldBytes + 2 >= before.size());
-    Check(after.find("user_pref(\"browser.url_history.URL_17\", \"\");") != std::string::npos);
-    before = after;
+    Check(ReplacePrefLine(slot, (std::string("\n") + kNewText).c_str()));
+    lines.text[static_cast<std::size_t>(slot)] = kNewText;
+    CheckTableHolds(lines);
+    Check(PrefsLines.Serialize() == Join(lines));
   }
   Check(!ReplacePrefLine(LineCount + 1, "\nx"));
 
+  std::string before = PrefsLines.Serialize();
   for (const char* pref : {"user_pref(\"browser.url_history.URL_16\", \"\");",
                            "user_pref(\"network.cookie.cookieBehavior\", 2);"}) {
     Check(AppendPrefLine((std::string("\n") + pref).c_str()));
@@ -107,6 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     before = after;
   }
   Check(PrefsLines.Load(before));
+  CheckTableHolds(Split(before));
   Check(PrefsLines.Serialize() == before);
   return 0;
 }

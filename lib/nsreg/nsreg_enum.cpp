@@ -5,14 +5,15 @@
 // on a damaged file, every call checks what it follows:
 //  - Lists are built by inserting at the head of the file's newest object,
 //    so offsets fall along a list. A step to a higher offset is accepted
-//    only when the rest of that list ends within the walk limit; a list
-//    that circles therefore cannot be followed round.
+//    only when the rest of that list ends without coming back to an
+//    offset it has met (and within the walk limit); a list that circles
+//    therefore cannot be followed round.
 //  - In the two subtree styles a child must name as parent the key it was
 //    reached from, a sibling the same parent as its neighbour, and no step
 //    may come back to the enumerated key. The keys met then form a true
 //    tree, which a traversal visits once each.
-//  - Every climb and every descent within one call is bounded by the walk
-//    limit.
+//  - Every climb and every descent within one call ends where it comes
+//    back to a key it has met, and is bounded by the walk limit.
 #include <cstring>
 
 #include "nsreg/nsreg_internal.h"
@@ -24,10 +25,9 @@ namespace {
 // Checks that the list from `from` onwards ends within the walk limit.
 REGERR ListEnds(RegFile* f, uint32_t from) {
   uint32_t off = from;
-  uint32_t steps = 0;
-  const uint32_t limit = WalkLimit(f);
+  WalkGuard walk(f);
   while (off != 0) {
-    if (++steps > limit) return REGERR_FAIL;
+    if (!walk.Visit(off)) return REGERR_FAIL;
     Desc d;
     REGERR err = ReadDesc(f, off, &d);
     if (err != REGERR_OK) return err;
@@ -61,10 +61,10 @@ REGERR ReadSibling(RegFile* f, uint32_t key, const Desc& n, Desc* s) {
 
 // Follows first children down from `d` to the deepest one.
 REGERR DescendFirst(RegFile* f, uint32_t key, Desc* d) {
-  uint32_t steps = 0;
-  const uint32_t limit = WalkLimit(f);
+  WalkGuard walk(f);
+  walk.Start(d->location);
   while (d->down != 0) {
-    if (++steps > limit) return REGERR_FAIL;
+    if (!walk.Visit(d->down)) return REGERR_FAIL;
     Desc c;
     REGERR err = ReadChild(f, key, *d, &c);
     if (err != REGERR_OK) return err;
@@ -92,12 +92,11 @@ REGERR PutPath(RegFile* f, uint32_t key, uint32_t node, char* buffer, uint32_t b
   uint32_t pos = bufsize - 1;
   buffer[pos] = '\0';
   char name[kMaxName];
-  uint32_t steps = 0;
-  const uint32_t limit = WalkLimit(f);
+  WalkGuard walk(f);
   uint32_t cur = node;
   bool last = true;
   while (cur != key) {
-    if (cur == 0 || ++steps > limit) return REGERR_FAIL;  // not below key
+    if (cur == 0 || !walk.Visit(cur)) return REGERR_FAIL;  // not below key
     Desc d;
     REGERR err = ReadDesc(f, cur, &d);
     if (err == REGERR_OK) err = ReadName(f, d, name, sizeof name);
@@ -141,12 +140,12 @@ REGERR NextDescend(RegFile* f, const Desc& k, REGENUM state, Desc* next) {
   if (x.location == key) return REGERR_FAIL;
   if (x.down != 0) return ReadChild(f, key, x, next);
   // No children: the next sibling of x or of its nearest ancestor.
-  uint32_t steps = 0;
-  const uint32_t limit = WalkLimit(f);
+  WalkGuard walk(f);
+  walk.Start(x.location);
   for (;;) {
     if (x.left != 0) return ReadSibling(f, key, x, next);
     if (x.parent == key) return REGERR_NOMORE;
-    if (x.parent == 0 || ++steps > limit) return REGERR_FAIL;
+    if (x.parent == 0 || !walk.Visit(x.parent)) return REGERR_FAIL;
     err = ReadDesc(f, x.parent, &x);
     if (err != REGERR_OK) return err;
   }

@@ -131,6 +131,45 @@ REGERR AppendDesc(RegFile* f, Desc* d);  // sets d->location
 // as many as the file can hold side by side, plus one.
 uint32_t WalkLimit(const RegFile* f);
 
+// Keeps one walk along a chain of descriptors (a list, a line of first
+// children, a line of parents) from going round a damaged file. Each step
+// of a walk depends only on the descriptor it stands on, so a walk that
+// comes back to an offset would go round forever: it ends there, as it
+// ends after WalkLimit steps. Offsets met are kept in a small table of
+// our own that grows as needed; should memory run out, the walk still
+// ends within a few rounds of the loop by a check against an offset
+// taken at growing distances behind it.
+class WalkGuard {
+ public:
+  explicit WalkGuard(const RegFile* f);
+  ~WalkGuard();
+  WalkGuard(const WalkGuard&) = delete;
+  WalkGuard& operator=(const WalkGuard&) = delete;
+
+  // Notes the offset the walk starts from (never 0); not a step.
+  void Start(uint32_t off) { Remember(off); }
+
+  // Takes one step onto `off` (never 0). False when the walk must end:
+  // `off` was met before in this walk, or the step is one too many.
+  bool Visit(uint32_t off);
+
+ private:
+  bool Remember(uint32_t off);  // false: met before
+  bool Grow();
+
+  static constexpr uint32_t kInlineBits = 6;
+  uint32_t limit_;
+  uint32_t steps_ = 0;
+  uint32_t inline_[1u << kInlineBits] = {};
+  uint32_t* table_ = inline_;  // open addressing, 0 marks a free place
+  uint32_t bits_ = kInlineBits;
+  uint32_t used_ = 0;
+  bool tracking_ = true;  // false once the table could not grow
+  uint32_t mark_ = 0;     // the fallback's offset behind the walk
+  uint32_t span_ = 1;
+  uint32_t sinceMark_ = 0;
+};
+
 // ---- Tree (nsreg_tree.cpp) -----------------------------------------------
 bool IsValidUTF8(const char* s);
 bool IsValidUTF8(const char* s, uint32_t len);

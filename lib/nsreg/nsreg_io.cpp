@@ -304,4 +304,67 @@ uint32_t WalkLimit(const RegFile* f) {
   return room / kDescSize + 1;
 }
 
+WalkGuard::WalkGuard(const RegFile* f) : limit_(WalkLimit(f)) {}
+
+WalkGuard::~WalkGuard() {
+  if (table_ != inline_) delete[] table_;
+}
+
+bool WalkGuard::Visit(uint32_t off) {
+  if (++steps_ > limit_) return false;
+  if (tracking_) return Remember(off);
+  // Without the table: an offset is kept and compared with every step
+  // after it; it is taken anew at twice the distance each time, so a loop
+  // is met within a few rounds of it.
+  if (off == mark_) return false;
+  if (++sinceMark_ == span_) {
+    mark_ = off;
+    sinceMark_ = 0;
+    span_ = span_ < 0x80000000u ? span_ * 2 : span_;
+  }
+  return true;
+}
+
+namespace {
+
+uint32_t Place(uint32_t off, uint32_t bits) { return (off * 0x9E3779B1u) >> (32 - bits); }
+
+}  // namespace
+
+bool WalkGuard::Remember(uint32_t off) {
+  if ((used_ + 1) * 2 > (1u << bits_) && !Grow()) {
+    // Out of memory: carry on with the offset-behind check from here.
+    tracking_ = false;
+    mark_ = off;
+    return true;
+  }
+  const uint32_t mask = (1u << bits_) - 1;
+  for (uint32_t i = Place(off, bits_);; i = (i + 1) & mask) {
+    if (table_[i] == off) return false;
+    if (table_[i] == 0) {
+      table_[i] = off;
+      ++used_;
+      return true;
+    }
+  }
+}
+
+bool WalkGuard::Grow() {
+  if (bits_ >= 31) return false;
+  const uint32_t bits = bits_ + 1;
+  uint32_t* table = new (std::nothrow) uint32_t[1u << bits]();
+  if (!table) return false;
+  const uint32_t mask = (1u << bits) - 1;
+  for (uint32_t j = 0; j < (1u << bits_); ++j) {
+    if (table_[j] == 0) continue;
+    uint32_t i = Place(table_[j], bits);
+    while (table[i] != 0) i = (i + 1) & mask;
+    table[i] = table_[j];
+  }
+  if (table_ != inline_) delete[] table_;
+  table_ = table;
+  bits_ = bits;
+  return true;
+}
+
 }  // namespace nsreg

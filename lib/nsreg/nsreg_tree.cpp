@@ -100,10 +100,9 @@ REGERR FindAtLevel(RegFile* f, uint32_t first, const char* name, FindResult* r) 
   char buf[kMaxName];
   uint32_t off = first;
   uint32_t prev = 0;
-  uint32_t steps = 0;
-  const uint32_t limit = WalkLimit(f);
+  WalkGuard walk(f);
   while (off != 0) {
-    if (++steps > limit) return REGERR_FAIL;  // the list runs in a circle
+    if (!walk.Visit(off)) return REGERR_FAIL;  // the list runs in a circle
     Desc d;
     REGERR err = ReadDesc(f, off, &d);
     if (err != REGERR_OK) return err;
@@ -165,6 +164,9 @@ REGERR AddKeyWalk(RegFile* f, uint32_t start, const char* path, uint32_t* result
       continue;
     }
     if (err != REGERR_NOFIND) return err;
+    // An entry keeps its value where a key keeps its first child: a key
+    // hung on it would be written nowhere, yet reported made.
+    if (cur.IsEntry()) return REGERR_FAIL;
     // New key at the head of the parent's child list.
     Desc key;
     key.type = REGTYPE_KEY;
@@ -243,13 +245,36 @@ void FindStdKeys(RegFile* f) {
 
 namespace {
 
+bool Overlap(uint32_t a, uint32_t alen, uint32_t b, uint32_t blen) {
+  return uint64_t{a} < uint64_t{b} + blen && uint64_t{b} < uint64_t{a} + alen;
+}
+
 // An entry's value area may be rewritten in place only when it lies wholly
-// in the object area of the file and clear of the entry's own descriptor.
-bool ValueAreaUsable(const RegFile* f, const Desc& e) {
-  if (!e.IsEntry() || e.value < kFirstObject) return false;
-  if (e.valuebuf > f->fileLen || e.value > f->fileLen - e.valuebuf) return false;
-  uint32_t end = e.value + e.valuebuf;
-  return end <= e.location || e.value >= e.location + kDescSize;
+// in the object area of the file and clear of everything a lookup of the
+// entry reads on its way: the key's descriptor, the descriptors and names
+// of the entries in front of it in the list, its own descriptor and name.
+// Otherwise the write would lose the entry (or the ones before it) while
+// it reports success.
+REGERR ValueAreaUsable(RegFile* f, const Desc& key, const Desc& e, bool* usable) {
+  *usable = false;
+  if (!e.IsEntry() || e.value < kFirstObject) return REGERR_OK;
+  if (e.valuebuf > f->fileLen || e.value > f->fileLen - e.valuebuf) return REGERR_OK;
+  auto clear = [&](const Desc& d) {
+    return !Overlap(e.value, e.valuebuf, d.location, kDescSize) &&
+           !Overlap(e.value, e.valuebuf, d.name, d.namelen);
+  };
+  if (!clear(e) || Overlap(e.value, e.valuebuf, key.location, kDescSize)) return REGERR_OK;
+  WalkGuard walk(f);
+  for (uint32_t off = key.value; off != e.location; ) {
+    if (off == 0 || !walk.Visit(off)) return REGERR_FAIL;  // not where it was found
+    Desc d;
+    REGERR err = ReadDesc(f, off, &d);
+    if (err != REGERR_OK) return err;
+    if (!clear(d)) return REGERR_OK;
+    off = d.left;
+  }
+  *usable = true;
+  return REGERR_OK;
 }
 
 REGERR SetValueIn(RegFile* f, uint32_t keyOff, const char* name, uint16_t type,
@@ -262,7 +287,10 @@ REGERR SetValueIn(RegFile* f, uint32_t keyOff, const char* name, uint16_t type,
   if (err == REGERR_OK) {
     Desc e = r.desc;
     e.type = type;  // before the area check: a key found here is no entry
-    if (len <= e.valuebuf && ValueAreaUsable(f, e)) {
+    bool inPlace = false;
+    if (len <= e.valuebuf) err = ValueAreaUsable(f, key, e, &inPlace);
+    if (err != REGERR_OK) return err;
+    if (inPlace) {
       err = WriteAt(f, e.value, data, len);
     } else {
       uint32_t at = 0;
@@ -275,6 +303,9 @@ REGERR SetValueIn(RegFile* f, uint32_t keyOff, const char* name, uint16_t type,
     return WriteDesc(f, e);
   }
   if (err != REGERR_NOFIND) return err;
+  // An entry has no entry list: the offset of its value would be
+  // overwritten by the new entry's.
+  if (key.IsEntry()) return REGERR_FAIL;
   // New entry at the head of the key's entry list: name, value, descriptor.
   Desc e;
   e.type = type;
@@ -295,14 +326,13 @@ REGERR SetValueIn(RegFile* f, uint32_t keyOff, const char* name, uint16_t type,
 REGERR FindPrev(RegFile* f, uint32_t first, uint32_t target, uint32_t* prev) {
   uint32_t off = first;
   uint32_t before = 0;
-  uint32_t steps = 0;
-  const uint32_t limit = WalkLimit(f);
+  WalkGuard walk(f);
   while (off != 0) {
     if (off == target) {
       *prev = before;
       return REGERR_OK;
     }
-    if (++steps > limit) return REGERR_FAIL;
+    if (!walk.Visit(off)) return REGERR_FAIL;  // the list runs in a circle
     Desc d;
     REGERR err = ReadDesc(f, off, &d);
     if (err != REGERR_OK) return err;

@@ -9,8 +9,18 @@ namespace {
 
 const std::string kEmpty;
 
-// Text mode: every LF goes to disk as CR LF.
-void PutText(std::string& out, const std::string& text) {
+// The bytes of a line end.
+const char* Bytes(LineEnd end) {
+  switch (end) {
+    case LineEnd::Lf: return "\n";
+    case LineEnd::Cr: return "\r";
+    case LineEnd::CrLf: break;
+  }
+  return "\r\n";
+}
+
+// Text the program put into a slot: every LF goes to disk as CR LF.
+void PutText(std::string& out, std::string_view text) {
   for (char c : text) {
     if (c == '\n') out += '\r';
     out += c;
@@ -38,20 +48,25 @@ bool LineTable::Load(std::string_view bytes) {
   if (bytes.size() > kMaxFileBytes) return false;
   std::size_t pos = 0;
   for (;;) {
-    std::size_t cr = bytes.find('\r', pos);
-    if (cr == std::string_view::npos) {
+    std::size_t at = bytes.find_first_of("\r\n", pos);
+    if (at == std::string_view::npos) {
       slots_.back().text.append(bytes.substr(pos));
       break;
     }
-    slots_.back().text.append(bytes.substr(pos, cr - pos));
+    slots_.back().text.append(bytes.substr(pos, at - pos));
     Slot next;
-    // A CR at the very end is taken up by the line end the writer closes
-    // the file with, so only a CR with something other than an LF after it
-    // has to be written on its own.
-    next.bareCr = cr + 1 < bytes.size() && bytes[cr + 1] != '\n';
+    next.text = "\n";
+    if (bytes[at] == '\n') {
+      next.before = LineEnd::Lf;
+    } else if (at + 1 < bytes.size() && bytes[at + 1] == '\n') {
+      next.before = LineEnd::CrLf;
+      ++at;
+    } else {
+      next.before = LineEnd::Cr;
+    }
     slots_.push_back(std::move(next));
     ++count_;
-    pos = cr + 1;
+    pos = at + 1;
   }
   return true;
 }
@@ -69,35 +84,35 @@ int LineTable::Find(std::string_view key) const {
 
 bool LineTable::Replace(int slot, std::string_view line) {
   if (slot < 0 || slot > count_) return false;
-  Slot& s = slots_[static_cast<std::size_t>(slot)];
-  s.text.assign(line.data(), line.size());
-  s.bareCr = false;  // the new line brings its own line end
+  // The line end in front stays: it is the previous line's own.
+  slots_[static_cast<std::size_t>(slot)].text.assign(line.data(), line.size());
   return true;
 }
 
 bool LineTable::Append(std::string_view view) {
   if (count_ > INT_MAX - 2) return false;
   std::string line(view);  // the text may be a slot's own, changed below
-  Slot& tail = slots_.back();
-  // The tail normally holds only the LF of the last line end, which the new
-  // line's own leading LF takes over. A tail with text in it (a last line
-  // without a line end, or lines ended by LF alone) is kept as a line of
-  // its own, less a final LF for the same reason. Slot 0 is kept too, even
+  // The tail normally holds only the line end of the last line, which the
+  // new line's leading LF takes over. A tail with text in it (a last line
+  // without a line end) is kept as a line of its own and gets a CR LF, less
+  // a final LF of its own for the same reason. Slot 0 is kept too, even
   // empty: finds never look there, so a line put into it could not be
   // found again; the bytes written are the same either way.
-  if (!tail.text.empty() && tail.text.back() == '\n') tail.text.pop_back();
-  if (tail.text.empty() && count_ > 0) {
+  Slot& tail = slots_.back();
+  if (count_ > 0 && (tail.text.empty() || tail.text == "\n")) {
     tail.text = std::move(line);
-    tail.bareCr = false;
-    slots_.emplace_back();
     count_ += 1;
   } else {
+    if (!tail.text.empty() && tail.text.back() == '\n') tail.text.pop_back();
     Slot added;
     added.text = std::move(line);
     slots_.push_back(std::move(added));
-    slots_.emplace_back();
     count_ += 2;
   }
+  // The new line's own line end, as the browser writes it.
+  Slot end;
+  end.text = "\n";
+  slots_.push_back(std::move(end));
   return true;
 }
 
@@ -107,13 +122,17 @@ std::string LineTable::Serialize() const {
   std::string out;
   out.reserve(size);
   for (int slot = 0; slot <= count_; ++slot) {
-    const Slot& s = slots_[static_cast<std::size_t>(slot)];
-    if (slot > 0 && s.bareCr) out += '\r';
-    PutText(out, s.text);
+    std::string_view text = slots_[static_cast<std::size_t>(slot)].text;
+    // A slot's leading LF stands for the line end in front of it, written
+    // as the file had it. A text without one continues the line before.
+    if (slot > 0 && !text.empty() && text.front() == '\n') {
+      out += Bytes(slots_[static_cast<std::size_t>(slot)].before);
+      text.remove_prefix(1);
+    }
+    PutText(out, text);
   }
   // The file always ends in a line end.
-  const std::string& tail = slots_.back().text;
-  if (tail.empty() || tail.back() != '\n') out += "\r\n";
+  if (out.empty() || (out.back() != '\n' && out.back() != '\r')) out += "\r\n";
   return out;
 }
 

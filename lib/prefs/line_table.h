@@ -1,24 +1,32 @@
 // The line table of prefs.js: the file held as raw lines, searched by a
 // substring, edited by whole lines and turned back into the file's bytes.
 //
-// Slot layout (a file with CR LF line ends):
+// A line is ended by CR LF, by LF alone or by a lone CR, whichever comes
+// first: files edited by hand or by other programs mix them. Slot layout:
 //   slot 0            the first line, without its line end
-//   slots 1..n-1      an LF followed by the next line, without its CR
-//   slot n (tail)     what follows the last CR, normally the single LF
-// where n = Count() is the number of CRs read. Every line the program
-// writes into a slot begins with an LF as well.
+//   slots 1..n-1      an LF followed by the next line, without its line end
+//   slot n (tail)     an LF followed by what comes after the last line
+//                     end: normally nothing, so the tail is a single LF
+// where n = Count() is the number of line ends read. The LF that starts a
+// slot stands for the line end in front of it, whichever kind that was in
+// the file. Every line the program writes into a slot begins with an LF
+// as well.
 //
-// Writing turns every LF into CR LF, so an unchanged CR LF file comes out
-// byte for byte the same. Beyond that, no byte of a loaded file is ever
-// dropped:
-//   - a CR not followed by an LF (a "bare" CR) is written again;
+// Writing puts each line end back as the file had it, so a file that is
+// loaded and written back unchanged comes out byte for byte the same, and
+// so do the lines an edit does not touch; a replaced line keeps the line
+// end in front of it and its own. Beyond that:
+//   - any other LF in a slot's text (one the program wrote) goes to disk
+//     as CR LF, as the browser writes it; so does the line end of every
+//     appended line;
 //   - the tail slot is written, so a last line without a line end (or an
 //     edit made to it) survives; the written file always ends in a line
-//     end, and gets one LF (CR LF on disk) when it had none;
+//     end, and gets a CR LF when it had none;
+//   - a slot whose text does not begin with an LF continues the line in
+//     front of it, whose line end is then not written;
 //   - appending never overwrites a tail that holds text: the new line goes
 //     after it. Nor does it go into slot 0 (the first append to an empty
 //     table), where a find would never see it.
-// LF-only line ends come out as CR LF, as the browser itself writes them.
 //
 // Any number of lines of any length is held whole, up to kMaxFileBytes.
 #pragma once
@@ -33,6 +41,8 @@ namespace prefs {
 // (and is therefore never rewritten either).
 constexpr std::size_t kMaxFileBytes = 16u << 20;
 
+enum class LineEnd : unsigned char { CrLf, Lf, Cr };
+
 class LineTable {
  public:
   LineTable();
@@ -45,8 +55,8 @@ class LineTable {
   // table cleared) when there are more than kMaxFileBytes.
   bool Load(std::string_view bytes);
 
-  // The number of CRs read plus the lines appended since: the number of
-  // the tail slot.
+  // The number of line ends read plus the lines appended since: the
+  // number of the tail slot.
   int Count() const { return count_; }
   const int& CountRef() const { return count_; }
 
@@ -72,7 +82,7 @@ class LineTable {
  private:
   struct Slot {
     std::string text;
-    bool bareCr = false;  // the CR in front of this slot had no LF after it
+    LineEnd before = LineEnd::CrLf;  // the line end in front of this slot
   };
   std::vector<Slot> slots_;  // always Count() + 1 entries
   int count_ = 0;

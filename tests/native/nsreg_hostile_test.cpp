@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
@@ -115,6 +117,87 @@ TEST_F(NsRegHostile, EntryListThatCirclesEndsEveryWalk) {
   EXPECT_LE(n, 3);
 }
 
+// A key named by its own offset is looked for in its parent's list before
+// it is unlinked; a list that circles without it must end that search.
+TEST_F(NsRegHostile, DeletingAKeyWhoseParentsListCirclesWithoutIt) {
+  // Users' list is c, b, a: b now leads back to c, and a drops out.
+  Damage([&](std::vector<unsigned char>& f) { SetLe32(f, b + kLeft, c); });
+  const std::vector<unsigned char> before = ReadBytes(path);
+  EXPECT_EQ(NR_RegDeleteKey(h, a, "/"), REGERR_FAIL);
+  EXPECT_EQ(ReadBytes(path), before) << "nothing unlinked, nothing marked";
+  RKEY k = 0;
+  EXPECT_EQ(NR_RegGetKey(h, a, "", &k), REGERR_OK);
+  EXPECT_EQ(k, a);
+  char buf[8] = "";
+  EXPECT_EQ(NR_RegGetEntryString(h, a, "e1", buf, sizeof buf), REGERR_OK);
+  EXPECT_STREQ(buf, "value");
+  // Found in a list that circles after it, the key is unlinked as usual.
+  Damage([&](std::vector<unsigned char>& f) { SetLe32(f, b + kLeft, a); SetLe32(f, a + kLeft, b); });
+  EXPECT_EQ(NR_RegDeleteKey(h, a, "/"), REGERR_OK);
+  EXPECT_EQ(NR_RegGetKey(h, a, "", &k), REGERR_DELETED);
+  EXPECT_EQ(NR_RegGetKey(h, users, "b", &k), REGERR_OK);
+}
+
+// Loops in a file that is mostly padding: every walk ends where it comes
+// back to a descriptor it has met. Each loop runs through a copy of one of
+// its keys far out in the padding, so that every step round it reads the
+// file again; bounded only by what the file could hold, a walk here would
+// go round some 130 million times.
+TEST_F(NsRegHostile, LoopsInALargeFileEndWhereTheyComeBack) {
+  RKEY versions = 0, arenas = 0, k = 0;
+  ASSERT_EQ(NR_RegGetKey(h, ROOTKEY_ROOT, "Version Registry", &versions), REGERR_OK);
+  ASSERT_EQ(NR_RegGetKey(h, ROOTKEY_ROOT, "Private Arenas", &arenas), REGERR_OK);
+  ASSERT_EQ(NR_RegClose(h), REGERR_OK);
+  h = nullptr;
+  const std::vector<unsigned char> good = ReadBytes(path);
+  std::vector<unsigned char> bytes = good;
+  ASSERT_EQ(Le32(bytes, Le32(bytes, 12) + kDown), arenas);
+  // A copy of descriptor `of` at `at`, leading on to `left`.
+  auto copy = [&](uint32_t of, uint32_t at, uint32_t left) {
+    std::vector<unsigned char> d(bytes.begin() + of, bytes.begin() + of + 32);
+    SetLe32(d, kLocation, at);
+    SetLe32(d, kLeft, left);
+    return d;
+  };
+  // The root's list is Private Arenas, Version Registry, Common, Users:
+  // the second now leads through its copy back to the first, and Common
+  // and Users drop out. Users' own list: c, b, a, a's copy, c, ...
+  const uint32_t farRoot = 0x20000000u, farUsers = 0x30000000u;
+  const std::vector<unsigned char> rootCopy = copy(versions, farRoot, arenas);
+  const std::vector<unsigned char> usersCopy = copy(a, farUsers, c);
+  SetLe32(bytes, versions + kLeft, farRoot);
+  SetLe32(bytes, a + kLeft, farUsers);
+  WriteBytes(path, bytes);
+  std::filesystem::resize_file(path, 0xFFFFF000u);  // sparse: takes no room
+  {
+    std::fstream out(path, std::ios::in | std::ios::out | std::ios::binary);
+    out.seekp(farRoot);
+    out.write(reinterpret_cast<const char*>(rootCopy.data()), 32);
+    out.seekp(farUsers);
+    out.write(reinterpret_cast<const char*>(usersCopy.data()), 32);
+    ASSERT_TRUE(out.good());
+  }
+
+  ASSERT_EQ(NR_RegOpen(path.c_str(), &h), REGERR_OK) << "standard keys that are not found are left out";
+  EXPECT_EQ(NR_RegGetKey(h, ROOTKEY_COMMON, "Netscape/ProfileManager", &k), REGERR_PARAM);
+  EXPECT_EQ(NR_RegGetKey(h, ROOTKEY_ROOT, "Users", &k), REGERR_FAIL);
+  EXPECT_EQ(NR_RegAddKey(h, ROOTKEY_ROOT, "Common", nullptr), REGERR_FAIL);
+  ASSERT_EQ(NR_RegGetKey(h, ROOTKEY_PRIVATE, "", &k), REGERR_OK);
+  EXPECT_EQ(k, arenas);
+  EXPECT_EQ(NR_RegGetKey(h, users, "missing", &k), REGERR_FAIL);
+  EXPECT_EQ(NR_RegDeleteKey(h, users, "missing"), REGERR_FAIL);
+  ASSERT_EQ(NR_RegGetKey(h, users, "b/child", &k), REGERR_OK);
+  EXPECT_EQ(k, child);
+  for (uint32_t style : {0u, 1u, 2u}) {
+    int n = 0;
+    EXPECT_EQ(Exhaust(users, style, &n), REGERR_FAIL) << style;
+    EXPECT_LE(n, 4) << style;
+  }
+  ASSERT_EQ(NR_RegClose(h), REGERR_OK);
+  h = nullptr;
+  std::filesystem::resize_file(path, good.size());
+}
+
 TEST_F(NsRegHostile, ChildAndParentLoopsEndTheSubtreeStyles) {
   // child's first child points back up at b.
   Damage([&](std::vector<unsigned char>& f) { SetLe32(f, child + kDown, b); });
@@ -141,6 +224,66 @@ TEST_F(NsRegHostile, ChildAndParentLoopsEndTheSubtreeStyles) {
     EXPECT_EQ(Exhaust(users, style, &n), REGERR_FAIL) << style;
     EXPECT_LE(n, 4) << style;
   }
+}
+
+// An enumeration goes on from the state the caller hands back. From a
+// state next to a loop of first children, or of parents, it must end as
+// well, with the code a walk that goes round gives.
+TEST_F(NsRegHostile, EnumerationFromAStateNextToALoopEnds) {
+  char buf[REG_MAX_NAME];
+  // b and child are each other's parent and first child; c names child as
+  // its parent too, so b may follow it as its sibling.
+  Damage([&](std::vector<unsigned char>& f) {
+    SetLe32(f, child + kDown, b);
+    SetLe32(f, b + kParent, child);
+    SetLe32(f, c + kParent, child);
+  });
+  REGENUM st = c;  // children first: from b down to its deepest first child
+  EXPECT_EQ(NR_RegEnumSubkeys(h, users, &st, buf, sizeof buf, REGENUM_DEPTH_FIRST), REGERR_FAIL);
+  EXPECT_EQ(st, c) << "the state stays";
+  st = b;  // parent first: child's path, gathered up its parents b, child, b, ...
+  EXPECT_EQ(NR_RegEnumSubkeys(h, users, &st, buf, sizeof buf, REGENUM_DESCEND), REGERR_FAIL);
+  EXPECT_EQ(st, b);
+
+  // a, without children or a next sibling, climbs its parents for the next
+  // key: child, which is its own parent.
+  Damage([&](std::vector<unsigned char>& f) {
+    SetLe32(f, child + kDown, 0);
+    SetLe32(f, b + kParent, users);
+    SetLe32(f, c + kParent, users);
+    SetLe32(f, a + kParent, child);
+    SetLe32(f, child + kParent, child);
+  });
+  st = a;
+  EXPECT_EQ(NR_RegEnumSubkeys(h, users, &st, buf, sizeof buf, REGENUM_DESCEND), REGERR_FAIL);
+  EXPECT_EQ(st, a);
+}
+
+// An entry stands where a key is expected: nothing may be hung on it. A
+// key made below it used to be written nowhere yet reported made, and an
+// entry set on it overwrote the offset of its value.
+TEST_F(NsRegHostile, NothingIsHungOnAnEntry) {
+  Damage([](std::vector<unsigned char>&) {});  // the header written
+  const std::vector<unsigned char> before = ReadBytes(path);
+  RKEY k = 0;
+  EXPECT_EQ(NR_RegAddKey(h, e1, "new", &k), REGERR_FAIL);
+  EXPECT_EQ(NR_RegSetEntryString(h, e1, "new", "v"), REGERR_BADLOCN) << "its value read as a list";
+  EXPECT_EQ(ReadBytes(path), before);
+  char buf[8] = "";
+  EXPECT_EQ(NR_RegGetEntryString(h, a, "e1", buf, sizeof buf), REGERR_OK);
+  EXPECT_STREQ(buf, "value");
+  // An entry without a value offset reads as one with no entries.
+  Damage([&](std::vector<unsigned char>& f) { SetLe32(f, e2 + kValue, 0); });
+  const std::vector<unsigned char> damaged = ReadBytes(path);
+  EXPECT_EQ(NR_RegSetEntryString(h, e2, "new", "v"), REGERR_FAIL);
+  EXPECT_EQ(ReadBytes(path), damaged);
+
+  // Users itself marked as an entry: found on opening, but nothing hangs on it.
+  Damage([&](std::vector<unsigned char>& f) { SetLe16(f, users + kType, REGTYPE_ENTRY_STRING_UTF); });
+  ASSERT_EQ(NR_RegGetKey(h, ROOTKEY_USERS, "", &k), REGERR_OK);
+  EXPECT_EQ(k, users);
+  EXPECT_EQ(NR_RegAddKey(h, ROOTKEY_USERS, "new/key", &k), REGERR_FAIL);
+  EXPECT_EQ(NR_RegGetKey(h, ROOTKEY_USERS, "new", &k), REGERR_NOFIND);
 }
 
 TEST_F(NsRegHostile, OffsetsAndLengthsBeyondTheFile) {
@@ -243,6 +386,28 @@ TEST_F(NsRegHostile, RewriteInPlaceStaysInsideTheObjectArea) {
     char buf[8] = "";
     EXPECT_EQ(NR_RegGetEntryString(h, a, "e3", buf, sizeof buf), REGERR_OK);
     EXPECT_STREQ(buf, "new");
+  }
+}
+
+// Nor over what a lookup of the entry reads: its own name, or the entries
+// in front of it (a's entries are e3, e2, e1). Written there, the value
+// lost the entry it was set in, or the ones before it.
+TEST_F(NsRegHostile, RewriteInPlaceSparesWhatTheLookupReads) {
+  for (int over : {0, 1, 2}) {
+    SCOPED_TRACE(over);
+    Damage([&](std::vector<unsigned char>& f) {
+      const uint32_t at[] = {Le32(f, e2 + kName), e3, Le32(f, e3 + kName)};
+      SetLe32(f, e2 + kValue, at[over]);
+      SetLe32(f, e2 + kDown, 32);
+    });
+    ASSERT_EQ(NR_RegSetEntryString(h, a, "e2", "new"), REGERR_OK);
+    std::vector<unsigned char> f = ReadBytes(path);
+    EXPECT_EQ(Le32(f, e2 + kValue), f.size() - 4) << "value appended instead";
+    char buf[8] = "";
+    EXPECT_EQ(NR_RegGetEntryString(h, a, "e2", buf, sizeof buf), REGERR_OK);
+    EXPECT_STREQ(buf, "new");
+    EXPECT_EQ(NR_RegGetEntryString(h, a, "e3", buf, sizeof buf), REGERR_OK);
+    EXPECT_STREQ(buf, "value");
   }
 }
 

@@ -1,5 +1,7 @@
 #include "prefs/line_table.h"
 
+#include "prefs/pref_value.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -36,6 +38,63 @@ TEST(PrefsTable, CrLfFileFillsSlotsWithLeadingLineFeeds) {
   EXPECT_EQ(t[-1], "");
 }
 
+// ---- Line ends: CR LF, LF or a lone CR, whichever comes, ends a line ----
+
+TEST(PrefsTable, EveryKindOfLineEndStartsASlot) {
+  LineTable t = Loaded("a\r\nb\nc\rd\n\re\r\n\nf");
+  ASSERT_EQ(t.Count(), 7);
+  const char* want[] = {"a", "\nb", "\nc", "\nd", "\n", "\ne", "\n", "\nf"};
+  for (int slot = 0; slot <= t.Count(); ++slot) EXPECT_EQ(t[slot], want[slot]) << slot;
+}
+
+// A line added by hand with LF alone inside a CR LF file, in front of the
+// typed address being cleared: it stays, with its own line end, and the
+// lines around it keep theirs.
+const char kHandEdited[] =
+    "// Mozilla User Preferences\r\n"
+    "user_pref(\"browser.url_history.URL_1\", \"http://one.example/\");\r\n"
+    "user_pref(\"mail.server_type\", 1);\n"
+    "user_pref(\"browser.url_history.URL_2\", \"http://two.example/\");\r\n"
+    "user_pref(\"network.proxy.http\", \"proxy.example\");\n"
+    "user_pref(\"mail.identity.username\", \"Joe Bloggs\");\r\n";
+
+TEST(PrefsTable, ReplacingTheLineAfterAnLfOnlyLineKeepsThatLine) {
+  LineTable t = Loaded(kHandEdited);
+  int slot = t.Find("browser.url_history.URL_2");
+  ASSERT_EQ(slot, 3);
+  ASSERT_TRUE(t.Replace(slot, "\nuser_pref(\"browser.url_history.URL_2\", \"\");"));
+  EXPECT_EQ(t.Serialize(),
+            "// Mozilla User Preferences\r\n"
+            "user_pref(\"browser.url_history.URL_1\", \"http://one.example/\");\r\n"
+            "user_pref(\"mail.server_type\", 1);\n"
+            "user_pref(\"browser.url_history.URL_2\", \"\");\r\n"
+            "user_pref(\"network.proxy.http\", \"proxy.example\");\n"
+            "user_pref(\"mail.identity.username\", \"Joe Bloggs\");\r\n");
+  // ... and so does the LF-only line replaced itself.
+  ASSERT_TRUE(t.Replace(t.Find("mail.server_type"), "\nuser_pref(\"mail.server_type\", 0);"));
+  EXPECT_NE(t.Serialize().find("(\"mail.server_type\", 0);\nuser_pref(\"browser.url_history.URL_2\""),
+            std::string::npos);
+}
+
+TEST(PrefsTable, LookupReadsTheValueOfItsOwnLine) {
+  LineTable t = Loaded(kHandEdited);
+  EXPECT_EQ(prefs::CutValue(t[t.Find("mail.identity.username")]), "Joe Bloggs");
+  EXPECT_EQ(prefs::CutValue(t[t.Find("network.proxy.http")]), "proxy.example");
+  EXPECT_EQ(prefs::CutValue(t[t.Find("browser.url_history.URL_2")]), "http://two.example/");
+  EXPECT_EQ(prefs::CutValue(t[t.Find("mail.server_type")]), std::nullopt) << "a number has no string value";
+}
+
+TEST(PrefsTable, ReplacingInAnLfOrCrFileKeepsItsLineEnds) {
+  for (const char* end : {"\n", "\r"}) {
+    std::string e = end;
+    LineTable t = Loaded("// prefs" + e + "user_pref(\"javascript.enabled\", true);" + e + "user_pref(\"x\", 1);" + e);
+    ASSERT_EQ(t.Count(), 3);
+    ASSERT_TRUE(t.Replace(t.Find("javascript.enabled"), "\nuser_pref(\"browser.url_history.URL_17\", \"\");"));
+    EXPECT_EQ(t.Serialize(),
+              "// prefs" + e + "user_pref(\"browser.url_history.URL_17\", \"\");" + e + "user_pref(\"x\", 1);" + e);
+  }
+}
+
 TEST(PrefsTable, LoadingForgetsALongerEarlierFile) {
   LineTable t = Loaded("1\r\n2\r\n3\r\n4\r\n5\r\n");
   ASSERT_TRUE(t.Load("x\r\n"));
@@ -48,12 +107,16 @@ TEST(PrefsTable, LoadingForgetsALongerEarlierFile) {
 }
 
 // What each kind of file becomes when it is loaded and written back
-// unchanged. Nothing may be lost; CR LF files come back exactly.
+// unchanged: every line comes back with its own line end, whatever mix of
+// CR LF, LF and lone CR the file has. Only a file whose last line has no
+// line end gains one.
 struct RoundTripCase {
   const char* name;
   std::string in;
   std::string out;
 };
+
+void PrintTo(const RoundTripCase& c, std::ostream* os) { *os << c.name; }
 
 class PrefsRoundTrip : public ::testing::TestWithParam<RoundTripCase> {};
 
@@ -80,15 +143,19 @@ INSTANTIATE_TEST_SUITE_P(
         RoundTripCase{"Empty", "", "\r\n"},
         RoundTripCase{"NoFinalLineEnd", "a\r\nb\r\nlast", "a\r\nb\r\nlast\r\n"},
         RoundTripCase{"OneLineNoLineEnd", "only", "only\r\n"},
-        RoundTripCase{"LfOnly", "a\nb\nc\n", "a\r\nb\r\nc\r\n"},
-        RoundTripCase{"LfOnlyNoFinal", "a\nb", "a\r\nb\r\n"},
-        RoundTripCase{"MixedLfAfterCrLf", "a\r\nb\nc\r\nd\n", "a\r\nb\r\nc\r\nd\r\n"},
+        RoundTripCase{"LfOnly", "a\nb\nc\n", "a\nb\nc\n"},
+        RoundTripCase{"LfOnlyNoFinal", "a\nb", "a\nb\r\n"},
+        RoundTripCase{"CrOnly", "a\rb\rc\r", "a\rb\rc\r"},
+        RoundTripCase{"MixedLfAfterCrLf", "a\r\nb\nc\r\nd\n", "a\r\nb\nc\r\nd\n"},
+        RoundTripCase{"MixedAllThree", "a\nb\r\nc\rd\n\r\r\ne\r", "a\nb\r\nc\rd\n\r\r\ne\r"},
+        RoundTripCase{"LfCr", "a\n\rb\n", "a\n\rb\n"},
         RoundTripCase{"LoneCrInside", "a\rb\r\nc\r\n", "a\rb\r\nc\r\n"},
         RoundTripCase{"CrCrLf", "a\r\r\nb\r\n", "a\r\r\nb\r\n"},
-        RoundTripCase{"EndsInLoneCr", "a\r\nb\r", "a\r\nb\r\n"},
-        RoundTripCase{"OnlyCrs", "\r\r\r", "\r\r\r\n"},
+        RoundTripCase{"EndsInLoneCr", "a\r\nb\r", "a\r\nb\r"},
+        RoundTripCase{"OnlyCrs", "\r\r\r", "\r\r\r"},
+        RoundTripCase{"OnlyLfs", "\n\n", "\n\n"},
         RoundTripCase{"BlankLines", "\r\n\r\n\r\n", "\r\n\r\n\r\n"},
-        RoundTripCase{"ExtraLfAtEnd", "a\r\n\n", "a\r\n\r\n"},
+        RoundTripCase{"ExtraLfAtEnd", "a\r\n\n", "a\r\n\n"},
         RoundTripCase{"NulAndHighBytes", std::string("a\0b\xff\r\n\x1a\r\n", 9),
                       std::string("a\0b\xff\r\n\x1a\r\n", 9)}),
     [](const ::testing::TestParamInfo<RoundTripCase>& info) { return std::string(info.param.name); });
@@ -171,10 +238,11 @@ TEST(PrefsTable, ReplacementInTheUnterminatedLastLineIsWritten) {
   EXPECT_EQ(t.Serialize(), "// prefs\r\nuser_pref(\"browser.url_history.URL_17\", \"\");\r\n");
 }
 
-TEST(PrefsTable, ReplacingAfterALoneCrUsesTheNewLinesOwnLineEnd) {
+// The line in front keeps its lone CR, the replaced line its CR LF.
+TEST(PrefsTable, ReplacingAfterALoneCrKeepsEveryLineEnd) {
   LineTable t = Loaded("a\rkey=1\r\nb\r\n");
   ASSERT_TRUE(t.Replace(t.Find("key"), "\nkey=2"));
-  EXPECT_EQ(t.Serialize(), "a\r\nkey=2\r\nb\r\n");
+  EXPECT_EQ(t.Serialize(), "a\rkey=2\r\nb\r\n");
 }
 
 TEST(PrefsTable, ReplacingOutsideTheTableChangesNothing) {
