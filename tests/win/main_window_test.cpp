@@ -1,9 +1,14 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <string>
+#include <vector>
+
 #include "config/names.h"
 #include "main_window_fixture.h"
 #include "resource.h"
+#include "wipe.h"
+#include "wipe_marker.h"
 
 namespace {
 
@@ -16,6 +21,33 @@ RECT WindowRect(HWND hwnd) {
 const char* kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char* kMessenger = "AOL Instant Messenger (TM)";
+
+// Each file the wipe overwrote while this lives, with what it held between
+// the overwrite and the delete.
+struct WipeRecord {
+  struct File {
+    std::string path, bytes;
+  };
+  WipeRecord() { SetWipeObserver(&WipeRecord::Seen, this); }
+  ~WipeRecord() { SetWipeObserver(nullptr, nullptr); }
+  WipeRecord(const WipeRecord&) = delete;
+  WipeRecord& operator=(const WipeRecord&) = delete;
+  static void Seen(const char* path, void* self) {
+    File file{path, std::string()};
+    ReadFileBytes(path, file.bytes);
+    static_cast<WipeRecord*>(self)->files.push_back(file);
+  }
+  // Every dump file, in their order, and each overwritten with the marker.
+  void ExpectTheDumpFilesOverwritten() const {
+    ASSERT_EQ(files.size(), 7u) << "one overwrite for each dump file";
+    for (size_t i = 0; i < files.size(); ++i) {
+      EXPECT_EQ(files[i].path, kDumpFiles[i]) << i;
+      EXPECT_EQ(files[i].bytes.size(), 65535u) << kDumpFiles[i];
+      EXPECT_TRUE(wipe_marker::IsWholeBlocks(files[i].bytes)) << kDumpFiles[i];
+    }
+  }
+  std::vector<File> files;
+};
 
 }  // namespace
 
@@ -233,8 +265,10 @@ TEST_F(MainWindowTest, LeavingTheViewerWipesItsDumpFiles) {
   Start();
   SelectTab(1);
   for (const char* name : kDumpFiles) ASSERT_TRUE(WriteFileBytes(fake->InProgram(name), "secret"));
+  WipeRecord wiped;
   SelectTab(2);
   for (const char* name : kDumpFiles) EXPECT_FALSE(FileExists(fake->InProgram(name))) << name;
+  wiped.ExpectTheDumpFilesOverwritten();
   EXPECT_FALSE(IsWindow(hWndDialog2));
 }
 
@@ -488,10 +522,12 @@ TEST_F(MainWindowTest, CloseWipesDumpFilesAndEndsWithCodeZero) {
   Start();
   for (const char* name : kDumpFiles) WriteFileBytes(fake->InProgram(name), "secret");
   WriteFileBytes(fake->InProgram("unrelated.txt"), "stays");
+  WipeRecord wiped;
   SendMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindow(main));
   EXPECT_EQ(Pump(), 0);
   for (const char* name : kDumpFiles) EXPECT_FALSE(FileExists(fake->InProgram(name))) << name;
+  wiped.ExpectTheDumpFilesOverwritten();
   EXPECT_TRUE(FileExists(fake->InProgram("unrelated.txt")));
 }
 
