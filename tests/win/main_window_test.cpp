@@ -154,22 +154,40 @@ TEST_F(MainWindowTest, TheProgramFolderBecomesTheWorkingDirectory) {
 
 // ---- first run: the tray program goes into the Startup folder ----
 
+// The tray program's source has a fixed place in the prefix's own Windows
+// folder, outside any scratch folder: these tests take turns with it
+// (across test processes), and each removes it again however it ends, so
+// no other test, nor a first start of the real program, finds it there.
 class TrayInstallTest : public MainWindowTest {
  protected:
   void SetUp() override {
+    turn = CreateMutexA(nullptr, FALSE, "mopwell-tests-tray-source");
+    ASSERT_NE(turn, nullptr);
+    DWORD waited = WaitForSingleObject(turn, 120000);
+    ASSERT_TRUE(waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) << waited;
+    owned = true;
     MainWindowTest::SetUp();
     // Where the installation puts the tray program.
-    CreateDirectoryA("C:\\WINDOWS\\STARTM~1", nullptr);
-    CreateDirectoryA("C:\\WINDOWS\\STARTM~1\\Programs", nullptr);
-    CreateDirectoryA("C:\\WINDOWS\\STARTM~1\\Programs\\StartUp", nullptr);
-    std::string have;
-    if (!ReadFileBytes(kSource, have) || have != "tray program")
-      WriteFileBytes(kSource, "tray program");
+    for (const char* dir : kSourceDirs) CreateDirectoryA(dir, nullptr);
+    ASSERT_TRUE(WriteFileBytes(kSource, "tray program"));
     startup = fake->root + "\\Startup";
     CreateDirectoryA(startup.c_str(), nullptr);
   }
+  void TearDown() override {
+    MainWindowTest::TearDown();
+    DeleteFileA(kSource);
+    // Innermost first; a folder that holds anything else stays.
+    for (int i = 2; i >= 0; --i) RemoveDirectoryA(kSourceDirs[i]);
+    EXPECT_FALSE(FileExists(kSource));
+    if (owned) ReleaseMutex(turn);
+    if (turn) CloseHandle(turn);
+  }
+  const char* kSourceDirs[3] = {"C:\\WINDOWS\\STARTM~1", "C:\\WINDOWS\\STARTM~1\\Programs",
+                                "C:\\WINDOWS\\STARTM~1\\Programs\\StartUp"};
   const char* kSource = "C:\\WINDOWS\\STARTM~1\\Programs\\StartUp\\vesko.exe";
   std::string startup;
+  HANDLE turn = nullptr;
+  bool owned = false;
 };
 
 TEST_F(TrayInstallTest, CopiedIntoTheStartupFolderOnFirstRun) {
