@@ -43,21 +43,31 @@ mkdir -p "$(dirname "$prefix")"
     wine cmd /c exit 0 >/dev/null 2>&1 </dev/null 9>&- || true
   fi
 ) 9>"$prefix.lock"
+server_id=$(printf 'server-%x-%x' "$(stat -c %d "$prefix")" "$(stat -c %i "$prefix")")
 
 xvfb_pid=
 . "$(dirname "$0")/xvfb.sh"
 [ -n "${DISPLAY:-}" ] || start_xvfb 90 140
 
-if [ -z "$xvfb_pid" ]; then
-  # The program takes this process's place, so a test runner that stops
-  # it on a time-out stops the program itself.
-  exec wine "$@"
-fi
+# The program runs as a child, so that an end without a word of its own
+# (a crash in the emulator, a lost server connection) is still reported:
+# which program with which arguments (for a test, its name), how it ended,
+# and whether the prefix's server was still there. A test runner that stops
+# this script on a time-out stops the program with it.
 wine "$@" &
 child=$!
 trap 'kill "$child" 2>/dev/null' TERM INT HUP
 wait "$child"
 rc=$?
-kill "$xvfb_pid" 2>/dev/null
-wait "$xvfb_pid" 2>/dev/null
+if [ "$rc" -ne 0 ]; then
+  server=gone
+  if compgen -G "/tmp/wine-*/$server_id/socket" >/dev/null ||
+     compgen -G "/tmp/.wine-$(id -u)/$server_id/socket" >/dev/null; then
+    server=running
+  fi
+  how="exit code $rc"
+  [ "$rc" -gt 128 ] && how="$how (signal $(kill -l $((rc - 128)) 2>/dev/null || echo $((rc - 128))))"
+  echo "wine-run: $* ended with $how; wineserver $server" >&2
+fi
+[ -n "$xvfb_pid" ] && { kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; }
 exit $rc

@@ -19,14 +19,4 @@ std::uint64_t CoveredLength(std::uint64_t size) {
   return BlocksToCover(size) * kBlockSize;
 }
 
-bool IsWipedContent(const unsigned char* data, std::uint64_t len) {
-  if (len == 0 || len % kBlockSize != 0) return false;
-  unsigned char block[kBlockSize];
-  FillBlock(block);
-  for (std::uint64_t off = 0; off < len; off += kBlockSize) {
-    if (std::memcmp(data + off, block, kBlockSize) != 0) return false;
-  }
-  return true;
-}
-
 }  // namespace wipe

@@ -22,8 +22,4 @@ std::uint64_t BlocksToCover(std::uint64_t size);
 // The length the file has after the overwrite: BlocksToCover(size) blocks.
 std::uint64_t CoveredLength(std::uint64_t size);
 
-// True when `data` (of `len` bytes) is made only of whole copies of the
-// block, i.e. is exactly what the overwrite leaves behind.
-bool IsWipedContent(const unsigned char* data, std::uint64_t len);
-
 }  // namespace wipe

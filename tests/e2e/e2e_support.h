@@ -1,8 +1,10 @@
 // Small helpers shared by the end-to-end tests.
 #pragma once
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <string>
+#include <utility>
 
 // A path of the build tree as the Windows programs see it ("Z:\...").
 inline std::string WindowsPath(const char* unixPath) {
@@ -18,3 +20,83 @@ inline std::string WindowsDir() {
   GetWindowsDirectoryA(dir, sizeof dir);
   return dir;
 }
+
+// Removes a file or a folder with all it holds. A folder link is removed
+// as a link: what it leads to is never entered.
+inline void RemoveTree(const std::string& path) {
+  DWORD attr = GetFileAttributesA(path.c_str());
+  if (attr == INVALID_FILE_ATTRIBUTES) return;
+  SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+  if (!(attr & FILE_ATTRIBUTE_DIRECTORY)) {
+    DeleteFileA(path.c_str());
+    return;
+  }
+  if (!(attr & FILE_ATTRIBUTE_REPARSE_POINT)) {
+    WIN32_FIND_DATAA fd;
+    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &fd);
+    if (find != INVALID_HANDLE_VALUE) {
+      do {
+        std::string name = fd.cFileName;
+        if (name != "." && name != "..") RemoveTree(path + "\\" + name);
+      } while (FindNextFileA(find, &fd));
+      FindClose(find);
+    }
+  }
+  RemoveDirectoryA(path.c_str());
+}
+
+// The real mopwell.exe in its own process. A program still running when
+// the test ends (an assertion returned early) is stopped, so it neither
+// holds the prefix's files nor meets the next test's program.
+class Program {
+ public:
+  Program() = default;
+  Program(const Program&) = delete;
+  Program& operator=(const Program&) = delete;
+  bool Start() {
+    std::string exe = WindowsPath(MOPWELL_EXE);
+    std::string cmd = "\"" + exe + "\"";
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    return CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                          &pi_) != 0;
+  }
+  HANDLE process() const { return pi_.hProcess; }
+  ~Program() {
+    if (pi_.hProcess) {
+      if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(pi_.hProcess, 99);
+        WaitForSingleObject(pi_.hProcess, 10000);
+      }
+      CloseHandle(pi_.hProcess);
+      CloseHandle(pi_.hThread);
+    }
+  }
+
+ private:
+  PROCESS_INFORMATION pi_{};
+};
+
+// What the programs leave in the shared prefix: MOPWELL.INI and the
+// browser's profile registry in the Windows folder, the browser's registry
+// keys, and a scratch folder of the test's own (when one is named). Removed
+// when the guard is made, so no test runs on what another left, and again
+// when it goes, however the test ended. Declare it before the Program, so
+// the program has stopped by then.
+class PrefixCleanup {
+ public:
+  explicit PrefixCleanup(std::string folder = std::string()) : folder_(std::move(folder)) { Clean(); }
+  ~PrefixCleanup() { Clean(); }
+  PrefixCleanup(const PrefixCleanup&) = delete;
+  PrefixCleanup& operator=(const PrefixCleanup&) = delete;
+
+ private:
+  void Clean() const {
+    DeleteFileA((WindowsDir() + "\\MOPWELL.INI").c_str());
+    DeleteFileA((WindowsDir() + "\\nsreg.dat").c_str());
+    SHDeleteKeyA(HKEY_CURRENT_USER, "Software\\Netscape");
+    SHDeleteKeyA(HKEY_LOCAL_MACHINE, "Software\\Netscape");
+    if (!folder_.empty()) RemoveTree(folder_);
+  }
+  std::string folder_;
+};

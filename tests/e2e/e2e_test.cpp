@@ -13,35 +13,12 @@ namespace {
 
 std::string IniPath() { return WindowsDir() + "\\MOPWELL.INI"; }
 
-class Program {
- public:
-  bool Start() {
-    std::string exe = WindowsPath(MOPWELL_EXE);
-    std::string cmd = "\"" + exe + "\"";
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    return CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                          &pi_) != 0;
-  }
-  HANDLE process() const { return pi_.hProcess; }
-  ~Program() {
-    if (pi_.hProcess) {
-      if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 99);
-      CloseHandle(pi_.hProcess);
-      CloseHandle(pi_.hThread);
-    }
-  }
-
- private:
-  PROCESS_INFORMATION pi_{};
-};
-
 constexpr DWORD kPatience = 60000;  // a cold prefix can take long to show a window
 
 }  // namespace
 
 TEST(EndToEnd, FirstStartShowsTheSetupMessageThenSixTabsAtTheFixedPlace) {
-  DeleteFileA(IniPath().c_str());
+  PrefixCleanup cleanup;
   Program mopwell;
   ASSERT_TRUE(mopwell.Start());
 
@@ -70,7 +47,7 @@ TEST(EndToEnd, FirstStartShowsTheSetupMessageThenSixTabsAtTheFixedPlace) {
 }
 
 TEST(EndToEnd, SetUpStartShowsNoMessageAndUsesTheStoredSize) {
-  DeleteFileA(IniPath().c_str());
+  PrefixCleanup cleanup;
   WritePrivateProfileStringA("Options", "NT", "2", IniPath().c_str());
   WritePrivateProfileStringA("customs", "sizeX", "520", IniPath().c_str());
   WritePrivateProfileStringA("customs", "sizeY", "380", IniPath().c_str());
@@ -86,5 +63,4 @@ TEST(EndToEnd, SetUpStartShowsNoMessageAndUsesTheStoredSize) {
   EXPECT_EQ(r.bottom - r.top, 380);
   PostMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(probe::WaitForExit(mopwell.process(), kPatience), 0);
-  DeleteFileA(IniPath().c_str());
 }

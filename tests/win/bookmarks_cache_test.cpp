@@ -206,6 +206,7 @@ TEST_F(BookmarkStepTest, YesRebuildsTheFileFromTheTemplateByteForByte) {
   string now = Content(bookmarks);
   ASSERT_EQ(now.size(), awkward.size());
   EXPECT_TRUE(now == awkward);
+  EXPECT_TRUE(Content(templ) == awkward) << "the template is only read";
   EXPECT_EQ(Ini("Options", "bookmarks"), "1");
   EXPECT_EQ(Trace("Bookill"), bookmarks);
   EXPECT_EQ(Text(112), "Done!     Bookmarks cleaned.");
@@ -617,7 +618,9 @@ TEST_F(BookmarkCacheRunTest, OkRunsTheStepsAndEndsTheProgram) {
   PutFiles(docs, 3, "doc");
   PressOk();
 
-  EXPECT_EQ(Content(bookmarks), Content(templ));
+  // The template's bytes as written above, not as the run left it.
+  EXPECT_EQ(Content(bookmarks), "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n");
+  EXPECT_EQ(Content(templ), "<!DOCTYPE NETSCAPE-Bookmark-file-1>\r\n");
   EXPECT_EQ(Entries(cache), 0);
   EXPECT_EQ(Entries(docs), 0);
   EXPECT_EQ(Text(112), "Done!     Bookmarks cleaned.");

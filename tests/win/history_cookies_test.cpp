@@ -191,21 +191,28 @@ TEST_F(TypedUrlTest, PrefsChangedOnDiskSinceLoadingAreKept) {
 }
 
 TEST_F(CookieJavaTest, KeepFileReplacesTheCookieFileAndTheBlockerLocksIt) {
+  // Compared with what the keep file held before the run, and the keep
+  // file itself checked unchanged: a copy made the wrong way round leaves
+  // both files holding the old cookies.
+  const string kept = "# Netscape HTTP Cookie File\r\n\r\n.kept.org\tTRUE\t/\tFALSE\t0\tid\t1\r\n";
   WriteFileBytes(szCookieLoc, "old cookies");
-  WriteFileBytes(keep, "# Netscape HTTP Cookie File\r\n\r\n.kept.org\tTRUE\t/\tFALSE\t0\tid\t1\r\n");
+  WriteFileBytes(keep, kept);
   SetIni("Prefs", "CookBlocker", "1");
   CleanCookiesAndJava(page);
-  EXPECT_EQ(Bytes(szCookieLoc), Bytes(keep));
+  EXPECT_EQ(Bytes(szCookieLoc), kept);
+  EXPECT_EQ(Bytes(keep), kept);
   EXPECT_TRUE(ReadOnly(szCookieLoc));
   EXPECT_EQ(Caption(111), "Done!     Cookie file cleaned.");
 
   // Next run without the blocker: replaced again (read-only keep file or
   // not), and writable.
-  WriteFileBytes(keep, "# Netscape HTTP Cookie File\r\n\r\n");
+  const string empty = "# Netscape HTTP Cookie File\r\n\r\n";
+  WriteFileBytes(keep, empty);
   SetFileAttributesA(keep.c_str(), FILE_ATTRIBUTE_READONLY);
   SetIni("Prefs", "CookBlocker", "0");
   CleanCookiesAndJava(page);
-  EXPECT_EQ(Bytes(szCookieLoc), Bytes(keep));
+  EXPECT_EQ(Bytes(szCookieLoc), empty);
+  EXPECT_EQ(Bytes(keep), empty);
   EXPECT_FALSE(ReadOnly(szCookieLoc));
 }
 

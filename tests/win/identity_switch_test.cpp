@@ -27,6 +27,14 @@ const string kPrefs = "// Mozilla User Preferences\r\n" + Pref("mail.pop_name", 
                       Pref("mail.identity.useremail", "joe@bloggs.example") +
                       Pref("mail.signature_file", "C:\\\\joe.sig");
 
+// The five values in the order name, address, organization, signature
+// file, reply-to. Every value differs from every other, so a value written
+// into another's place shows.
+const std::vector<string> kAliasValues = {"Al Ias", "al@anon.example", "Nobody Inc", "C:\\Sig\\alias.txt",
+                                          "reply@anon.example"};
+const std::vector<string> kRealValues = {"Joe Bloggs", "joe@bloggs.example", "Bloggs Ltd", "C:\\\\joe.sig",
+                                         "replies@bloggs.example"};
+
 class IdentitySwitchTest : public DiscoveryTest {
  protected:
   void SetUp() override {
@@ -42,8 +50,8 @@ class IdentitySwitchTest : public DiscoveryTest {
     lstrcpyA(regit, kPlain.c_str());
     SetIni("Options", "NT", "2");
     SetIni("Options", "Moz", "4");
-    SetId("Alias", {"Al Ias", "al@anon.example", "Nobody Inc", "C:\\Sig\\alias.txt", "reply@anon.example"});
-    SetId("Realid", {"Joe Bloggs", "joe@bloggs.example", "Bloggs Ltd", "C:\\\\joe.sig", "joe@bloggs.example"});
+    SetId("Alias", kAliasValues);
+    SetId("Realid", kRealValues);
     SetUser(kPlain + "User", "User_Name", "Old Name");
     WriteFileBytes(PrefsFile, kPrefs);
     LoadPrefsFile(PrefsFile);  // as discovery leaves it
@@ -55,9 +63,9 @@ class IdentitySwitchTest : public DiscoveryTest {
     LoadPrefsFile(nullptr);
     DiscoveryTest::TearDown();
   }
-  void SetId(const char* section, std::vector<const char*> values) {
+  void SetId(const char* section, const std::vector<string>& values) {
     const char* keys[] = {"User", "User_Addr", "User_Organization", "Sig_File", "Reply_To"};
-    for (int i = 0; i < 5; ++i) SetIni(section, keys[i], values[i]);
+    for (int i = 0; i < 5; ++i) SetIni(section, keys[i], values[i].c_str());
   }
   // The page is a child dialog: it needs a window to live in.
   void Open() {
@@ -81,6 +89,18 @@ class IdentitySwitchTest : public DiscoveryTest {
     string data = "<absent>";
     GetRegText(fake->hkcu, (kPlain + "User").c_str(), value, data);
     return data;
+  }
+  // The five values under the browser's "User" key, in the order above.
+  std::vector<string> RegValues() {
+    return {Reg("User_Name"), Reg("User_Addr"), Reg("User_Organization"), Reg("Sig_File"), Reg("Reply_To")};
+  }
+  // The same five in the Corel INI file.
+  std::vector<string> CorelValues() const {
+    std::vector<string> values;
+    for (const char* key : {"User\\User_Name", "User\\User_Addr", "User\\User_Organization", "User\\Sig_File",
+                            "User\\Reply_To"})
+      values.push_back(ReadIni(Corel(), "Netscape Settings", key));
+    return values;
   }
   string IdIni() const { return profile + "\\MPW-ID.INI"; }
   string Corel() const { return fake->root + "\\corel.ini"; }
@@ -145,24 +165,27 @@ TEST_F(IdentitySwitchTest, FlagCaptionAndTraceFollowTheBox) {
 
 TEST_F(IdentitySwitchTest, RegistryTakesOnlyAUserNameLongEnoughAndOnlyAnExistingKey) {
   struct Case { const char* section; bool alias; const char* user; bool written; };
+  // A run writes all five values or none; the other four are those of the
+  // last run that wrote.
+  std::vector<string> expected = {"Old Name", "<absent>", "<absent>", "<absent>", "<absent>"};
   for (Case c : {Case{"Alias", true, "A", false}, Case{"Alias", true, "Al", true},
                  Case{"Realid", false, "Jo", false}, Case{"Realid", false, "Joe", true}}) {
+    SCOPED_TRACE(c.user);
     SetUser(kPlain + "User", "User_Name", "Old Name");
     SetIni(c.section, "User", c.user);
     Open();
     SwitchIdentity(page, c.alias);
-    EXPECT_EQ(Reg("User_Name"), c.written ? c.user : "Old Name") << c.user;
+    if (c.written) expected = c.alias ? kAliasValues : kRealValues;
+    expected[0] = c.written ? c.user : "Old Name";
+    EXPECT_EQ(RegValues(), expected);
   }
-  EXPECT_EQ(Reg("Sig_File"), "C:\\\\joe.sig");
-  EXPECT_EQ(Reg("User_Organization"), "Bloggs Ltd");
-  EXPECT_EQ(Reg("User_Addr"), "joe@bloggs.example");
   HKEY key;
   ASSERT_EQ(RegOpenKeyExA(fake->hkcu, (kPlain + "User").c_str(), 0, KEY_READ, &key), ERROR_SUCCESS);
   DWORD type = 0, size = 0;
   RegQueryValueExA(key, "Reply_To", nullptr, &type, nullptr, &size);
   RegCloseKey(key);
   EXPECT_EQ(type, static_cast<DWORD>(REG_SZ));
-  EXPECT_EQ(size, sizeof "joe@bloggs.example") << "the text with its terminator";
+  EXPECT_EQ(size, sizeof "replies@bloggs.example") << "the text with its terminator";
 
   RegDeleteKeyA(fake->hkcu, (kPlain + "User").c_str());
   SwitchIdentity(page, false);
@@ -198,12 +221,19 @@ TEST_F(IdentitySwitchTest, PrefsLinesThatArePresentTakeTheIdentity) {
                          Pref("mail.signature_file", "C:\\Sig\\alias.txt"))
       << "no reply_to line is added; the signature path is written as held, single backslashes";
 
-  WriteFileBytes(PrefsFile, kPrefs + Pref("mail.identity.reply_to", "joe@bloggs.example"));
+  // A login name and a reply-to of their own, so each line shows where its
+  // value came from.
+  const string head = "// Mozilla User Preferences\r\n" + Pref("mail.pop_name", "jbloggs");
+  const string rest = kPrefs.substr(kPrefs.find("user_pref(\"mail.identity.organization"));
+  WriteFileBytes(PrefsFile, head + rest + Pref("mail.identity.reply_to", "replies@bloggs.example"));
   SetIni("Prefs", "Unrecover", "1");
   SwitchIdentity(page, true);
-  EXPECT_TRUE(PrefsHas("mail.pop_name", "joe@bloggs.example")) << "login name kept";
-  EXPECT_TRUE(PrefsHas("mail.identity.reply_to", "al@anon.example")) << "the address, not Reply_To";
-  EXPECT_TRUE(PrefsHas("mail.identity.username", "Al Ias"));
+  EXPECT_EQ(Prefs(), head + Pref("mail.identity.organization", "Nobody Inc") +
+                         Pref("browser.cache.directory", "C:\\\\cache") + Pref("mail.identity.username", "Al Ias") +
+                         Pref("mail.identity.useremail", "al@anon.example") +
+                         Pref("mail.signature_file", "C:\\Sig\\alias.txt") +
+                         Pref("mail.identity.reply_to", "al@anon.example"))
+      << "login name kept; reply_to takes the address, not Reply_To";
 
   WriteFileBytes(PrefsFile, kPrefs);
   SetIni("Options", "Moz", "0");
@@ -304,14 +334,14 @@ TEST_F(IdentitySwitchTest, CleanRunSetsAndRestoresTheIdentity) {
   run(true);
   EXPECT_EQ(Caption(), string(14, ' ') + "Al Ias");
   EXPECT_EQ(ReadIni(IdIni(), "Options", "userID"), "1");
-  EXPECT_EQ(Reg("User_Name"), "Al Ias");
-  EXPECT_EQ(ReadIni(Corel(), "Netscape Settings", "User\\User_Addr"), "al@anon.example");
+  EXPECT_EQ(RegValues(), kAliasValues);
+  EXPECT_EQ(CorelValues(), kAliasValues);
   EXPECT_TRUE(PrefsHas("mail.identity.useremail", "al@anon.example"));
 
   run(false);
   EXPECT_EQ(Ini("Options", "userID"), "0");
-  EXPECT_EQ(Reg("User_Name"), "Joe Bloggs");
-  EXPECT_EQ(ReadIni(Corel(), "Netscape Settings", "User\\User_Addr"), "joe@bloggs.example");
+  EXPECT_EQ(RegValues(), kRealValues);
+  EXPECT_EQ(CorelValues(), kRealValues);
   EXPECT_EQ(Prefs(), kPrefs) << "the real identity restored line for line";
   EXPECT_EQ(fake->sleeps, (std::vector<DWORD>{3000, 3000}));
 }

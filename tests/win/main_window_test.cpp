@@ -4,10 +4,13 @@
 #include <functional>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "config/names.h"
 #include "main_window_fixture.h"
 #include "resource.h"
+#include "wipe.h"
+#include "wipe_marker.h"
 
 namespace {
 
@@ -20,6 +23,33 @@ RECT WindowRect(HWND hwnd) {
 const char* kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char* kMessenger = "AOL Instant Messenger (TM)";
+
+// Each file the wipe overwrote while this lives, with what it held between
+// the overwrite and the delete.
+struct WipeRecord {
+  struct File {
+    std::string path, bytes;
+  };
+  WipeRecord() { SetWipeObserver(&WipeRecord::Seen, this); }
+  ~WipeRecord() { SetWipeObserver(nullptr, nullptr); }
+  WipeRecord(const WipeRecord&) = delete;
+  WipeRecord& operator=(const WipeRecord&) = delete;
+  static void Seen(const char* path, void* self) {
+    File file{path, std::string()};
+    ReadFileBytes(path, file.bytes);
+    static_cast<WipeRecord*>(self)->files.push_back(file);
+  }
+  // Every dump file, in their order, and each overwritten with the marker.
+  void ExpectTheDumpFilesOverwritten() const {
+    ASSERT_EQ(files.size(), 7u) << "one overwrite for each dump file";
+    for (size_t i = 0; i < files.size(); ++i) {
+      EXPECT_EQ(files[i].path, kDumpFiles[i]) << i;
+      EXPECT_EQ(files[i].bytes.size(), 65535u) << kDumpFiles[i];
+      EXPECT_TRUE(wipe_marker::IsWholeBlocks(files[i].bytes)) << kDumpFiles[i];
+    }
+  }
+  std::vector<File> files;
+};
 
 }  // namespace
 
@@ -176,22 +206,40 @@ TEST_F(MainWindowTest, AProgramAtADriveRootWorksInTheRootNotInTheStartingFolder)
 
 // ---- first run: the tray program goes into the Startup folder ----
 
+// The tray program's source has a fixed place in the prefix's own Windows
+// folder, outside any scratch folder: these tests take turns with it
+// (across test processes), and each removes it again however it ends, so
+// no other test, nor a first start of the real program, finds it there.
 class TrayInstallTest : public MainWindowTest {
  protected:
   void SetUp() override {
+    turn = CreateMutexA(nullptr, FALSE, "mopwell-tests-tray-source");
+    ASSERT_NE(turn, nullptr);
+    DWORD waited = WaitForSingleObject(turn, 120000);
+    ASSERT_TRUE(waited == WAIT_OBJECT_0 || waited == WAIT_ABANDONED) << waited;
+    owned = true;
     MainWindowTest::SetUp();
     // Where the installation puts the tray program.
-    CreateDirectoryA("C:\\WINDOWS\\STARTM~1", nullptr);
-    CreateDirectoryA("C:\\WINDOWS\\STARTM~1\\Programs", nullptr);
-    CreateDirectoryA("C:\\WINDOWS\\STARTM~1\\Programs\\StartUp", nullptr);
-    std::string have;
-    if (!ReadFileBytes(kSource, have) || have != "tray program")
-      WriteFileBytes(kSource, "tray program");
+    for (const char* dir : kSourceDirs) CreateDirectoryA(dir, nullptr);
+    ASSERT_TRUE(WriteFileBytes(kSource, "tray program"));
     startup = fake->root + "\\Startup";
     CreateDirectoryA(startup.c_str(), nullptr);
   }
+  void TearDown() override {
+    MainWindowTest::TearDown();
+    DeleteFileA(kSource);
+    // Innermost first; a folder that holds anything else stays.
+    for (int i = 2; i >= 0; --i) RemoveDirectoryA(kSourceDirs[i]);
+    EXPECT_FALSE(FileExists(kSource));
+    if (owned) ReleaseMutex(turn);
+    if (turn) CloseHandle(turn);
+  }
+  const char* kSourceDirs[3] = {"C:\\WINDOWS\\STARTM~1", "C:\\WINDOWS\\STARTM~1\\Programs",
+                                "C:\\WINDOWS\\STARTM~1\\Programs\\StartUp"};
   const char* kSource = "C:\\WINDOWS\\STARTM~1\\Programs\\StartUp\\vesko.exe";
   std::string startup;
+  HANDLE turn = nullptr;
+  bool owned = false;
 };
 
 TEST_F(TrayInstallTest, CopiedIntoTheStartupFolderOnFirstRun) {
@@ -287,8 +335,10 @@ TEST_F(MainWindowTest, LeavingTheViewerWipesItsDumpFiles) {
   Start();
   SelectTab(1);
   for (const char* name : kDumpFiles) ASSERT_TRUE(WriteFileBytes(fake->InProgram(name), "secret"));
+  WipeRecord wiped;
   SelectTab(2);
   for (const char* name : kDumpFiles) EXPECT_FALSE(FileExists(fake->InProgram(name))) << name;
+  wiped.ExpectTheDumpFilesOverwritten();
   EXPECT_FALSE(IsWindow(hWndDialog2));
 }
 
@@ -644,10 +694,12 @@ TEST_F(MainWindowTest, CloseWipesDumpFilesAndEndsWithCodeZero) {
   Start();
   for (const char* name : kDumpFiles) WriteFileBytes(fake->InProgram(name), "secret");
   WriteFileBytes(fake->InProgram("unrelated.txt"), "stays");
+  WipeRecord wiped;
   SendMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_FALSE(IsWindow(main));
   EXPECT_EQ(Pump(), 0);
   for (const char* name : kDumpFiles) EXPECT_FALSE(FileExists(fake->InProgram(name))) << name;
+  wiped.ExpectTheDumpFilesOverwritten();
   EXPECT_TRUE(FileExists(fake->InProgram("unrelated.txt")));
 }
 

@@ -2,9 +2,13 @@
 // stand in for another program that holds a file open:
 //   win_tests --hold PATH SHARING READY_EVENT RELEASE_EVENT
 // SHARING is made of the letters r, w, d (read, write, delete sharing), or
-// "-" for none.
+// "-" for none. And it can keep Wine's desktop open for a whole test run:
+//   win_tests --keep-desktop
+// makes a window no one sees, prints "ready" once the desktop is up, and
+// stays until it is ended (see scripts/test.sh).
 #include <windows.h>
 
+#include <cstdio>
 #include <cstring>
 
 #include <gtest/gtest.h>
@@ -26,7 +30,18 @@ static int HoldFile(const char* path, const char* sharing, const char* ready, co
   return 0;
 }
 
+static int KeepDesktop() {
+  HWND window = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  if (!window) return 5;
+  std::puts("ready");
+  std::fflush(stdout);
+  MSG msg;
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) DispatchMessageA(&msg);
+  return 0;
+}
+
 int main(int argc, char** argv) {
+  if (argc == 2 && std::strcmp(argv[1], "--keep-desktop") == 0) return KeepDesktop();
   if (argc == 6 && std::strcmp(argv[1], "--hold") == 0)
     return HoldFile(argv[2], argv[3], argv[4], argv[5]);
   testing::InitGoogleTest(&argc, argv);
