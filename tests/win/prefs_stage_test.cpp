@@ -140,3 +140,18 @@ TEST_F(PrefsStageTest, ACacheFolderThatIsNoFullPathIsNotTaken) {
   getIt();
   EXPECT_EQ(string(szCacheLoc), profile + "\\cache") << "the profile's own cache folder stays";
 }
+
+// The cache folder is taken where it really leads: ".." climbs out of a
+// folder named "cache" into one the cache guard then refuses, and a drive's
+// root is no folder at all.
+TEST_F(PrefsStageTest, ACacheFolderIsTakenAsItResolves) {
+  string precious = fake->root + "\\pr\\Precious";
+  string doubled;
+  for (char c : fake->root + "\\pr\\cache\\..\\Precious") doubled += c == '\\' ? string("\\\\") : string(1, c);
+  WritePrefs(kHeader + Pref("browser.cache.directory", doubled) + kAllTriggers);
+  getIt();
+  EXPECT_EQ(string(szCacheLoc), precious);
+  WritePrefs(kHeader + Pref("browser.cache.directory", "C:\\\\cache\\\\..") + kAllTriggers);
+  getIt();
+  EXPECT_EQ(string(szCacheLoc), profile + "\\cache");
+}
