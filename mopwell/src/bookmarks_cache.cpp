@@ -12,6 +12,7 @@
 #include "folder_walk.h"
 #include "ini.h"
 #include "mopwell.h"
+#include "news_map.h"
 #include "places.h"
 #include "platform.h"
 #include "text/paths.h"
@@ -147,9 +148,11 @@ void CleanCache(HWND page) {
     return;
   }
   // Without a browser folder there is no archive (rather than "\archive"
-  // at the root of the current drive).
+  // at the root of the current drive). An archive that is a link to the
+  // browser folder, to one holding the profile, or to Windows is no
+  // archive either: everything in it would go.
   const std::string named = MainDir[0] ? paths::Join(MainDir, "archive") : std::string();
-  std::optional<std::string> archive = ResolvePlace(named);
+  std::optional<std::string> archive = FolderToEmpty(named);
   if (!archive) {
     Trace("BADarchiveLOC-PROT-TRIG", named.c_str());
     SetStatus(page, kBoxCache, "Error!    Archive left alone!");
