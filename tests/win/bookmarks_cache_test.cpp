@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -523,6 +524,28 @@ TEST_F(CacheStepTest, ACacheLinkedToADriveRootIsLeftAloneEvenWithTheGuardOff) {
   EXPECT_EQ(Content(victim.path), "at the root");
   EXPECT_TRUE(wiped.paths.empty());
   EXPECT_EQ(Text(113), "Error!    Cache left alone!");
+}
+
+// The cache folder is swapped for a link to the user's documents while the
+// walk is under way (after its guard and its listing): no document whose
+// name was in the listing may be overwritten or deleted through the link.
+TEST_F(CacheStepTest, ACacheSwappedForALinkDuringTheWalkDestroysNothingBehindIt) {
+  string cache = Folder("Netscape\\cache");
+  std::vector<string> cached = PutFiles(cache, 3);
+  string documents = Folder("Documents");
+  std::vector<string> letters = PutFiles(documents, 3);
+  for (const string& letter : letters) Put(letter, "the user's letter");
+  std::unique_ptr<FolderLink> swapped;
+  wiped.also = [&](const string&) {
+    if (swapped) return;
+    ASSERT_TRUE(MoveFileA(cache.c_str(), (fake->root + "\\Netscape\\moved").c_str())) << GetLastError();
+    swapped = std::make_unique<FolderLink>(cache, documents);
+    ASSERT_TRUE(swapped->ok()) << "a folder link is needed for this test";
+  };
+  UseCache(cache);
+  CleanCache(page);
+  ASSERT_TRUE(swapped) << "the walk wiped nothing";
+  for (const string& letter : letters) EXPECT_EQ(Content(letter), "the user's letter") << letter;
 }
 
 // ---- Archive ----
