@@ -307,6 +307,19 @@ TEST_F(BookmarkStepTest, ABookmarkFileWithASecondNameLeavesTheOtherFileWhole) {
   EXPECT_TRUE(wiped.paths.empty()) << "nothing was overwritten";
 }
 
+// The backup name in the program folder is a second name of a document:
+// the backup must not be written into that document.
+TEST_F(BookmarkStepTest, ABackupNameSharedWithADocumentLeavesTheDocumentWhole) {
+  Put(templ, "template");
+  string document = Put(Folder("Documents") + "\\report.doc", "<the user's report>");
+  string backup = fake->InProgram("bookmark.bak");
+  ASSERT_TRUE(CreateHardLinkA(backup.c_str(), document.c_str(), nullptr)) << GetLastError();
+  SetIni("Prefs", "BookBack", "1");
+  ASSERT_TRUE(CleanBookmarks(page));
+  EXPECT_EQ(Content(document), "<the user's report>");
+  EXPECT_EQ(Content(backup), "<old bookmarks of the user>") << "the backup is a file of its own";
+}
+
 // ---- Cache ----
 
 TEST_F(CacheStepTest, EveryFileIsShownIndentedAndWiped) {
