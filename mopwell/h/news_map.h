@@ -31,3 +31,8 @@ std::vector<std::string> ListServerFolders(const std::string& newsFolder);
 // main or program folder, the Windows directory or this program's own
 // folder. Nothing otherwise: news data there is left alone.
 std::optional<std::string> NewsFolderToClean(const std::string& named);
+
+// A folder a step empties without a name to judge it by (the news folder,
+// the archive): `named` resolved, and neither the same as nor holding any
+// of the folders NewsFolderToClean keeps out. Nothing otherwise.
+std::optional<std::string> FolderToEmpty(const std::string& named);

@@ -125,19 +125,21 @@ void SetJavaInRegistry(const char* data) {
 
 // A name that shares its content with another (a link, or a file with a
 // second name) is removed before the copy: copying over it would write
-// the kept cookies into that other file.
-void UnshareCookieFile() {
+// the kept cookies into that other file. False when such a name is still
+// there (another program holds the file without sharing its deletion):
+// then nothing may be copied over it.
+bool UnshareCookieFile() {
   HANDLE file = CreateFileA(szCookieLoc, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                             OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return;
+  if (file == INVALID_HANDLE_VALUE) return true;
   BY_HANDLE_FILE_INFORMATION info{};
-  bool shared = GetFileInformationByHandle(file, &info) &&
-                ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || info.nNumberOfLinks > 1);
+  bool known = GetFileInformationByHandle(file, &info) != 0;
   CloseHandle(file);
-  if (shared && !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
-    SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
-    DeleteFileA(szCookieLoc);
-  }
+  if (!known) return false;
+  bool shared = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || info.nNumberOfLinks > 1;
+  if (!shared || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
+  SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
+  return DeleteFileA(szCookieLoc) != 0;
 }
 
 // The cookie file is replaced by the keep file, or destroyed when there
@@ -165,17 +167,19 @@ bool CleanCookieFile() {
   }
   bool blocker = ini::GetInt(szIniFile, kSecPrefs, kKeyCookBlocker, 0) != 0;
   SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
-  UnshareCookieFile();
+  bool unshared = UnshareCookieFile();
   // Windows refuses to copy over a read-only file; Wine running as root
   // does not, so the mark is checked here.
   DWORD attributes = GetFileAttributesA(szCookieLoc);
   bool copied = false;
-  if (szCookieLoc[0] != '\0' && (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)))
+  if (unshared && szCookieLoc[0] != '\0' && (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)))
     copied = CopyFileA(kKeepFile, szCookieLoc, FALSE) != 0;
   // The copy takes the keep file's own attributes; the blocker alone
-  // decides whether the browser may write the cookie file.
-  SetFileAttributesA(szCookieLoc, blocker ? FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY
-                                          : FILE_ATTRIBUTE_ARCHIVE);
+  // decides whether the browser may write the cookie file (never another
+  // file that still shares its name).
+  if (unshared)
+    SetFileAttributesA(szCookieLoc, blocker ? FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY
+                                            : FILE_ATTRIBUTE_ARCHIVE);
   CloseHandle(keep);
   if (!copied) Trace("NotWiped", szCookieLoc);
   return !copied;

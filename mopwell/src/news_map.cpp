@@ -116,7 +116,9 @@ void BuildMap() {
 
 }  // namespace
 
-std::optional<std::string> NewsFolderToClean(const std::string& named) {
+std::optional<std::string> NewsFolderToClean(const std::string& named) { return FolderToEmpty(named); }
+
+std::optional<std::string> FolderToEmpty(const std::string& named) {
   std::optional<std::string> news = ResolvePlace(named);
   if (!news) return std::nullopt;
   std::string install;

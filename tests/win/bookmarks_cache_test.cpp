@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -294,6 +295,32 @@ TEST_F(BookmarkStepTest, BookBackKeepsOneCopyAndIsThenSwitchedOff) {
   EXPECT_EQ(Content(backup), "<old bookmarks of the user>") << "one backup per request";
 }
 
+// A bookmark file that is a second name of another document: only the name
+// goes, and the new bookmarks are written to a file of their own.
+TEST_F(BookmarkStepTest, ABookmarkFileWithASecondNameLeavesTheOtherFileWhole) {
+  Put(templ, "template");
+  string document = Put(Folder("Documents") + "\\saved.htm", "<the user's saved page>");
+  ASSERT_TRUE(DeleteFileA(bookmarks.c_str()));
+  ASSERT_TRUE(CreateHardLinkA(bookmarks.c_str(), document.c_str(), nullptr)) << GetLastError();
+  ASSERT_TRUE(CleanBookmarks(page));
+  EXPECT_EQ(Content(document), "<the user's saved page>");
+  EXPECT_EQ(Content(bookmarks), "template");
+  EXPECT_TRUE(wiped.paths.empty()) << "nothing was overwritten";
+}
+
+// The backup name in the program folder is a second name of a document:
+// the backup must not be written into that document.
+TEST_F(BookmarkStepTest, ABackupNameSharedWithADocumentLeavesTheDocumentWhole) {
+  Put(templ, "template");
+  string document = Put(Folder("Documents") + "\\report.doc", "<the user's report>");
+  string backup = fake->InProgram("bookmark.bak");
+  ASSERT_TRUE(CreateHardLinkA(backup.c_str(), document.c_str(), nullptr)) << GetLastError();
+  SetIni("Prefs", "BookBack", "1");
+  ASSERT_TRUE(CleanBookmarks(page));
+  EXPECT_EQ(Content(document), "<the user's report>");
+  EXPECT_EQ(Content(backup), "<old bookmarks of the user>") << "the backup is a file of its own";
+}
+
 // ---- Cache ----
 
 TEST_F(CacheStepTest, EveryFileIsShownIndentedAndWiped) {
@@ -483,6 +510,58 @@ TEST_F(CacheStepTest, SharedAndHeldFilesAreNeverDestroyedNorCountedAsCleaned) {
   EXPECT_EQ(Trace("NotWiped"), held);
 }
 
+namespace {
+
+// A plain file at the root of drive C:, removed again however the test ends.
+struct FileAtDriveRoot {
+  FileAtDriveRoot() : path("C:\\mopwell-victim-" + std::to_string(GetCurrentProcessId()) + ".txt") {
+    EXPECT_TRUE(WriteFileBytes(path, "at the root"));
+  }
+  ~FileAtDriveRoot() {
+    SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+    DeleteFileA(path.c_str());
+  }
+  string path;
+};
+
+}  // namespace
+
+// With the name guard switched off, a cache folder that is a link to a
+// drive's root is still no place to empty.
+TEST_F(CacheStepTest, ACacheLinkedToADriveRootIsLeftAloneEvenWithTheGuardOff) {
+  FileAtDriveRoot victim;
+  FolderLink link(Folder("Netscape") + "\\cache", "C:\\");
+  ASSERT_TRUE(link.ok()) << "a folder link is needed for this test";
+  SetIni("Prefs", "FatDB", "1");
+  UseCache(fake->root + "\\Netscape\\cache");
+  CleanCache(page);
+  EXPECT_EQ(Content(victim.path), "at the root");
+  EXPECT_TRUE(wiped.paths.empty());
+  EXPECT_EQ(Text(113), "Error!    Cache left alone!");
+}
+
+// The cache folder is swapped for a link to the user's documents while the
+// walk is under way (after its guard and its listing): no document whose
+// name was in the listing may be overwritten or deleted through the link.
+TEST_F(CacheStepTest, ACacheSwappedForALinkDuringTheWalkDestroysNothingBehindIt) {
+  string cache = Folder("Netscape\\cache");
+  std::vector<string> cached = PutFiles(cache, 3);
+  string documents = Folder("Documents");
+  std::vector<string> letters = PutFiles(documents, 3);
+  for (const string& letter : letters) Put(letter, "the user's letter");
+  std::unique_ptr<FolderLink> swapped;
+  wiped.also = [&](const string&) {
+    if (swapped) return;
+    ASSERT_TRUE(MoveFileA(cache.c_str(), (fake->root + "\\Netscape\\moved").c_str())) << GetLastError();
+    swapped = std::make_unique<FolderLink>(cache, documents);
+    ASSERT_TRUE(swapped->ok()) << "a folder link is needed for this test";
+  };
+  UseCache(cache);
+  CleanCache(page);
+  ASSERT_TRUE(swapped) << "the walk wiped nothing";
+  for (const string& letter : letters) EXPECT_EQ(Content(letter), "the user's letter") << letter;
+}
+
 // ---- Archive ----
 
 TEST_F(ArchiveStepTest, EmptiedWhenChosenEvenAfterTheCacheGuardRefused) {
@@ -542,6 +621,35 @@ TEST_F(ArchiveStepTest, EachFileIsWipedOnceAndLateArrivalsAreTakenToo) {
   EXPECT_TRUE(FileExists(held));
   EXPECT_EQ(Content(readOnly), "read-only");
   EXPECT_EQ(Entries(archive), 2);
+}
+
+// The archive is emptied without a name to check. An "archive" that is a
+// link to the browser folder itself, to a folder that holds the profile,
+// to Windows, to this program's folder or to a drive's root is left alone.
+TEST_F(ArchiveStepTest, AnArchiveLinkedToAFolderThatHoldsOtherThingsIsLeftAlone) {
+  FileAtDriveRoot victim;
+  string main = Folder("Netscape\\main");
+  string profile = Folder("Users\\me\\profile");
+  lstrcpyA(MainDir, main.c_str());
+  lstrcpyA(ProfileDir, profile.c_str());
+  std::vector<string> kept = {Put(main + "\\netscape.exe", "the browser"),
+                              Put(profile + "\\prefs.js", "user_pref(\"a\", 1);"),
+                              Put(fake->windowsDir + "\\win.ini", "[windows]"),
+                              Put(fake->programDir + "\\mopwell.exe", "this program")};
+  SetIni("Prefs", "NewsMsgs", "1");
+  UseCache(Folder("Netscape\\cache"));
+  for (const string& target : {main, profile, fake->root + "\\Users", fake->windowsDir, fake->programDir,
+                               string("C:\\")}) {
+    SCOPED_TRACE(target);
+    FolderLink link(main + "\\archive", target);
+    ASSERT_TRUE(link.ok()) << "a folder link is needed for this test";
+    CleanCache(page);
+    EXPECT_EQ(Text(113), "Error!    Archive left alone!");
+    EXPECT_NE(Trace("BADarchiveLOC-PROT-TRIG"), "<absent>");
+  }
+  for (const string& f : kept) EXPECT_NE(Content(f), "<missing>") << f;
+  EXPECT_EQ(Content(victim.path), "at the root");
+  EXPECT_TRUE(wiped.paths.empty());
 }
 
 // ---- Recent documents ----

@@ -9,6 +9,7 @@
 
 #include "cleaners.h"
 #include "discovery_fixture.h"
+#include "held_file.h"
 #include "prefs_file.h"
 #include "registry.h"
 #include "text/bounded.h"
@@ -307,4 +308,48 @@ TEST_F(HistoryCookiesTest, OkOnThePageRunsTheThreeSteps) {
   bool quit = false;
   while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) quit = quit || msg.message == WM_QUIT;
   EXPECT_TRUE(quit);
+}
+
+// Names shared between files: the cookie file a second name of a document
+// (also while a program holds the document open), the keep file a second
+// name of the cookie file, and the cookie file named as the keep file
+// itself. The kept cookies never go into the document, and the keep file
+// always keeps its own content.
+TEST_F(CookieJavaTest, SharedNamesNeverCarryTheCopyIntoAnotherFile) {
+  const string kept = "# Netscape HTTP Cookie File\r\n\r\n.kept.org\tTRUE\t/\tFALSE\t0\tid\t1\r\n";
+  const string cookies = szCookieLoc;
+  const string document = fake->root + "\\letter.txt";
+  ASSERT_TRUE(WriteFileBytes(document, "the user's letter"));
+  ASSERT_TRUE(CreateHardLinkA(cookies.c_str(), document.c_str(), nullptr)) << GetLastError();
+  ASSERT_TRUE(WriteFileBytes(keep, kept));
+  {
+    SCOPED_TRACE("the document is held by a program that shares writing but not deleting");
+    HeldFile editor(document, "rw");
+    ASSERT_TRUE(editor.ok());
+    CleanCookiesAndJava(page);
+    EXPECT_EQ(Bytes(document), "the user's letter");
+    EXPECT_EQ(Caption(111), "Error!    1 file could not be wiped!");
+  }
+  CleanCookiesAndJava(page);
+  EXPECT_EQ(Bytes(document), "the user's letter");
+  EXPECT_EQ(Bytes(cookies), kept);
+  EXPECT_EQ(Caption(111), "Done!     Cookie file cleaned.");
+
+  {
+    SCOPED_TRACE("the keep file is a second name of the cookie file");
+    ASSERT_TRUE(DeleteFileA(cookies.c_str()));
+    ASSERT_TRUE(CreateHardLinkA(cookies.c_str(), keep.c_str(), nullptr)) << GetLastError();
+    CleanCookiesAndJava(page);
+    EXPECT_EQ(Bytes(keep), kept);
+    EXPECT_EQ(Bytes(cookies), kept);
+  }
+  {
+    SCOPED_TRACE("the cookie file named as the keep file");
+    SetFileAttributesA(cookies.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_TRUE(DeleteFileA(cookies.c_str()));
+    text::CopyWhole(szCookieLoc, keep);
+    CleanCookiesAndJava(page);
+    EXPECT_EQ(Bytes(keep), kept);
+  }
+  EXPECT_EQ(Bytes(document), "the user's letter");
 }

@@ -700,3 +700,20 @@ TEST_F(NewsMailTest, ARunWithoutAMapGoesOnAfterTheNewsStep) {
   ASSERT_FALSE(fake->sleeps.empty());
   EXPECT_EQ(fake->sleeps.back(), 3000u) << "the run ended normally";
 }
+
+// A news folder named inside the Windows directory or this program's
+// folder: its "server folders" are system or program folders.
+TEST_F(NewsMailTest, ANewsFolderInsideWindowsOrTheProgramFolderIsLeftAlone) {
+  const string system = Put(Folder("windows\\system\\drivers") + "\\disk.sys", "a driver");
+  const string helper = Put(Folder("program\\tools\\bin") + "\\tool.dll", "a program part");
+  for (const string& folder : {fake->windowsDir + "\\system", fake->programDir + "\\tools"}) {
+    SCOPED_TRACE(folder);
+    lstrcpyA(szNewsLoc, folder.c_str());
+    lstrcpyA(NewsPrefjs, folder.c_str());
+    CleanNewsDatabases(page);
+    EXPECT_EQ(Text(108), kRefusedServers);
+  }
+  EXPECT_EQ(Content(system), "a driver");
+  EXPECT_EQ(Content(helper), "a program part");
+  EXPECT_TRUE(wiped.paths.empty());
+}
