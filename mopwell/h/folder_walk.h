@@ -31,6 +31,7 @@ using BeforeWipe = std::function<void(const std::string& name)>;
 struct WipeTally {
   std::size_t taken = 0;
   std::size_t left = 0;
+  bool refused = false;  // the folder could not be held: nothing was touched
   void Count(WipeOutcome outcome) {
     ++taken;
     if (outcome == WipeOutcome::Left) ++left;
@@ -41,6 +42,11 @@ struct WipeTally {
     return *this;
   }
 };
+
+// The walks below hold `folder` (a resolved place) and every folder above
+// it for as long as they run (PlacePin): a folder on the way that is a
+// link, or cannot be held, is refused and nothing is touched; a folder that
+// does not exist holds nothing.
 
 // Wipes every file of one listing of `folder`.
 WipeTally WipeListedFiles(const std::string& folder, const BeforeWipe& before);

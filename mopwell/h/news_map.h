@@ -25,14 +25,10 @@ std::string NewsMapPath();
 // lists nothing.
 std::vector<std::string> ListServerFolders(const std::string& newsFolder);
 
-// The news folder a step may read a map from, build one in, or clean:
-// `named` resolved (links followed, never a drive root), and neither the
-// same as nor holding the profile folder, the mail folder, the browser's
-// main or program folder, the Windows directory or this program's own
-// folder. Nothing otherwise: news data there is left alone.
-std::optional<std::string> NewsFolderToClean(const std::string& named);
-
 // A folder a step empties without a name to judge it by (the news folder,
-// the archive): `named` resolved, and neither the same as nor holding any
-// of the folders NewsFolderToClean keeps out. Nothing otherwise.
+// the archive), and where the map repair may build a map: `named` resolved
+// (links followed, never a drive root), neither the same as nor holding the
+// profile folder, the mail folder, the browser's main or program folder,
+// the Windows directory or this program's own folder, and not inside this
+// program's own folder. Nothing otherwise: what is there is left alone.
 std::optional<std::string> FolderToEmpty(const std::string& named);

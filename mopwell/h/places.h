@@ -6,6 +6,7 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <vector>
 
 // The full, long-form path of `path` with "." and ".." resolved and every
 // link (reparse point) on the way replaced by where it finally leads; the
@@ -29,3 +30,27 @@ bool ContainsPlace(const std::string& outer, const std::string& inner);
 bool ResolveInto(char* field, std::size_t size);
 template <std::size_t N>
 bool ResolveInto(char (&field)[N]) { return ResolveInto(field, N); }
+
+// Holds every folder of a resolved place open, from the one below the
+// drive's root down to the place itself, so that while a step works inside
+// none of them can be renamed, removed or swapped for a link: the names the
+// step forms below the place keep meaning what the guard judged. Each
+// folder is opened as itself (a link is not followed) and must be a plain
+// folder.
+class PlacePin {
+ public:
+  enum class State { Held, Missing, Refused };
+  explicit PlacePin(const std::string& place);
+  ~PlacePin();
+  PlacePin(const PlacePin&) = delete;
+  PlacePin& operator=(const PlacePin&) = delete;
+
+  // Held: every folder is there and held. Missing: the place (or a folder
+  // on the way) does not exist, so it holds nothing. Refused: a folder on
+  // the way is a link, no folder, or cannot be held.
+  State state() const { return state_; }
+
+ private:
+  std::vector<void*> handles_;
+  State state_ = State::Refused;
+};

@@ -147,14 +147,18 @@ void CleanCache(HWND page) {
   Trace("CachLoc", paths::Join(folder, "*.*").c_str());
 
   WipeTally tally;
-  if (!place || (!HasAny(folder.c_str(), "CACHE", "cache", "Cache") &&
-                 ini::GetInt(szIniFile, kSecPrefs, kKeyFatDB, 0) == 0)) {
+  bool refused = !place || (!HasAny(folder.c_str(), "CACHE", "cache", "Cache") &&
+                            ini::GetInt(szIniFile, kSecPrefs, kKeyFatDB, 0) == 0);
+  if (!refused) {
+    Progress progress(page, kBoxCache);
+    tally = WipeListedFiles(folder, [&progress](const std::string& name) { progress.Show(kIndent + name); });
+    refused = tally.refused;
+  }
+  if (refused) {
     Trace("BADcachefileLOC-PROT-TRIG", folder.c_str());
     Exclaim("Cache files not in a folder named CACHE.", "Protection triggered!");
     SetStatus(page, kBoxCache, "Error!    Cache left alone!");
   } else {
-    Progress progress(page, kBoxCache);
-    tally = WipeListedFiles(folder, [&progress](const std::string& name) { progress.Show(kIndent + name); });
     FinishStatus(page, kBoxCache, tally.left, "Done!     Cache dir cleaned.");
   }
 
@@ -170,13 +174,17 @@ void CleanCache(HWND page) {
   // archive either: everything in it would go.
   const std::string named = MainDir[0] ? paths::Join(MainDir, "archive") : std::string();
   std::optional<std::string> archive = FolderToEmpty(named);
-  if (!archive) {
+  WipeTally archived;
+  if (archive) {
+    Progress progress(page, kBoxCache);
+    archived = WipeUntilEmpty(*archive, [&progress](const std::string& name) { progress.Show(name); });
+  }
+  if (!archive || archived.refused) {
     Trace("BADarchiveLOC-PROT-TRIG", named.c_str());
     SetStatus(page, kBoxCache, "Error!    Archive left alone!");
     return;
   }
-  Progress progress(page, kBoxCache);
-  tally += WipeUntilEmpty(*archive, [&progress](const std::string& name) { progress.Show(name); });
+  tally += archived;
   Trace("Archive Dir was done", paths::Join(*archive, "*.*").c_str());
   FinishStatus(page, kBoxCache, tally.left, "Done!     Cache+archive cleaned");
 }
@@ -186,13 +194,18 @@ void CleanRecentDocuments(HWND page) {
   std::optional<std::string> place = ResolvePlace(szDocDir);
   const std::string folder = place ? *place : std::string(szDocDir);
   Trace("Docfile", paths::Join(folder, "*.*").c_str());
-  if (!place || !HasAny(folder.c_str(), "RECENT", "recent", "Recent")) {
+  WipeTally tally;
+  bool refused = !place || !HasAny(folder.c_str(), "RECENT", "recent", "Recent");
+  if (!refused) {
+    Progress progress(page, kBoxDocs);
+    tally = WipeUntilEmpty(folder, [&progress](const std::string& name) { progress.Show(name); });
+    refused = tally.refused;
+  }
+  if (refused) {
     Trace("BADrecentdocsfileLOC-PROT-TRIG", folder.c_str());
     Exclaim("Recent documents were not found.", "Protection triggered!");
     SetStatus(page, kBoxDocs, "Error!    Recent Docs left alone!");
     return;
   }
-  Progress progress(page, kBoxDocs);
-  WipeTally tally = WipeUntilEmpty(folder, [&progress](const std::string& name) { progress.Show(name); });
   FinishStatus(page, kBoxDocs, tally.left, "Done!     Recent docs cleaned.");
 }

@@ -73,6 +73,9 @@ WipeTally WipeListedFiles(const std::string& folder, const BeforeWipe& before) {
   // The whole listing is taken before the first wipe: a wipe renames the
   // entry it destroys, which must not show up again in an open listing.
   WipeTally tally;
+  PlacePin pin(folder);
+  tally.refused = pin.state() == PlacePin::State::Refused;
+  if (pin.state() != PlacePin::State::Held) return tally;
   for (const std::string& name : ListPlainFiles(folder)) {
     if (before) before(name);
     tally.Count(nukeIt(paths::Join(folder, name).c_str()));
@@ -82,6 +85,9 @@ WipeTally WipeListedFiles(const std::string& folder, const BeforeWipe& before) {
 
 WipeTally WipeUntilEmpty(const std::string& folder, const BeforeWipe& before) {
   WipeTally tally;
+  PlacePin pin(folder);
+  tally.refused = pin.state() == PlacePin::State::Refused;
+  if (pin.state() != PlacePin::State::Held) return tally;
   std::unordered_set<std::string> wiped;
   for (int listing = 0; listing < kMaxListings; ++listing) {
     bool fresh = false;

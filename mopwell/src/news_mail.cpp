@@ -121,7 +121,7 @@ void CleanNewsTracks(HWND page) {
   Trace("Newsreg", szNewsPlace);
 
   // A folder named but not fit for cleaning is not even read or repaired.
-  if (szNewsLoc[0] != '\0' && !NewsFolderToClean(szNewsLoc)) {
+  if (szNewsLoc[0] != '\0' && !FolderToEmpty(szNewsLoc)) {
     RefuseNews(page, kBoxNews, kRefusedNews);
     return;
   }
@@ -132,7 +132,7 @@ void CleanNewsTracks(HWND page) {
   }
   Trace("FatOPEN", "FAT Newsdata read OK");
   // The repair may have chosen the folder: judged again.
-  std::optional<std::string> folder = NewsFolderToClean(szNewsLoc);
+  std::optional<std::string> folder = FolderToEmpty(szNewsLoc);
   if (!folder) {
     RefuseNews(page, kBoxNews, kRefusedNews);
     return;
@@ -143,6 +143,13 @@ void CleanNewsTracks(HWND page) {
   Progress progress(page, kBoxNews);
   for (const std::string& path : news::FatMapPaths(data)) {
     std::optional<std::string> target = FileInsideFolder(*folder, path);
+    // The folders down to the file are held while it is wiped, and the
+    // file is judged again once nothing on the way can change.
+    std::optional<PlacePin> pin;
+    if (target) {
+      pin.emplace(target->substr(0, target->find_last_of('\\')));
+      if (pin->state() != PlacePin::State::Held || FileInsideFolder(*folder, *target) != target) target.reset();
+    }
     if (!target) {
       // Not a file of this news folder: a damaged or planted map.
       Trace(("NewsOutside" + std::to_string(++outside)).c_str(), path.c_str());
@@ -184,7 +191,7 @@ void CleanNewsDatabases(HWND page) {
   if (walk) {
     // Every folder one level down is emptied: the news folder must be one
     // that holds nothing else the user keeps.
-    std::optional<std::string> folder = NewsFolderToClean(szNewsLoc);
+    std::optional<std::string> folder = FolderToEmpty(szNewsLoc);
     if (!folder) {
       RefuseNews(page, kBoxNewsSubs, kRefusedServers);
       return;
@@ -193,6 +200,8 @@ void CleanNewsDatabases(HWND page) {
     Progress progress(page, kBoxNewsSubs);
     for (const std::string& server : ListServerFolders(*folder)) {
       std::string sub = paths::Join(*folder, server);
+      PlacePin pin(sub);  // held while its files go: never swapped for a link
+      if (pin.state() != PlacePin::State::Held) continue;
       for (const std::string& name : ListPlainFiles(sub)) {
         std::string path = paths::Join(sub, name);
         if (keepHostInfo && text::ContainsNoCase(path, "hostinfo.dat")) continue;
@@ -207,8 +216,12 @@ void CleanNewsDatabases(HWND page) {
 void CleanMail(HWND page) {
   // Each row: the preference that chooses it (none: always), the folder,
   // the file, and the status text shown after its wipe.
-  // Each folder resolved once: links followed, never a drive root.
-  const std::optional<std::string> main = ResolvePlace(MainDir), mail = ResolvePlace(szMail);
+  // Each folder resolved once (links followed, never a drive root) and held
+  // while its files go.
+  std::optional<std::string> main = ResolvePlace(MainDir), mail = ResolvePlace(szMail);
+  PlacePin mainPin(main ? *main : std::string()), mailPin(mail ? *mail : std::string());
+  if (mainPin.state() == PlacePin::State::Refused) main.reset();
+  if (mailPin.state() == PlacePin::State::Refused) mail.reset();
   struct Row {
     const char* pref;
     const std::optional<std::string>* base;

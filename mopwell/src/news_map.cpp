@@ -106,7 +106,7 @@ void BuildMap() {
   plat::Prompt(nullptr, "Mopwell will build a FAT file for you.", "Failed.", MB_OK | MB_ICONINFORMATION);
   text::CopyCut(szCacheFile, szNewsLoc);
   // Never at the root of a drive or in a folder that holds other stores.
-  std::optional<std::string> place = NewsFolderToClean(szNewsLoc);
+  std::optional<std::string> place = FolderToEmpty(szNewsLoc);
   if (!place) return;
   const std::string& folder = *place;
   std::string map = news::BuildFatMap(folder, ListServerFolders(folder));
@@ -116,20 +116,19 @@ void BuildMap() {
 
 }  // namespace
 
-std::optional<std::string> NewsFolderToClean(const std::string& named) { return FolderToEmpty(named); }
-
 std::optional<std::string> FolderToEmpty(const std::string& named) {
-  std::optional<std::string> news = ResolvePlace(named);
-  if (!news) return std::nullopt;
+  std::optional<std::string> folder = ResolvePlace(named);
+  if (!folder) return std::nullopt;
   std::string install;
   if (regit[0] != '\0') reg::ReadText(plat::Hkcu(), std::string(regit) + "Main", "Install Directory", install);
-  const std::string kept[] = {ProfileDir, szMail, MainDir, install, plat::Get().WindowsDirectory(),
-                              plat::Get().ProgramDirectory()};
-  for (const std::string& folder : kept) {
-    std::optional<std::string> place = ResolvePlace(folder);
-    if (place && ContainsPlace(*news, *place)) return std::nullopt;
+  const std::optional<std::string> own = ResolvePlace(plat::Get().ProgramDirectory());
+  if (own && ContainsPlace(*own, *folder)) return std::nullopt;  // our own files
+  const std::string kept[] = {ProfileDir, szMail, MainDir, install, plat::Get().WindowsDirectory()};
+  for (const std::string& other : kept) {
+    std::optional<std::string> place = ResolvePlace(other);
+    if (place && ContainsPlace(*folder, *place)) return std::nullopt;
   }
-  return news;
+  return folder;
 }
 
 std::string NewsMapPath() {

@@ -128,3 +128,34 @@ bool ResolveInto(char* field, std::size_t size) {
   if (size > 0) field[0] = '\0';
   return false;
 }
+
+PlacePin::PlacePin(const std::string& place) {
+  std::optional<std::vector<std::string>> parts = paths::Components(place);
+  if (!parts || parts->size() < 2) return;
+  std::string step = (*parts)[0] + "\\";
+  for (std::size_t i = 1; i < parts->size(); ++i) {
+    step = paths::Join(step, (*parts)[i]);
+    // Listing rights take part in sharing, so a rename or removal (which
+    // needs delete access) is refused while the handle is open.
+    HANDLE h = CreateFileA(step.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (h == INVALID_HANDLE_VALUE) {
+      DWORD error = GetLastError();
+      if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) state_ = State::Missing;
+      return;
+    }
+    handles_.push_back(h);
+    // Asked of the handle and, now that the name is held, of the name too
+    // (Wine opens a folder link's target even when told not to follow).
+    BY_HANDLE_FILE_INFORMATION info{};
+    DWORD named = GetFileAttributesA(step.c_str());
+    if (!GetFileInformationByHandle(h, &info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        ((info.dwFileAttributes | named) & FILE_ATTRIBUTE_REPARSE_POINT) || named == INVALID_FILE_ATTRIBUTES)
+      return;
+  }
+  state_ = State::Held;
+}
+
+PlacePin::~PlacePin() {
+  for (void* h : handles_) CloseHandle(static_cast<HANDLE>(h));
+}

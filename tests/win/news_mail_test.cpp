@@ -701,19 +701,18 @@ TEST_F(NewsMailTest, ARunWithoutAMapGoesOnAfterTheNewsStep) {
   EXPECT_EQ(fake->sleeps.back(), 3000u) << "the run ended normally";
 }
 
-// A news folder named inside the Windows directory or this program's
-// folder: its "server folders" are system or program folders.
-TEST_F(NewsMailTest, ANewsFolderInsideWindowsOrTheProgramFolderIsLeftAlone) {
-  const string system = Put(Folder("windows\\system\\drivers") + "\\disk.sys", "a driver");
+// A news folder named inside this program's folder: its "server folders"
+// are the program's own. (A folder inside the Windows directory is not
+// refused: profiles of older systems live there.)
+TEST_F(NewsMailTest, ANewsFolderInsideTheProgramFolderIsLeftAlone) {
   const string helper = Put(Folder("program\\tools\\bin") + "\\tool.dll", "a program part");
-  for (const string& folder : {fake->windowsDir + "\\system", fake->programDir + "\\tools"}) {
+  for (const string& folder : {fake->programDir + "\\tools", fake->programDir + "\\tools\\bin"}) {
     SCOPED_TRACE(folder);
     lstrcpyA(szNewsLoc, folder.c_str());
     lstrcpyA(NewsPrefjs, folder.c_str());
     CleanNewsDatabases(page);
     EXPECT_EQ(Text(108), kRefusedServers);
   }
-  EXPECT_EQ(Content(system), "a driver");
   EXPECT_EQ(Content(helper), "a program part");
   EXPECT_TRUE(wiped.paths.empty());
 }
