@@ -66,7 +66,8 @@ std::string FolderOf(std::string_view path) {
 // Windows drops dots and blanks at the end of a name ("news." is "news",
 // "... " may climb), and opens a device for a reserved name in any folder
 // ("news\\CON", "LPT1.txt"): such names are not taken as files of a folder.
-static bool IsPlainName(std::string_view part) {
+bool IsPlainName(std::string_view part) {
+  if (part.empty()) return false;
   if (part.back() == '.' || part.back() == ' ') return false;
   std::string_view stem = part.substr(0, part.find('.'));
   while (!stem.empty() && stem.back() == ' ') stem.remove_suffix(1);

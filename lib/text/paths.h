@@ -31,6 +31,10 @@ std::string FolderOf(std::string_view path);
 // name (CON, NUL, COM1, LPT1.txt, ...).
 std::optional<std::vector<std::string>> Components(std::string_view path);
 
+// A name Windows takes as written for a file of a folder: not empty, no
+// trailing dot or blank, no device name (CON, NUL, COM1, LPT1.txt, ...).
+bool IsPlainName(std::string_view name);
+
 // True when `path` lies below `folder` (not the folder itself), comparing
 // whole parts without regard to letter case: "C:\news2\x" is not below
 // "C:\news". Both must be absolute; anything else is never inside.

@@ -13,8 +13,9 @@
 #include "wipe.h"
 
 // Names (without folder) of the ordinary files directly inside `folder`, in
-// the order the listing gives them. An empty folder path lists nothing: it
-// would otherwise mean the working directory.
+// the order the listing gives them, leaving out names Windows would not
+// open as written (devices, trailing dots or blanks). An empty folder path
+// lists nothing: it would otherwise mean the working directory.
 std::vector<std::string> ListPlainFiles(const std::string& folder);
 
 // Names of the entries of one listing of `folder` ("*.*", folders

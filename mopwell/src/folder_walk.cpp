@@ -65,8 +65,12 @@ std::vector<std::string> ListNames(const std::string& folder,
 }
 
 std::vector<std::string> ListPlainFiles(const std::string& folder) {
-  // The attribute test also leaves out "." and "..".
-  return ListNames(folder, [](const WIN32_FIND_DATAA& f) { return !(f.dwFileAttributes & kNotListed); });
+  // The attribute test also leaves out "." and "..". A name Windows would
+  // not open as written (a device such as NUL or LPT1, a trailing dot) is
+  // no file of the folder: opened by that name it would be something else.
+  return ListNames(folder, [](const WIN32_FIND_DATAA& f) {
+    return !(f.dwFileAttributes & kNotListed) && paths::IsPlainName(f.cFileName);
+  });
 }
 
 WipeTally WipeListedFiles(const std::string& folder, const BeforeWipe& before) {

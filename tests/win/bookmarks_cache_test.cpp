@@ -570,6 +570,24 @@ TEST_F(CacheStepTest, ACacheSwappedForALinkDuringTheWalkDestroysNothingBehindIt)
   EXPECT_EQ(Entries(cache), 0) << "the cache itself is emptied";
 }
 
+// Names Windows would not open as written (a device, a trailing dot) can
+// only be made through the "\\\\?\\" form; opened by their plain names they
+// would be the printer port or another file, so the walk passes them by.
+TEST_F(CacheStepTest, NamesWindowsWouldNotOpenAsWrittenArePassedBy) {
+  string cache = Folder("Netscape\\cache");
+  string plain = Put(cache + "\\plain.moz", "cached");
+  struct Odd {
+    string path;
+    ~Odd() { DeleteFileA(path.c_str()); }
+  } odd[] = {{"\\\\?\\" + cache + "\\NUL"}, {"\\\\?\\" + cache + "\\LPT1.txt"}, {"\\\\?\\" + cache + "\\x."}};
+  for (const Odd& o : odd) ASSERT_TRUE(WriteFileBytes(o.path, "odd")) << o.path;
+  UseCache(cache);
+  CleanCache(page);
+  EXPECT_EQ(wiped.paths, std::vector<string>{plain});
+  for (const Odd& o : odd) EXPECT_EQ(Content(o.path), "odd") << o.path;
+  EXPECT_EQ(Text(113), "Done!     Cache dir cleaned.");
+}
+
 // ---- Archive ----
 
 TEST_F(ArchiveStepTest, EmptiedWhenChosenEvenAfterTheCacheGuardRefused) {
