@@ -302,10 +302,13 @@ TEST_F(DiscoveryTest, AProfileOrInstallFolderAtADriveRootIsNone) {
 
 TEST_F(DiscoveryTest, ARegistryFileOverrideAtADriveRootWritesNothingThere) {
   ASSERT_FALSE(FileExists("C:\\prefs.js"));
-  SetIni("customs", "nsreg", "C:\\.");
-  getIt();
-  EXPECT_EQ(string(szCacheLoc), fake->windowsDir + "\\cache");
-  EXPECT_EQ(string(PrefsFile), "");
+  for (const char* root : {"C:\\.", "C:\\mopwell-none\\..\\."}) {
+    SCOPED_TRACE(root);
+    SetIni("customs", "nsreg", root);
+    getIt();
+    EXPECT_EQ(string(szCacheLoc), fake->windowsDir + "\\cache");
+    EXPECT_EQ(string(PrefsFile), "");
+  }
   // Even told so directly, a preference edit creates nothing at the root.
   lstrcpyA(ProfileDir, "C:\\.");
   AppendPrefLine("\nuser_pref(\"browser.url_history.URL_16\", \"\");");
