@@ -39,7 +39,8 @@ class BenchPlatform : public plat::Platform {
   }
   void Pause(DWORD) override {}
   std::string WindowsDirectory() override { return root_; }
-  std::string ProgramPath() override { return root_ + "\\mopwell.exe"; }
+  // A folder of its own: the folders the steps empty must not lie in it.
+  std::string ProgramPath() override { return root_ + "\\program\\mopwell.exe"; }
 
  private:
   std::string root_;
