@@ -20,6 +20,16 @@ RECT WindowRect(HWND hwnd) {
   return r;
 }
 
+// The tab control fills the client area, less its two-pixel frame.
+void ExpectTabControlFills(HWND main) {
+  RECT client, tab;
+  GetClientRect(main, &client);
+  SendMessageA(htab, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&client));
+  GetWindowRect(htab, &tab);
+  EXPECT_EQ(tab.right - tab.left, client.right - 4);
+  EXPECT_EQ(tab.bottom - tab.top, client.bottom - 4);
+}
+
 const char* kShellFolders = "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
 const char* kRunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 const char* kMessenger = "AOL Instant Messenger (TM)";
@@ -390,12 +400,7 @@ TEST_F(MainWindowTest, ResizingStoresTheSizeAndFitsTheTabControl) {
   Pump();
   EXPECT_EQ(Ini("customs", "sizeX"), "530");
   EXPECT_EQ(Ini("customs", "sizeY"), "400");
-  RECT client, tab;
-  GetClientRect(main, &client);
-  SendMessageA(htab, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&client));
-  GetWindowRect(htab, &tab);
-  EXPECT_EQ(tab.right - tab.left, client.right - 4);
-  EXPECT_EQ(tab.bottom - tab.top, client.bottom - 4);
+  ExpectTabControlFills(main);
 }
 
 TEST_F(MainWindowTest, ADraggedWindowJumpsBackAndKeepsItsRightAndBottomEdges) {
@@ -514,12 +519,7 @@ TEST_F(MainWindowTest, AMaximizedWindowStoresNoSizeAndFitsTheTabControl) {
   RECT now = WindowRect(main);
   EXPECT_EQ(now.left, maximized.left);
   EXPECT_EQ(now.right, maximized.right);
-  RECT client, tab;
-  GetClientRect(main, &client);
-  SendMessageA(htab, TCM_ADJUSTRECT, TRUE, reinterpret_cast<LPARAM>(&client));
-  GetWindowRect(htab, &tab);
-  EXPECT_EQ(tab.right - tab.left, client.right - 4);
-  EXPECT_EQ(tab.bottom - tab.top, client.bottom - 4);
+  ExpectTabControlFills(main);
 
   WritePrivateProfileStringA("customs", nullptr, nullptr, fake->IniPath().c_str());
   ShowWindow(main, SW_RESTORE);
