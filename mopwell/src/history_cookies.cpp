@@ -166,13 +166,16 @@ bool CleanCookieFile() {
     return nukeIt(szCookieLoc) == WipeOutcome::Left;
   }
   bool blocker = ini::GetInt(szIniFile, kSecPrefs, kKeyCookBlocker, 0) != 0;
-  SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
+  // The read-only mark of an earlier blocked run goes before the copy, but
+  // only once the name is the cookie file's alone: the mark belongs to the
+  // file, which may have another name.
   bool unshared = UnshareCookieFile();
+  if (unshared) SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
   // Windows refuses to copy over a read-only file; Wine running as root
   // does not, so the mark is checked here.
   DWORD attributes = GetFileAttributesA(szCookieLoc);
   bool copied = false;
-  if (unshared && szCookieLoc[0] != '\0' && (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)))
+  if (unshared && (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)))
     copied = CopyFileA(kKeepFile, szCookieLoc, FALSE) != 0;
   // The copy takes the keep file's own attributes; the blocker alone
   // decides whether the browser may write the cookie file (never another
