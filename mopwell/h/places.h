@@ -19,17 +19,10 @@ std::optional<std::string> ResolvePlace(const std::string& path);
 // followed; empty when Windows cannot form one.
 std::string FullLongPath(const std::string& path);
 
-// True when `a` and `b` are the same place or one lies inside the other
-// (whole folder names, letter case ignored). Both are resolved paths.
+// Comparisons of resolved paths, by whole folder names, letter case
+// ignored: the same place; `inner` is `outer` or lies inside it.
 bool SamePlace(const std::string& a, const std::string& b);
 bool ContainsPlace(const std::string& outer, const std::string& inner);
-
-// Same as ResolvePlace, and replaces a fixed buffer's text by the result;
-// the buffer is emptied when the path does not resolve or the result does
-// not fit whole. Returns true when the buffer holds a resolved place.
-bool ResolveInto(char* field, std::size_t size);
-template <std::size_t N>
-bool ResolveInto(char (&field)[N]) { return ResolveInto(field, N); }
 
 // Holds every folder of a resolved place open, from the one below the
 // drive's root down to the place itself, so that while a step works inside

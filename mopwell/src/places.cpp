@@ -121,14 +121,6 @@ bool ContainsPlace(const std::string& outer, const std::string& inner) {
   return SamePlace(outer, inner) || paths::IsInside(outer, inner);
 }
 
-bool ResolveInto(char* field, std::size_t size) {
-  std::string named(field, text::BoundedLen(field, size));
-  std::optional<std::string> place = ResolvePlace(named);
-  if (place && text::CopyWhole(field, size, *place)) return true;
-  if (size > 0) field[0] = '\0';
-  return false;
-}
-
 PlacePin::PlacePin(const std::string& place) {
   std::optional<std::vector<std::string>> parts = paths::Components(place);
   if (!parts || parts->size() < 2) return;
