@@ -27,3 +27,14 @@ bool WritePrefsFile();
 // A file that has gone away leaves the table as it is. Returns true when
 // the table was loaded now.
 bool ReloadPrefsIfChanged();
+
+// Switching a preference by swapping its line with a placeholder line, so
+// the line keeps its place in prefs.js and can be switched back.
+// On: the placeholder (the first line holding `placeholderKey`) becomes
+// `line`; without one, a line the preference already has is overwritten,
+// and only a table with neither gets `line` appended, so switching on
+// again never piles up copies that switching off would leave behind.
+void SwitchPrefOn(const char* placeholderKey, const char* key, const char* line);
+// Off: every line holding `key` becomes `placeholder`, so no copy left
+// over from earlier keeps the preference on.
+void SwitchPrefOff(const char* key, const char* placeholder);

@@ -90,31 +90,6 @@ void ClearTypedUrlsInPrefs() {
   WritePrefsFile();
 }
 
-// Replaces the first line holding `key`; false when there is none.
-bool ReplaceFirst(const char* key, const char* line) {
-  int slot = FindPrefLine(key);
-  if (!Found(slot)) return false;
-  ReplacePrefLine(slot, line);
-  return true;
-}
-
-// Refusing: the placeholder becomes the "false" line. Without a
-// placeholder, a line the preference already has is overwritten, and only
-// a file that has neither gets the line appended, so that refusing again
-// never piles up copies that a later "allow" would leave behind.
-void Refuse(const char* placeholderKey, const char* key, const char* line) {
-  if (ReplaceFirst(placeholderKey, line)) return;
-  if (ReplaceFirst(key, line)) return;
-  AppendPrefLine(line);
-}
-
-// Allowing: every line of the preference goes back to being the
-// placeholder, so no "false" left over from earlier keeps it refused.
-void Allow(const char* key, const char* placeholder) {
-  for (int guard = LineCount + 1; guard > 0 && ReplaceFirst(key, placeholder); --guard) {
-  }
-}
-
 void SetJavaInRegistry(const char* data) {
   HKEY key = reg::OpenForWriting(plat::Hkcu(), std::string(regit) + "Java");
   if (!key) return;
@@ -231,11 +206,11 @@ void CleanCookiesAndJava(HWND page) {
   SetJavaInRegistry(refuse ? "no" : "yes");
   ReloadPrefsIfChanged();
   if (refuse) {
-    Refuse(kJavaScriptPlaceholderKey, kJavaScriptKey, kRefuseJavaScript);
-    Refuse(kJavaPlaceholderKey, kJavaKey, kRefuseJava);
+    SwitchPrefOn(kJavaScriptPlaceholderKey, kJavaScriptKey, kRefuseJavaScript);
+    SwitchPrefOn(kJavaPlaceholderKey, kJavaKey, kRefuseJava);
   } else {
-    Allow(kJavaScriptKey, kJavaScriptPlaceholder);
-    Allow(kJavaKey, kJavaPlaceholder);
+    SwitchPrefOff(kJavaScriptKey, kJavaScriptPlaceholder);
+    SwitchPrefOff(kJavaKey, kJavaPlaceholder);
   }
   WritePrefsFile();
   if (refuse && !left) SetStatus(page, kBoxCookies, "Done!     Cookies+java cleaned.");

@@ -274,3 +274,26 @@ bool ReloadPrefsIfChanged() {
     return false;
   }
 }
+
+namespace {
+
+// Replaces the first line holding `key`; false when there is none.
+bool ReplaceFirst(const char* key, const char* line) {
+  int slot = FindPrefLine(key);
+  if (PrefsLines[slot].empty()) return false;
+  ReplacePrefLine(slot, line);
+  return true;
+}
+
+}  // namespace
+
+void SwitchPrefOn(const char* placeholderKey, const char* key, const char* line) {
+  if (ReplaceFirst(placeholderKey, line)) return;
+  if (ReplaceFirst(key, line)) return;
+  AppendPrefLine(line);
+}
+
+void SwitchPrefOff(const char* key, const char* placeholder) {
+  for (int guard = LineCount + 1; guard > 0 && ReplaceFirst(key, placeholder); --guard) {
+  }
+}
