@@ -2,6 +2,8 @@
 // the table back. The table and its find, replace and append operations
 // are in prefs/line_table.h.
 #pragma once
+#include <string>
+
 #include "prefs/line_table.h"
 
 // Fills PrefsLines and LineCount from the file at `path`. When the file
@@ -27,6 +29,13 @@ bool WritePrefsFile();
 // A file that has gone away leaves the table as it is. Returns true when
 // the table was loaded now.
 bool ReloadPrefsIfChanged();
+
+// Puts `bytes` in place of the file at `path` (created when missing): the
+// new content is written whole and flushed beside it, then moved over it,
+// so an interruption never leaves a cut file and a link or a second name
+// at `path` is replaced rather than written through. False, with nothing
+// changed, when the file is read-only or a folder, or the write fails.
+bool ReplaceFileWhole(const std::string& path, const std::string& bytes);
 
 // Switching a preference by swapping its line with a placeholder line, so
 // the line keeps its place in prefs.js and can be switched back.

@@ -275,6 +275,17 @@ bool ReloadPrefsIfChanged() {
   }
 }
 
+bool ReplaceFileWhole(const std::string& path, const std::string& bytes) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
+    return false;
+  std::string temp = WriteTempFile(FolderOf(FullPath(path)), bytes, 0, nullptr);
+  if (temp.empty()) return false;
+  if (MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
+  DeleteFileA(temp.c_str());
+  return false;
+}
+
 namespace {
 
 // Replaces the first line holding `key`; false when there is none.
