@@ -63,4 +63,25 @@ bool WriteText(HKEY root, const std::string& keyPath, const char* value, const s
   return ok;
 }
 
+bool DeleteTree(HKEY root, const std::string& keyPath) {
+  std::string path = Trimmed(keyPath);
+  if (path.empty()) return false;  // never the root itself
+  HKEY key;
+  LONG opened = RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key);
+  if (opened == ERROR_FILE_NOT_FOUND) return true;
+  if (opened != ERROR_SUCCESS) return false;
+  // Names are gathered first: deleting while enumerating shifts the index.
+  std::vector<std::string> below;
+  char name[256];
+  for (DWORD i = 0;; ++i) {
+    DWORD size = sizeof name;
+    if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    below.emplace_back(name, size);
+  }
+  RegCloseKey(key);
+  for (const std::string& child : below) DeleteTree(root, path + "\\" + child);
+  LONG deleted = RegDeleteKeyA(root, path.c_str());
+  return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+}
+
 }  // namespace reg
