@@ -172,7 +172,9 @@ void SwitchIdentity(HWND page, bool alias) {
   ini::Write(szIniFile, kSecOptions, kKeyUserID, flag);
   // Without a profile's MPW-ID.INI there is nothing to record it in; an
   // empty name would land in the Windows directory or the current folder.
-  if (communicator && szProFile[0] != '\0') ini::Write(szProFile, kSecOptions, kKeyUserID, flag);
+  // Nor through a link or into a file that has another name.
+  if (communicator && szProFile[0] != '\0' && UnshareName(szProFile))
+    ini::Write(szProFile, kSecOptions, kKeyUserID, flag);
 
   std::string caption = std::string(kCaptionIndent) + std::string(id.user, Len(id.user));
   SetStatus(page, kBoxIdentity, caption.c_str());

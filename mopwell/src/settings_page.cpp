@@ -225,6 +225,13 @@ void Save(const SettingsPage& page) {
   // Only a profile in use has an MPW-ID.INI, and only one whose folder
   // resolved (szProFile is never a relative or root path).
   if (ini::GetInt(szIniFile, kSecOptions, kKeyMoz, 0) != 0 && szProFile[0] != '\0') {
+    // Never written through a link or into a file with a second name.
+    if (!UnshareName(szProFile)) {
+      std::string message = std::string("Your settings have been saved, but not in ") + szProFile +
+                            ": that name is shared with another file and cannot be made its own.";
+      plat::Prompt(page.hwnd, message.c_str(), kSaveTitle, MB_ICONEXCLAMATION);
+      return;
+    }
     WriteRecord(szProFile, kSecAlias, AliasIdentity);
     WriteRecord(szProFile, kSecRealid, RealIdentity);
   }

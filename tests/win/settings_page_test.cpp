@@ -505,3 +505,22 @@ TEST_F(SettingsPageTest, SetUpAndCleanInOneSitting) {
   EXPECT_EQ(Bytes(profile + "\\prefs.js"), prefs) << "the real identity, as the browser had it";
   EXPECT_EQ(ReadIni(IdIni(), "Options", "userID"), "0");
 }
+
+// MPW-ID.INI that is a second name of another file is never written into:
+// the name is made the profile's own first, and the other file keeps its
+// bytes.
+TEST_F(SettingsPageTest, SaveNeverWritesIntoASharedIdentityFile) {
+  SetIni("Options", "Moz", "4");
+  lstrcpyA(RegProfileDir, (profile + "\\").c_str());
+  const string other = fake->root + "\\other.ini";
+  const string otherBytes = "[Alias]\r\nUser=someone else's\r\n";
+  ASSERT_TRUE(WriteFileBytes(other, otherBytes));
+  ASSERT_TRUE(CreateHardLinkA(IdIni().c_str(), other.c_str(), nullptr));
+  Open();
+  fake->boxes.clear();
+  TypeAll(kAliasIds, {"Al Ias", "al@anon.example", "Nobody Inc", ""});
+  Press(IDC_SETTINGS_SAVE);
+  EXPECT_EQ(Bytes(other), otherBytes);
+  EXPECT_EQ(ReadIni(IdIni(), "Alias", "User"), "Al Ias");
+  EXPECT_EQ(Titles(), "[Saving settings]");
+}
