@@ -24,7 +24,8 @@ HKEY OpenForWriting(HKEY root, const std::string& keyPath);
 bool SetText(HKEY key, const char* value, std::string_view data);
 
 // Deletes a key with every key below it. True when the key is gone
-// afterwards (also when it was never there).
+// afterwards (also when it was never there). A key that is a link to
+// another is neither entered nor deleted (nor is any key above it).
 bool DeleteTree(HKEY root, const std::string& keyPath);
 
 // Creates the key when needed and writes a text value.

@@ -230,8 +230,10 @@ void CommunicatorProfile() {
     return;
   }
   if (text::EqualsNoCase(current, kNotSet)) return;
-  std::string folder = ini::GetString(kNscpIni, "Users", current.c_str(), "??", 150);
-  text::CopyCut(ProfileDir, folder);
+  // Read whole: a folder cut to the field's size would be another folder,
+  // so one too long for it is none.
+  std::string folder = ini::GetString(kNscpIni, "Users", current.c_str(), "??", 1024);
+  if (!text::CopyWhole(ProfileDir, folder)) return;
   MarkCommunicatorFound(ProfileDir);
 }
 

@@ -157,8 +157,9 @@ void Load(const SettingsPage& page) {
   ReadStoredIdentities(communicator);
   ini::Write(szIniFile, kSecCopyMe, kKeyProfRoot, ProfileRoot().c_str());
 
-  for (const Field& f : kRealFields) page.Set(f.control, Held(RealIdentity.*f.member));
-  for (const Field& f : kAliasFields) page.Set(f.control, Held(AliasIdentity.*f.member));
+  // A field shows what Save will keep of it.
+  for (const Field& f : kRealFields) page.Set(f.control, Held(RealIdentity.*f.member).substr(0, f.kept));
+  for (const Field& f : kAliasFields) page.Set(f.control, Held(AliasIdentity.*f.member).substr(0, f.kept));
   page.ShowDir(communicator ? ProfileDir : MainDir);
   if (text::BoundedLen(RegProfileDir, sizeof RegProfileDir) > 4) page.ShowDir(RegProfileDir);
 
@@ -174,24 +175,44 @@ void Load(const SettingsPage& page) {
 
 // ---- Save ----
 
+// A value as the INI files give it back: blanks around it dropped, and one
+// pair of matching quotes around it.
+std::string AsReadBack(std::string value) {
+  const char* blanks = " \t";
+  std::size_t first = value.find_first_not_of(blanks);
+  if (first == std::string::npos) return std::string();
+  value = value.substr(first, value.find_last_not_of(blanks) - first + 1);
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+    value = value.substr(1, value.size() - 2);
+  return value;
+}
+
 // The first field whose text the browser's settings could not take, or
 // null. prefs.js would end the value at a double quote or a lone closing
-// backslash; a line break would also split the INI files' lines.
+// backslash; a line break would also split the INI files' lines. The value
+// judged is the one the clean run will read back.
 const Field* Unfit(const SettingsPage& page) {
   for (const Field* fields : {kRealFields, kAliasFields})
     for (int i = 0; i < 4; ++i) {
       std::string value = page.Get(fields[i].control).substr(0, static_cast<std::size_t>(fields[i].kept));
-      if (!prefs::FitsStringValue(value)) return &fields[i];
+      if (!prefs::FitsStringValue(value) || !prefs::FitsStringValue(AsReadBack(value))) return &fields[i];
     }
   return nullptr;
 }
 
-void WriteRecord(const char* file, const char* section, const IdentityRecord& r) {
-  ini::Write(file, section, kKeySigFile, r.sigFile);
-  ini::Write(file, section, kKeyUserOrg, r.organization);
-  ini::Write(file, section, kKeyUserAddr, r.address);
-  ini::Write(file, section, kKeyUser, r.user);
-  ini::Write(file, section, kKeyReplyTo, r.address);  // the reply-to address is the e-mail address
+// False when a key could not be written.
+bool WriteRecord(const char* file, const char* section, const IdentityRecord& r) {
+  bool ok = ini::Write(file, section, kKeySigFile, r.sigFile);
+  ok = ini::Write(file, section, kKeyUserOrg, r.organization) && ok;
+  ok = ini::Write(file, section, kKeyUserAddr, r.address) && ok;
+  ok = ini::Write(file, section, kKeyUser, r.user) && ok;
+  return ini::Write(file, section, kKeyReplyTo, r.address) && ok;  // the reply-to address is the e-mail address
+}
+
+void NotSaved(HWND page, const std::string& file) {
+  std::string message = "Your settings could not be saved in " + file +
+                        ". Make sure the file can be written (it may be read-only) and save again.";
+  plat::Prompt(page, message.c_str(), kSaveTitle, MB_ICONEXCLAMATION);
 }
 
 void Save(const SettingsPage& page) {
@@ -219,9 +240,10 @@ void Save(const SettingsPage& page) {
   // folder the run protects changes only to a place that exists as such.
   if (std::optional<std::string> place = ResolvePlace(dir)) text::CopyWhole(MainDir, *place);
 
-  WriteRecord(szIniFile, kSecAlias, AliasIdentity);
-  WriteRecord(szIniFile, kSecRealid, RealIdentity);
-  ini::Write(szIniFile, kSecCopyMe, kKeyWhere, dir.c_str());
+  bool ok = WriteRecord(szIniFile, kSecAlias, AliasIdentity);
+  ok = WriteRecord(szIniFile, kSecRealid, RealIdentity) && ok;
+  ok = ini::Write(szIniFile, kSecCopyMe, kKeyWhere, dir.c_str()) && ok;
+  if (!ok) return NotSaved(page.hwnd, ini::PathOf(szIniFile));
   // Only a profile in use has an MPW-ID.INI, and only one whose folder
   // resolved (szProFile is never a relative or root path).
   if (ini::GetInt(szIniFile, kSecOptions, kKeyMoz, 0) != 0 && szProFile[0] != '\0') {
@@ -232,8 +254,8 @@ void Save(const SettingsPage& page) {
       plat::Prompt(page.hwnd, message.c_str(), kSaveTitle, MB_ICONEXCLAMATION);
       return;
     }
-    WriteRecord(szProFile, kSecAlias, AliasIdentity);
-    WriteRecord(szProFile, kSecRealid, RealIdentity);
+    ok = WriteRecord(szProFile, kSecAlias, AliasIdentity);
+    if (!(WriteRecord(szProFile, kSecRealid, RealIdentity) && ok)) return NotSaved(page.hwnd, szProFile);
   }
   plat::Prompt(page.hwnd, "Your settings have been saved.", kSaveTitle, MB_ICONINFORMATION);
 }
@@ -258,10 +280,17 @@ void MarkFound(const SettingsPage& page) {
   ini::Write(szIniFile, kSecOptions, kKeyMoz, "4");
 }
 
+// Whether a profile folder and every store path below it fit their
+// fields: a folder that does not is taken as none, never cut or emptied.
+bool Fits(const std::string& folder) {
+  return folder.size() < sizeof ProfileDir && paths::Join(folder, "bookmark.htm").size() < sizeof szBookmarkLoc &&
+         folder.size() + 1 < sizeof RegProfileDir;
+}
+
 // Takes a folder named by the browser's settings: resolved, or not at all.
 bool TakeProfile(const std::string& named) {
   std::optional<std::string> place = ResolvePlace(named);
-  return place && text::CopyWhole(ProfileDir, *place);
+  return place && Fits(*place) && text::CopyWhole(ProfileDir, *place);
 }
 
 // From the machine's registry, then NSCP.INI: the user name of the
@@ -285,7 +314,8 @@ std::optional<std::string> FindProfile(const SettingsPage& page) {
     return std::nullopt;
   }
   if (text::EqualsNoCase(current, kNotSet)) return std::nullopt;
-  std::string folder = ini::GetString("NSCP.INI", "Users", current, "??", 150);
+  // Read whole: a folder cut to a buffer's size would be another folder.
+  std::string folder = ini::GetString("NSCP.INI", "Users", current, "??", 1024);
   if (!TakeProfile(folder)) return std::nullopt;
   MarkFound(page);
   return std::string(current);
@@ -327,6 +357,11 @@ void Version4(const SettingsPage& page) {
   std::string fromRegistryFile = Held(RegProfileDir, sizeof RegProfileDir);
   std::optional<std::string> profile =
       fromRegistryFile.size() > 4 ? ResolvePlace(fromRegistryFile) : std::nullopt;
+  if (profile && !Fits(*profile)) {
+    // Too long for the fields it would fill: as if the file named none.
+    profile.reset();
+    text::CopyCut(RegProfileDir, "\\");
+  }
   if (profile) {
     UseProfileFolder(*profile);
     // Found by the browser's registry file alone, it is in use as surely
@@ -340,11 +375,13 @@ void Version4(const SettingsPage& page) {
     text::CopyCut(CurrentUser, *user);
     UseProfileFolder(*profile);
   }
+  // MPW-ID.INI follows what was found now: after a failed detection a
+  // Save writes no earlier profile's file.
+  FormIdFilePath();
   if (!profile) {
     plat::Prompt(page.hwnd, "Netscape 4.xx failed detection.", "Error!", MB_ICONEXCLAMATION);
-  } else {
-    FormIdFilePath();
-    if (!TakeIdentityFromPrefs(page)) return;
+  } else if (!TakeIdentityFromPrefs(page)) {
+    return;
   }
   UseTemplate("MOPWELL.BK4");
 }

@@ -3,6 +3,7 @@
 // buttons find, write into the registry and put in place of the bookmark
 // template.
 #include <windows.h>
+#include <shlwapi.h>
 
 #include <gtest/gtest.h>
 
@@ -120,6 +121,7 @@ class SettingsPageTest : public DiscoveryTest {
     return titles;
   }
   string Machine(const string& user) { return kPlain + "Users" + (user.empty() ? "" : "\\" + user); }
+  void OneSitting(const string& route);
 
   string profile;
   HWND holder = nullptr, page = nullptr;
@@ -225,6 +227,10 @@ TEST_F(SettingsPageTest, SaveRefusesWhatWouldBreakTheBrowsersSettings) {
       {IDC_SETTINGS_ALIAS_SIG, "C:\\sigs\\", "Your alias, \"Signature file\""},
       {IDC_SETTINGS_REAL_EMAIL, "joe\n@x", "Real identity, \"Email address\""},
       {IDC_SETTINGS_DIR, "C:\\nav\r\n[Options]\r\nNT=0", "\"Netscape directory:\""},
+      // Read back from the INI file these lose their blank or their quotes,
+      // and a lone backslash ends what is left.
+      {IDC_SETTINGS_REAL_ORG, "Nobody\\ ", "Real identity, \"Organization\""},
+      {IDC_SETTINGS_REAL_SIG, "'C:\\sigs\\'", "Real identity, \"Signature file\""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.value);
@@ -379,26 +385,6 @@ TEST_F(SettingsPageTest, Version4ByNscpIniOrTheRegistryFileAlone) {
   EXPECT_EQ(Bytes(fake->InProgram("MOPWELL.BKM")), kBkm);
 }
 
-// Profile folders named by the machine's registry or NSCP.INI that lead to
-// a drive's root or are relative are no profile: nothing is marked found,
-// and no prefs.js is read from the current folder.
-TEST_F(SettingsPageTest, Version4TakesNoPlantedProfileFolder) {
-  ASSERT_TRUE(WriteFileBytes(fake->programDir + "\\prefs.js", Pref("mail.identity.useremail", "planted@x")));
-  SetMachine(Machine(""), "CurrentUser", "pat");
-  Open();
-  for (const string& dirRoot : {string("C:\\"), string("C:\\Windows\\.."), string("."), string("program")}) {
-    SCOPED_TRACE(dirRoot);
-    fake->boxes.clear();
-    SetIni("Options", "Moz", "0");
-    SetMachine(Machine("pat"), "DirRoot", dirRoot);
-    WriteNscp("[Users Additional Info]\r\nCurrentUser=pat\r\n[Users]\r\npat=" + dirRoot + "\r\n");
-    Press(IDC_SETTINGS_V4);
-    EXPECT_EQ(Ini("Options", "Moz"), "0");
-    EXPECT_EQ(Titles(), "[Error!]");
-    EXPECT_NE(Text(IDC_SETTINGS_REAL_EMAIL), "planted@x");
-  }
-}
-
 // "3 or lower" points the six Navigator 3 locations at the install
 // directory, joined with one backslash, under the plain browser key even
 // for the Corel edition; twice gives the same. Without an install
@@ -470,13 +456,33 @@ TEST_F(SettingsPageTest, Version3PointsTheStoresAtTheInstallDirectory) {
 // started next from the clean page puts the alias into that profile's
 // prefs.js and records it there, then the real identity back.
 TEST_F(SettingsPageTest, SetUpAndCleanInOneSitting) {
+  for (const char* route : {"machine registry", "NSCP.INI", "nsreg.dat"}) {
+    SCOPED_TRACE(route);
+    OneSitting(route);
+    if (HasFatalFailure()) return;
+  }
+}
+
+void SettingsPageTest::OneSitting(const string& route) {
+  SetIni("Options", "Moz", nullptr);
+  SetIni("Options", "userID", nullptr);
+  DeleteFileA(IdIni().c_str());
   const string prefs = "// Netscape User Preferences\r\n" + Pref("mail.identity.username", "Pat Browser") +
                        Pref("mail.identity.useremail", "pat@browser.example") +
                        Pref("mail.identity.organization", "Pat Org") + Pref("mail.signature_file", "C:\\\\pat.sig");
   ASSERT_TRUE(WriteFileBytes(profile + "\\prefs.js", prefs));
-  SetMachine(Machine(""), "CurrentUser", "pat");
-  SetMachine(Machine("pat"), "DirRoot", profile);
+  if (route == "machine registry") {
+    SetMachine(Machine(""), "CurrentUser", "pat");
+    SetMachine(Machine("pat"), "DirRoot", profile);
+  } else if (route == "NSCP.INI") {
+    SHDeleteKeyA(fake->hklm, Machine("").c_str());
+    WriteNscp("[Users Additional Info]\r\nCurrentUser=pat\r\n[Users]\r\npat=" + profile + "\r\n");
+  } else {
+    DeleteFileA((fake->windowsDir + "\\NSCP.INI").c_str());
+    WriteRegistry(fake->windowsDir, "pat", {{"pat", profile}});
+  }
   SetIni("Realid", "User_Addr", "?");
+  lstrcpyA(RegProfileDir, "\\");
   Open();
   TypeAll(kAliasIds, {"Al Ias", "al@anon.example", "Nobody Inc", "C:\\alias.sig"});
   Press(IDC_SETTINGS_V4);
@@ -523,4 +529,53 @@ TEST_F(SettingsPageTest, SaveNeverWritesIntoASharedIdentityFile) {
   EXPECT_EQ(Bytes(other), otherBytes);
   EXPECT_EQ(ReadIni(IdIni(), "Alias", "User"), "Al Ias");
   EXPECT_EQ(Titles(), "[Saving settings]");
+}
+
+// A profile folder too long for the fields it fills is no profile: nothing
+// is cut or emptied, and no prefs.js is read from the current folder in its
+// place. Nor is one at a drive's root, relative, or reached through "..".
+TEST_F(SettingsPageTest, Version4TakesNoPlantedProfileFolder) {
+  ASSERT_TRUE(WriteFileBytes(fake->programDir + "\\prefs.js", Pref("mail.identity.useremail", "planted@x")));
+  SetIni("Realid", "User_Addr", "?");
+  lstrcpyA(ProfileDir, profile.c_str());
+  lstrcpyA(szCookieLoc, (profile + "\\cookies.txt").c_str());
+  SetIni("Options", "Moz", "0");
+  Open();
+  string relative = "deep";
+  while (fake->root.size() + relative.size() < 160) relative += "\\deeper-folder";
+  const string longFolder = fake->Folder(relative);
+  ASSERT_TRUE(FileExists(longFolder));
+  ASSERT_TRUE(WriteFileBytes(longFolder + "\\prefs.js", Pref("mail.identity.useremail", "long@x")));
+  for (const string& named : {longFolder, string("C:\\"), string("C:\\Windows\\.."), string("program")}) {
+    SCOPED_TRACE(named);
+    fake->boxes.clear();
+    WriteRegistry(fake->windowsDir, "pat", {{"pat", named}});
+    SetMachine(Machine(""), "CurrentUser", "pat");
+    SetMachine(Machine("pat"), "DirRoot", named);
+    WriteNscp("[Users Additional Info]\r\nCurrentUser=pat\r\n[Users]\r\npat=" + named + "\r\n");
+    Press(IDC_SETTINGS_V4);
+    EXPECT_EQ(Ini("Options", "Moz"), "0");
+    EXPECT_EQ(Ini("CopyMe", "userID"), "<absent>");
+    EXPECT_EQ(Titles(), "[Error!]");
+    EXPECT_EQ(string(ProfileDir), profile);
+    EXPECT_EQ(string(szCookieLoc), profile + "\\cookies.txt");
+    EXPECT_EQ(string(szProFile), "");
+    EXPECT_EQ(Text(IDC_SETTINGS_REAL_EMAIL), "?");
+  }
+}
+
+// Save that cannot write says so, naming the file, instead of "saved".
+TEST_F(SettingsPageTest, SaveThatCannotWriteSaysSo) {
+  SetIni("Options", "Moz", "4");
+  lstrcpyA(RegProfileDir, (profile + "\\").c_str());
+  ASSERT_TRUE(CreateDirectoryA(IdIni().c_str(), nullptr));  // no file can be written there
+  Open();
+  fake->boxes.clear();
+  TypeAll(kAliasIds, {"Al Ias", "al@anon.example", "Nobody Inc", ""});
+  Press(IDC_SETTINGS_SAVE);
+  ASSERT_EQ(fake->boxes.size(), 1u);
+  EXPECT_EQ(fake->boxes[0].type, UINT(MB_ICONEXCLAMATION));
+  EXPECT_NE(fake->boxes[0].text.find(IdIni()), string::npos) << fake->boxes[0].text;
+  EXPECT_EQ(fake->boxes[0].text.find("have been saved"), string::npos);
+  EXPECT_EQ(Ini("Alias", "User"), "Al Ias") << "MOPWELL.INI was written";
 }
