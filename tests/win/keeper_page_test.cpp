@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "cookies/keep_list.h"
-#include "discovery_fixture.h"
+#include "page_fixture.h"
 #include "resource.h"
 
 using std::string;
@@ -36,36 +36,19 @@ std::vector<string> ShownAll(const std::vector<string>& raw) {
   return out;
 }
 
-class KeeperPageTest : public DiscoveryTest {
+class KeeperPageTest : public PageTest {
  protected:
   void SetUp() override {
-    DiscoveryTest::SetUp();  // the working directory is the program folder
+    PageTest::SetUp();  // the working directory is the program folder
     cookies = fake->Folder("profile") + "\\cookies.txt";
     keep = fake->programDir + "\\hookies.txt";
     lstrcpyA(szCookieLoc, cookies.c_str());
-    holder = CreateWindowExA(0, "STATIC", "holder", WS_OVERLAPPEDWINDOW, 0, 0, 600, 400, nullptr, nullptr,
-                             GetModuleHandleA(nullptr), nullptr);
   }
   void TearDown() override {
-    if (page) DestroyWindow(page);
-    DestroyWindow(holder);
     SetFileAttributesA(cookies.c_str(), FILE_ATTRIBUTE_NORMAL);
-    DiscoveryTest::TearDown();
+    PageTest::TearDown();
   }
-  // Opens the page and lets its posted reload arrive.
-  void Open() {
-    page = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_KEEPER), holder, DlgProc3, 0);
-    ASSERT_NE(page, nullptr);
-    Pump();
-  }
-  void Pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-  }
-  void Press(int id) {
-    SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
-    Pump();
-  }
+  void Open() { OpenPage(IDD_KEEPER, DlgProc3); }
   // Selects the row of a raw line (found by the text it shows).
   void Select(int list, const string& raw) {
     const string text = Shown(raw);
@@ -114,7 +97,6 @@ class KeeperPageTest : public DiscoveryTest {
     return ReadFileBytes(path, bytes) ? bytes : string("<missing>");
   }
   string cookies, keep;
-  HWND holder = nullptr, page = nullptr;
 };
 
 }  // namespace

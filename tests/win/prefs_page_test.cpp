@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "discovery_fixture.h"
+#include "page_fixture.h"
 #include "prefs_file.h"
 #include "resource.h"
 
@@ -37,10 +37,10 @@ const string kPrefs =
     "user_pref(\"browser.url_history.URL_19\", \"\");\n"
     "user_pref(\"network.proxy.http\", \"proxy.example\");\r\n";
 
-class PrefsPageTest : public DiscoveryTest {
+class PrefsPageTest : public PageTest {
  protected:
   void SetUp() override {
-    DiscoveryTest::SetUp();
+    PageTest::SetUp();
     lstrcpyA(regit, "Software\\Netscape\\Netscape Navigator\\");
     profile = fake->Folder("profile");
     lstrcpyA(ProfileDir, profile.c_str());
@@ -52,23 +52,13 @@ class PrefsPageTest : public DiscoveryTest {
     // The browser's key is there, as Navigator 3 leaves it; the page never
     // creates it.
     SetRegText(fake->hkcu, kNetwork.c_str(), "Warn Accepting Cookie", "unset");
-    holder = CreateWindowExA(0, "STATIC", "holder", WS_OVERLAPPEDWINDOW, 0, 0, 600, 400, nullptr, nullptr,
-                             GetModuleHandleA(nullptr), nullptr);
   }
   void TearDown() override {
-    if (page) DestroyWindow(page);
-    DestroyWindow(holder);
     SetFileAttributesA(cookies.c_str(), FILE_ATTRIBUTE_NORMAL);
     LoadPrefsFile(nullptr);
-    DiscoveryTest::TearDown();
+    PageTest::TearDown();
   }
-  void Open() {
-    page = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_PREFS), holder, DlgProc5, 0);
-    ASSERT_NE(page, nullptr);
-  }
-  void Press(int id) {
-    SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
-  }
+  void Open() { OpenPage(IDD_PREFS, DlgProc5); }
   void Check(int box, bool on) { CheckDlgButton(page, box, on ? BST_CHECKED : BST_UNCHECKED); }
   bool Checked(int box) { return IsDlgButtonChecked(page, box) == BST_CHECKED; }
   string Prefs() {
@@ -82,7 +72,6 @@ class PrefsPageTest : public DiscoveryTest {
     return value;
   }
   string profile, cookies;
-  HWND holder = nullptr, page = nullptr;
 };
 
 }  // namespace

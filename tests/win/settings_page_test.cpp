@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "cleaners.h"
-#include "discovery_fixture.h"
 #include "nsreg_file.h"
+#include "page_fixture.h"
 #include "prefs_file.h"
 #include "resource.h"
 
@@ -42,10 +42,10 @@ const string kPrefs = "// Netscape User Preferences\r\n" + Pref("mail.identity.u
                       Pref("mail.identity.useremail", "pat@browser.example") +
                       Pref("mail.signature_file", "C:\\\\pat\\\\pat.sig");
 
-class SettingsPageTest : public DiscoveryTest {
+class SettingsPageTest : public PageTest {
  protected:
   void SetUp() override {
-    DiscoveryTest::SetUp();
+    PageTest::SetUp();
     AliasIdentity = RealIdentity = IdentityRecord{};
     szProFile[0] = '\0';
     lstrcpyA(regit, kPlain.c_str());
@@ -61,35 +61,12 @@ class SettingsPageTest : public DiscoveryTest {
     SetUser(kPlain + "User", "User_Organization", "Reg Org");
     SetUser(kPlain + "User", "Sig_File", "C:\\reg.sig");
     SetUser(kPlain + "User", "Reply_To", "reg-reply@user.example");
-    holder = CreateWindowExA(0, "STATIC", "holder", WS_OVERLAPPEDWINDOW, 0, 0, 600, 400, nullptr, nullptr,
-                             GetModuleHandleA(nullptr), nullptr);
   }
   void TearDown() override {
-    if (page) DestroyWindow(page);
-    DestroyWindow(holder);
-    Pump();
     LoadPrefsFile(nullptr);
-    DiscoveryTest::TearDown();
+    PageTest::TearDown();
   }
-  // Opens the page and lets its posted load arrive.
-  void Open() {
-    page = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_SETTINGS), holder, DlgProc4, 0);
-    ASSERT_NE(page, nullptr);
-    Pump();
-  }
-  void Pump() {
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-  }
-  void Press(int id) {
-    SendMessageA(page, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(page, id)));
-    Pump();
-  }
-  string Text(int id) {
-    char buf[512] = "";
-    GetDlgItemTextA(page, id, buf, sizeof buf);
-    return buf;
-  }
+  void Open() { OpenPage(IDD_SETTINGS, DlgProc4); }
   void Type(int id, const string& text) { SetDlgItemTextA(page, id, text.c_str()); }
   // The four fields of a group, in the order name, address, organization,
   // signature file.
@@ -124,7 +101,6 @@ class SettingsPageTest : public DiscoveryTest {
   void OneSitting(const string& route);
 
   string profile;
-  HWND holder = nullptr, page = nullptr;
 };
 
 }  // namespace
