@@ -6,35 +6,18 @@
 #include <string>
 
 #include "cookies/keep_list.h"
+#include "seed_folder.h"
 
 namespace {
 
-std::string g_dir;
-int g_failures = 0;
+SeedFolder g_seeds("keep_list_fuzz_seeds");
 
-void Write(const char* name, const std::string& bytes) {
-  std::string path = g_dir + "/" + name;
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) {
-    std::fprintf(stderr, "keep_list_fuzz_seeds: cannot write %s\n", path.c_str());
-    ++g_failures;
-    return;
-  }
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  if (std::fclose(f) != 0 || !ok) {
-    std::fprintf(stderr, "keep_list_fuzz_seeds: short write to %s\n", path.c_str());
-    ++g_failures;
-  }
-}
+void Write(const char* name, const std::string& bytes) { g_seeds.Write(name, bytes); }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: keep_list_fuzz_seeds DIR\n");
-    return 2;
-  }
-  g_dir = argv[1];
+  if (!g_seeds.Open(argc, argv)) return 2;
   const std::string browserHeader =
       "# Netscape HTTP Cookie File\r\n# http://www.netscape.com/newsref/std/cookie_spec.html\r\n"
       "# This is a generated file!  Do not edit.\r\n\r\n";
@@ -55,5 +38,5 @@ int main(int argc, char** argv) {
   Write("no-header", bank + ".BANK.EXAMPLE\tTRUE\t/\tFALSE\t946684799\tSESSION\tB41\n" + shop);
   Write("long-line", browserHeader + ".big\tTRUE\t/\tFALSE\t0\tb\t" + std::string(3000, 'x') + "\n" + news);
   Write("odd-ends", "#\r#HttpOnly_\n\r\r\r\na\rb\n\n\n\n#HttpOnly\nx");
-  return g_failures == 0 ? 0 : 1;
+  return g_seeds.Status();
 }

@@ -8,26 +8,13 @@
 #include <vector>
 
 #include "news/fat_map.h"
+#include "seed_folder.h"
 
 namespace {
 
-std::string g_dir;
-int g_failures = 0;
+SeedFolder g_seeds("news_map_fuzz_seeds");
 
-void Write(const char* name, const std::string& bytes) {
-  std::string path = g_dir + "/" + name;
-  std::FILE* f = std::fopen(path.c_str(), "wb");
-  if (!f) {
-    std::fprintf(stderr, "news_map_fuzz_seeds: cannot write %s\n", path.c_str());
-    ++g_failures;
-    return;
-  }
-  bool ok = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
-  if (std::fclose(f) != 0 || !ok) {
-    std::fprintf(stderr, "news_map_fuzz_seeds: short write to %s\n", path.c_str());
-    ++g_failures;
-  }
-}
+void Write(const char* name, const std::string& bytes) { g_seeds.Write(name, bytes); }
 
 std::string WithoutLineEnds(const std::string& text) {
   std::string out;
@@ -39,11 +26,7 @@ std::string WithoutLineEnds(const std::string& text) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: news_map_fuzz_seeds DIR\n");
-    return 2;
-  }
-  g_dir = argv[1];
+  if (!g_seeds.Open(argc, argv)) return 2;
 
   const std::string dir = "C:\\Netscape\\Users\\mary\\news";
   const std::vector<std::string> folders = {"host-news.example.com", "localnews",
@@ -83,5 +66,5 @@ int main(int argc, char** argv) {
   const char nul[] = "C:\\news\nC:\\other\\\0\\..\\..\\news\\x\na\0b";
   Write("paths-nul", std::string(nul, sizeof nul - 1));
   Write("paths-case", "C:\\news[\nC:\\NEWS{\\x\n\xC4\xE4");
-  return g_failures == 0 ? 0 : 1;
+  return g_seeds.Status();
 }
