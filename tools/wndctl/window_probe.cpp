@@ -291,11 +291,19 @@ std::vector<std::string> ListRows(HWND dialog, int id) {
   for (DWORD_PTR i = 0; i < count; ++i) {
     DWORD_PTR length = 0;
     if (!Ask(list, LB_GETTEXTLEN, i, 0, &length) || static_cast<LONG_PTR>(length) < 0) break;
-    // LB_GETTEXT is carried across processes with its buffer.
-    std::string row(length + 1, '\0');
+    // Asked for in wide characters: Wine 8 carries LB_GETTEXT across
+    // processes with its buffer but hands the ANSI form the wide text,
+    // twice the bytes the caller made room for.
+    std::wstring wide(length + 1, L'\0');
     DWORD_PTR got = 0;
-    if (!Ask(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&row[0]), &got) || static_cast<LONG_PTR>(got) < 0) break;
-    row.resize(got);
+    if (!SendMessageTimeoutW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&wide[0]), SMTO_ABORTIFHUNG, kAnswerMs,
+                             &got) ||
+        static_cast<LONG_PTR>(got) < 0 || got > length)
+      break;
+    std::string row(2 * got + 1, '\0');
+    int n = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(got), &row[0], static_cast<int>(row.size()),
+                                nullptr, nullptr);
+    row.resize(n > 0 ? n : 0);
     rows.push_back(row);
   }
   return rows;
