@@ -11,7 +11,10 @@
 //   - a find returns the first slot holding the key, or LineCount + 1;
 //   - replacing a line changes that line's text and nothing else: every
 //     line end and every other line is written as before;
-//   - appending a line adds exactly that line after everything else.
+//   - appending a line adds exactly that line after everything else;
+//   - a line's text that may stand as a string value, put between the
+//     quotes of an identity line, comes back unchanged and leaves the
+//     closing quote unescaped.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -76,6 +79,20 @@ void CheckValue(const std::string& line) {
     std::string path = prefs::NormalisePath(*value);
     Check(path.find("\\\\") == std::string::npos);
     Check(path.empty() || (path.front() != '\\' && path.back() != '\\'));
+  }
+  // A value the identity switch would write comes back from its own line
+  // unchanged, and nothing of the line after it is taken in.
+  std::string_view text(line);
+  if (!text.empty() && text.front() == '\n') text.remove_prefix(1);
+  if (prefs::FitsStringValue(text)) {
+    std::string written = "user_pref(\"mail.identity.username\", \"" + std::string(text) + "\");";
+    auto back = prefs::CutValue(written);
+    Check(back && *back == text);
+    Check(written.find_first_of("\r\n") == std::string::npos);
+    // The closing quote is a quote of its own, not an escaped one.
+    std::size_t slashes = 0;
+    for (std::size_t at = written.size() - 3; at > 0 && written[at - 1] == '\\'; --at) ++slashes;
+    Check(slashes % 2 == 0);
   }
 }
 

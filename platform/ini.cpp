@@ -39,8 +39,8 @@ bool GetOnOff(const char* file, const char* section, const char* key) {
   return GetInt(file, section, key, 0) != 0;
 }
 
-void Write(const char* file, const char* section, const char* key, const char* value) {
-  ::WritePrivateProfileStringA(section, key, value, PathOf(file).c_str());
+bool Write(const char* file, const char* section, const char* key, const char* value) {
+  return ::WritePrivateProfileStringA(section, key, value, PathOf(file).c_str()) != 0;
 }
 
 void WriteOnOff(const char* file, const char* section, const char* key, bool on) {

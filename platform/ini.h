@@ -27,8 +27,9 @@ DWORD GetString(const char* file, const char* section, const char* key, const ch
 int GetInt(const char* file, const char* section, const char* key, int def);
 bool GetOnOff(const char* file, const char* section, const char* key);
 
-// Writes a value; a null value deletes the key.
-void Write(const char* file, const char* section, const char* key, const char* value);
+// Writes a value; a null value deletes the key. False when the file could
+// not be written.
+bool Write(const char* file, const char* section, const char* key, const char* value);
 void WriteOnOff(const char* file, const char* section, const char* key, bool on);
 void WriteInt(const char* file, const char* section, const char* key, int value);
 void DeleteSection(const char* file, const char* section);

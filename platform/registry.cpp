@@ -63,4 +63,50 @@ bool WriteText(HKEY root, const std::string& keyPath, const char* value, const s
   return ok;
 }
 
+namespace {
+
+// A key that is a link to another: deleting by its name would reach the
+// key it leads to. Opened as itself, a link holds its target in the value
+// "SymbolicLinkValue".
+bool IsLink(HKEY root, const std::string& path) {
+  HKEY key;
+  if (RegOpenKeyExA(root, path.c_str(), REG_OPTION_OPEN_LINK, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return false;
+  DWORD type = 0;
+  bool link = RegQueryValueExA(key, "SymbolicLinkValue", nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
+              type == REG_LINK;
+  RegCloseKey(key);
+  return link;
+}
+
+bool DeleteTreeBelow(HKEY root, const std::string& path, int depth) {
+  // A link is never entered nor deleted, and no tree is deeper than this.
+  if (depth > 16 || IsLink(root, path)) return false;
+  HKEY key;
+  LONG opened = RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key);
+  if (opened == ERROR_FILE_NOT_FOUND) return true;
+  if (opened != ERROR_SUCCESS) return false;
+  // Names are gathered first: deleting while enumerating shifts the index.
+  std::vector<std::string> below;
+  char name[256];
+  for (DWORD i = 0;; ++i) {
+    DWORD size = sizeof name;
+    if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    below.emplace_back(name, size);
+  }
+  RegCloseKey(key);
+  bool ok = true;
+  for (const std::string& child : below) ok = DeleteTreeBelow(root, path + "\\" + child, depth + 1) && ok;
+  if (!ok) return false;
+  LONG deleted = RegDeleteKeyA(root, path.c_str());
+  return deleted == ERROR_SUCCESS || deleted == ERROR_FILE_NOT_FOUND;
+}
+
+}  // namespace
+
+bool DeleteTree(HKEY root, const std::string& keyPath) {
+  std::string path = Trimmed(keyPath);
+  if (path.empty()) return false;  // never the root itself
+  return DeleteTreeBelow(root, path, 0);
+}
+
 }  // namespace reg

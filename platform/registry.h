@@ -23,6 +23,11 @@ HKEY OpenForWriting(HKEY root, const std::string& keyPath);
 // Sets a text value (REG_SZ, with its terminating zero) on an open key.
 bool SetText(HKEY key, const char* value, std::string_view data);
 
+// Deletes a key with every key below it. True when the key is gone
+// afterwards (also when it was never there). A key that is a link to
+// another is neither entered nor deleted (nor is any key above it).
+bool DeleteTree(HKEY root, const std::string& keyPath);
+
 // Creates the key when needed and writes a text value.
 bool WriteText(HKEY root, const std::string& keyPath, const char* value, const std::string& data);
 

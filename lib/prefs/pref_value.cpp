@@ -28,4 +28,11 @@ std::string NormalisePath(std::string_view value) {
   return out;
 }
 
+bool FitsStringValue(std::string_view value) {
+  if (value.find_first_of("\"\r\n") != std::string_view::npos) return false;
+  std::size_t trailing = 0;
+  while (trailing < value.size() && value[value.size() - 1 - trailing] == '\\') ++trailing;
+  return trailing % 2 == 0;  // pairs are escaped backslashes, a lone one escapes the quote
+}
+
 }  // namespace prefs

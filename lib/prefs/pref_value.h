@@ -20,4 +20,11 @@ std::optional<std::string> CutValue(std::string_view line);
 // leading pair as well and comes out relative.
 std::string NormalisePath(std::string_view value);
 
+// Whether `value` can stand between the double quotes of a string
+// preference as it is: no double quote and no line break (either would end
+// the string, or the line, early), and no backslash left over at its end
+// to take the closing quote for an escaped one. The identity goes into
+// prefs.js verbatim, so a value that fails here would damage the file.
+bool FitsStringValue(std::string_view value);
+
 }  // namespace prefs

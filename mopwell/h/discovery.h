@@ -8,3 +8,7 @@
 // organization, e-mail address, user name, reply-to address; values found
 // in the file replace them.
 void PreferenceStage(std::string identity[5]);
+
+// Points ProfileDir and every store path (mail, bookmarks, cache, cookies,
+// history, news) at their places below one Communicator profile folder.
+void UseProfileFolder(const std::string& folder);

@@ -37,6 +37,10 @@ bool ReloadPrefsIfChanged();
 // changed, when the file is read-only or a folder, or the write fails.
 bool ReplaceFileWhole(const std::string& path, const std::string& bytes);
 
+// Reads a whole file of at most `limit` bytes; false when it cannot be
+// opened or read, or is larger.
+bool ReadSmallFile(const std::string& path, std::string& bytes, std::size_t limit);
+
 // Switching a preference by swapping its line with a placeholder line, so
 // the line keeps its place in prefs.js and can be switched back.
 // On: the placeholder (the first line holding `placeholderKey`) becomes

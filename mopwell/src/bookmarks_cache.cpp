@@ -75,23 +75,6 @@ bool WriteFromTemplate(std::FILE* in, const char* path) {
   return ok;
 }
 
-// A backup name that shares its file with another (a link, or a file with
-// a second name) is removed before the copy: copying over it would write
-// the bookmarks into that other file. False when such a name is still
-// there (held by a program that does not share deleting).
-bool UnshareBackup(const char* path) {
-  HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return true;  // none, or the copy fails on it anyway
-  BY_HANDLE_FILE_INFORMATION info{};
-  bool known = GetFileInformationByHandle(file, &info) != 0;
-  CloseHandle(file);
-  if (!known) return false;
-  if (!(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && info.nNumberOfLinks <= 1) return true;
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return true;  // the copy fails on a folder
-  return DeleteFileA(path) != 0;
-}
-
 }  // namespace
 
 void ReadBookmarkTemplatePath() {
@@ -112,7 +95,9 @@ bool CleanBookmarks(HWND page) {
 
   // One backup each time the user asks for one.
   if (ini::GetInt(szIniFile, kSecPrefs, kKeyBookBack, 0) != 0) {
-    if (UnshareBackup("bookmark.bak")) CopyFileA(szBookmarkLoc, "bookmark.bak", FALSE);
+    // A backup name that shares its file with another would carry the
+    // bookmarks into that other file: it goes first.
+    if (UnshareName("bookmark.bak")) CopyFileA(szBookmarkLoc, "bookmark.bak", FALSE);
     ini::Write(szIniFile, kSecPrefs, kKeyBookBack, kOff);
   }
 

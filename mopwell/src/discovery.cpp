@@ -191,17 +191,6 @@ void NavigatorIdentity(Staging& st) {
   }
 }
 
-// All profile paths below one profile folder.
-void UseProfileFolder(const std::string& folder) {
-  text::CopyWhole(ProfileDir, folder);
-  text::CopyWhole(szMail, paths::Join(folder, "mail"));
-  text::CopyWhole(szBookmarkLoc, paths::Join(folder, "bookmark.htm"));
-  text::CopyWhole(szCacheLoc, paths::Join(folder, "cache"));
-  text::CopyWhole(szCookieLoc, paths::Join(folder, "cookies.txt"));
-  text::CopyWhole(HistLoc, paths::Join(folder, "netscape.hst"));
-  text::CopyWhole(szNewsLoc, paths::Join(folder, "news"));
-}
-
 void MarkCommunicatorFound(const char* folder) {
   OSV = 2;
   ini::Write(szIniFile, kSecCopyMe, kKeyWhere, folder);
@@ -241,8 +230,10 @@ void CommunicatorProfile() {
     return;
   }
   if (text::EqualsNoCase(current, kNotSet)) return;
-  std::string folder = ini::GetString(kNscpIni, "Users", current.c_str(), "??", 150);
-  text::CopyCut(ProfileDir, folder);
+  // Read whole: a folder cut to the field's size would be another folder,
+  // so one too long for it is none.
+  std::string folder = ini::GetString(kNscpIni, "Users", current.c_str(), "??", 1024);
+  if (!text::CopyWhole(ProfileDir, folder)) return;
   MarkCommunicatorFound(ProfileDir);
 }
 
@@ -287,6 +278,16 @@ void RecentDocuments() {
 }
 
 }  // namespace
+
+void UseProfileFolder(const std::string& folder) {
+  text::CopyWhole(ProfileDir, folder);
+  text::CopyWhole(szMail, paths::Join(folder, "mail"));
+  text::CopyWhole(szBookmarkLoc, paths::Join(folder, "bookmark.htm"));
+  text::CopyWhole(szCacheLoc, paths::Join(folder, "cache"));
+  text::CopyWhole(szCookieLoc, paths::Join(folder, "cookies.txt"));
+  text::CopyWhole(HistLoc, paths::Join(folder, "netscape.hst"));
+  text::CopyWhole(szNewsLoc, paths::Join(folder, "news"));
+}
 
 void getIt() {
   Staging st;

@@ -15,6 +15,7 @@
 #include "config/names.h"
 #include "ini.h"
 #include "mopwell.h"
+#include "places.h"
 #include "platform.h"
 #include "prefs/pref_value.h"
 #include "prefs_file.h"
@@ -98,25 +99,6 @@ void SetJavaInRegistry(const char* data) {
   RegCloseKey(key);
 }
 
-// A name that shares its content with another (a link, or a file with a
-// second name) is removed before the copy: copying over it would write
-// the kept cookies into that other file. False when such a name is still
-// there (another program holds the file without sharing its deletion):
-// then nothing may be copied over it.
-bool UnshareCookieFile() {
-  HANDLE file = CreateFileA(szCookieLoc, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return true;
-  BY_HANDLE_FILE_INFORMATION info{};
-  bool known = GetFileInformationByHandle(file, &info) != 0;
-  CloseHandle(file);
-  if (!known) return false;
-  bool shared = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || info.nNumberOfLinks > 1;
-  if (!shared || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) return true;
-  SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
-  return DeleteFileA(szCookieLoc) != 0;
-}
-
 // The cookie file is replaced by the keep file, or destroyed when there
 // is none. A keep file that is there but cannot be read (held by another
 // program) is not taken for a missing one: the cookie file then stays as
@@ -144,7 +126,7 @@ bool CleanCookieFile() {
   // The read-only mark of an earlier blocked run goes before the copy, but
   // only once the name is the cookie file's alone: the mark belongs to the
   // file, which may have another name.
-  bool unshared = UnshareCookieFile();
+  bool unshared = UnshareName(szCookieLoc, true);
   if (unshared) SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
   // Windows refuses to copy over a read-only file; Wine running as root
   // does not, so the mark is checked here.

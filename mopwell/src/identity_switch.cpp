@@ -15,6 +15,7 @@
 #include "places.h"
 #include "platform.h"
 #include "registry.h"
+#include "prefs/pref_value.h"
 #include "prefs_file.h"
 #include "text/bounded.h"
 #include "text/paths.h"
@@ -117,7 +118,14 @@ void WritePrefs(const IdentityRecord& id) {
     int slot = FindPrefLine(l.key);
     if (PrefsLines[slot].empty()) continue;
     // Values go in as they are held: prefs.js keeps its own escapes, and
-    // the identity read from it comes back unchanged.
+    // the identity read from it comes back unchanged. A value that would
+    // end the string or the line early (MOPWELL.INI can be edited by hand)
+    // leaves the line as it is: a damaged prefs.js costs the browser every
+    // setting after it.
+    if (!prefs::FitsStringValue(std::string_view(l.value, Len(l.value)))) {
+      Trace("IdentityLineKept", l.key);
+      continue;
+    }
     std::string line = std::string("\nuser_pref(\"") + l.key + "\", \"" + l.value + "\");";
     ReplacePrefLine(slot, line.c_str());
   }
@@ -164,7 +172,9 @@ void SwitchIdentity(HWND page, bool alias) {
   ini::Write(szIniFile, kSecOptions, kKeyUserID, flag);
   // Without a profile's MPW-ID.INI there is nothing to record it in; an
   // empty name would land in the Windows directory or the current folder.
-  if (communicator && szProFile[0] != '\0') ini::Write(szProFile, kSecOptions, kKeyUserID, flag);
+  // Nor through a link or into a file that has another name.
+  if (communicator && szProFile[0] != '\0' && UnshareName(szProFile))
+    ini::Write(szProFile, kSecOptions, kKeyUserID, flag);
 
   std::string caption = std::string(kCaptionIndent) + std::string(id.user, Len(id.user));
   SetStatus(page, kBoxIdentity, caption.c_str());

@@ -1,14 +1,21 @@
 // The cookie keeper page (dialog 400): the cookies the browser holds and the
 // ones the user keeps, moved between two lists; Save writes the kept ones
 // to the keep file "hookies.txt" in the program's folder, which the clean
-// run copies over the browser's cookie file. A list entry is one raw line
-// of a file, its line end included.
+// run copies over the browser's cookie file.
+//
+// Each cookie is held raw, one line of a file with its own line end, in the
+// page's state; that is what is matched, moved and written. The lists show
+// it readably (fields in columns, no line-end glyphs) and each row carries
+// the index of its raw line, since the sorted lists move rows about.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
+#include "cookies/keep_list.h"
 #include "mopwell.h"
 #include "platform.h"
 #include "prefs_file.h"
@@ -17,34 +24,46 @@
 namespace {
 
 constexpr char kKeepFile[] = "hookies.txt";
-constexpr char kKeepHeader[] =
-    "# Netscape HTTP Cookie File\r\r\n"
-    "# http://www.netscape.com/newsref/std/cookie_spec.html\r\r\n"
-    "# This is a generated file!  Do not edit.\r\r\n"
-    "\r\r\n";
-constexpr int kHeaderLines = 4;
 // A cookie file holds a few hundred lines; past this only the start is
 // read, so a damaged or planted file cannot fill the memory.
 constexpr std::size_t kReadLimit = 16u << 20;
+// Column layout, in average character widths: the space between columns,
+// and the widest a column grows for a long field.
+constexpr int kColumnGap = 2;
+constexpr int kWidestColumn = 40;
+// Rows are measured up to this many characters, and scroll to at most this
+// many pixels: far past any cookie a browser keeps (about 4,000 bytes).
+constexpr std::size_t kLongRow = 16384;
+constexpr int kWidestRow = 0x7fff;
 
-// The lines of a file after its four header lines, each with its line end
-// (the last one may have none). False when the file cannot be opened.
-bool ReadEntries(const char* path, std::vector<std::string>& entries) {
-  entries.clear();
+struct Cookie {
+  std::string raw;   // the line as read, line end included
+  std::string text;  // what the lists show
+  int width = 0;     // the shown text's width in the lists, in pixels
+};
+
+struct KeeperState {
+  std::vector<Cookie> cookies;  // every row of both lists points here
+};
+
+KeeperState* State(HWND page) { return reinterpret_cast<KeeperState*>(GetWindowLongPtrA(page, GWLP_USERDATA)); }
+
+// The cookies of a file. False when the file cannot be opened.
+bool ReadCookies(const char* path, std::vector<std::string>& lines) {
+  lines.clear();
   std::FILE* f = path[0] ? std::fopen(path, "rb") : nullptr;
   if (!f) return false;
   std::string data;
   char chunk[4096];
   for (std::size_t got; data.size() < kReadLimit && (got = std::fread(chunk, 1, sizeof chunk, f)) > 0;)
     data.append(chunk, got);
-  std::fclose(f);
-  int line = 0;
-  for (std::size_t at = 0; at < data.size();) {
-    std::size_t end = data.find('\n', at);
-    end = end == std::string::npos ? data.size() : end + 1;
-    if (++line > kHeaderLines) entries.push_back(data.substr(at, end - at));
-    at = end;
+  // Cut at the limit, the last line is only a piece: no cookie to keep.
+  if (data.size() >= kReadLimit && std::fread(chunk, 1, 1, f) == 1) {
+    std::size_t lf = data.rfind('\n');
+    data.resize(lf == std::string::npos ? 0 : lf + 1);
   }
+  std::fclose(f);
+  lines = cookies::CookieLines(data);
   return true;
 }
 
@@ -54,89 +73,149 @@ bool CanOpen(const char* path) {
   return f != nullptr;
 }
 
-std::string EntryText(HWND list, int index) {
-  LRESULT length = SendMessageA(list, LB_GETTEXTLEN, index, 0);
-  if (length == LB_ERR) return std::string();
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  LRESULT got = SendMessageA(list, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
-  text.resize(got == LB_ERR ? 0 : static_cast<std::size_t>(got));
-  return text;
+// The list's font and its average character width (as dialogs and lists
+// reckon it), for measuring rows.
+class ListDc {
+ public:
+  explicit ListDc(HWND list) : list_(list), dc_(GetDC(list)) {
+    HFONT font = reinterpret_cast<HFONT>(SendMessageA(list, WM_GETFONT, 0, 0));
+    if (font) old_ = SelectObject(dc_, font);
+    static const char kLetters[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+    SIZE size{};
+    GetTextExtentPoint32A(dc_, kLetters, 52, &size);
+    avg_ = std::max<LONG>(1, (size.cx / 26 + 1) / 2);
+  }
+  ~ListDc() {
+    if (old_) SelectObject(dc_, old_);
+    ReleaseDC(list_, dc_);
+  }
+  ListDc(const ListDc&) = delete;
+  ListDc& operator=(const ListDc&) = delete;
+  HDC dc() const { return dc_; }
+  int avg() const { return avg_; }
+  int Width(std::string_view text) const {
+    SIZE size{};
+    GetTextExtentPoint32A(dc_, text.data(), static_cast<int>(std::min<std::size_t>(text.size(), kLongRow)), &size);
+    return size.cx;
+  }
+
+ private:
+  HWND list_;
+  HDC dc_;
+  HGDIOBJ old_ = nullptr;
+  int avg_ = 1;
+};
+
+// Lines the fields of every cookie up in columns in both lists, and
+// measures each row with the tabs expanded as the lists draw them.
+void LayOut(HWND page, KeeperState& state) {
+  HWND collected = GetDlgItem(page, IDC_KEEPER_COLLECTED), kept = GetDlgItem(page, IDC_KEEPER_KEPT);
+  ListDc measure(collected);
+  const int avg = measure.avg();
+  std::vector<std::vector<int>> widths;
+  for (const Cookie& c : state.cookies) {
+    widths.emplace_back();
+    for (std::string_view field : cookies::Fields(c.text)) widths.back().push_back(measure.Width(field));
+  }
+  std::vector<int> stops = cookies::ColumnStops(widths, kColumnGap * avg, kWidestColumn * avg);
+  // The lists take their stops in quarters of the average character width.
+  std::vector<INT> units, pixels;
+  for (int px : stops) {
+    units.push_back(MulDiv(px, 4, avg) + 1);
+    pixels.push_back(MulDiv(units.back(), avg, 4));
+  }
+  for (HWND list : {collected, kept})
+    SendMessageA(list, LB_SETTABSTOPS, units.size(), units.empty() ? 0 : reinterpret_cast<LPARAM>(units.data()));
+  for (Cookie& c : state.cookies) {
+    // The tabbed extent comes in 16 bits; a row that long is measured
+    // plainly, from its last column on.
+    int width = c.text.size() < kLongRow / 4
+                    ? LOWORD(GetTabbedTextExtentA(measure.dc(), c.text.data(), static_cast<int>(c.text.size()),
+                                                  static_cast<int>(pixels.size()),
+                                                  pixels.empty() ? nullptr : pixels.data()))
+                    : (pixels.empty() ? 0 : pixels.back()) + measure.Width(c.text);
+    // A little room for the list's own margin and the focus frame.
+    c.width = std::min(width + avg, kWidestRow);
+  }
 }
 
-std::vector<std::string> Entries(HWND list) {
-  std::vector<std::string> entries;
-  LRESULT count = SendMessageA(list, LB_GETCOUNT, 0, 0);
-  for (int i = 0; i < count; ++i) entries.push_back(EntryText(list, i));
-  return entries;
+// Makes sure the list scrolls sideways far enough for the cookie's row.
+void Widen(HWND list, const Cookie& c) {
+  if (SendMessageA(list, LB_GETHORIZONTALEXTENT, 0, 0) < c.width)
+    SendMessageA(list, LB_SETHORIZONTALEXTENT, c.width, 0);
 }
 
-void Add(HWND list, const std::string& entry) {
-  SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(entry.c_str()));
+void AddRow(HWND list, const KeeperState& state, std::size_t index) {
+  LRESULT at = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(state.cookies[index].text.c_str()));
+  if (at == LB_ERR || at == LB_ERRSPACE) return;
+  SendMessageA(list, LB_SETITEMDATA, at, static_cast<LPARAM>(index));
+  Widen(list, state.cookies[index]);
 }
 
-// An empty line as Save writes it (CR, CR, LF) at the top of a list.
-void DropEmptyFirst(HWND list) {
-  if (SendMessageA(list, LB_GETCOUNT, 0, 0) > 0 && EntryText(list, 0).size() == 3)
-    SendMessageA(list, LB_DELETESTRING, 0, 0);
+// The cookie a list row stands for; null for no row.
+const Cookie* RowCookie(HWND list, const KeeperState& state, LRESULT row) {
+  if (row == LB_ERR) return nullptr;
+  LRESULT index = SendMessageA(list, LB_GETITEMDATA, row, 0);
+  if (index == LB_ERR || index < 0 || static_cast<std::size_t>(index) >= state.cookies.size()) return nullptr;
+  return &state.cookies[static_cast<std::size_t>(index)];
 }
 
-void Reload(HWND page) {
+void Reload(HWND page, KeeperState& state) {
   HWND collected = GetDlgItem(page, IDC_KEEPER_COLLECTED), kept = GetDlgItem(page, IDC_KEEPER_KEPT);
   // Clears a read-only mark the cookie blocker set (never on a folder).
   DWORD attributes = GetFileAttributesA(szCookieLoc);
   if (szCookieLoc[0] && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
     SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
-  SendMessageA(collected, LB_RESETCONTENT, 0, 0);
-  SendMessageA(kept, LB_RESETCONTENT, 0, 0);
-  std::vector<std::string> entries;
-  if (ReadEntries(szCookieLoc, entries))
-    for (const std::string& e : entries) Add(collected, e);
-  if (ReadEntries(kKeepFile, entries))
-    for (const std::string& e : entries) Add(kept, e);
-  // A cookie already kept is not offered again.
-  for (const std::string& e : Entries(kept)) {
-    LRESULT at = SendMessageA(collected, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(e.c_str()));
-    if (at != LB_ERR) SendMessageA(collected, LB_DELETESTRING, at, 0);
+  for (HWND list : {collected, kept}) {
+    SendMessageA(list, LB_RESETCONTENT, 0, 0);
+    SendMessageA(list, LB_SETHORIZONTALEXTENT, 0, 0);
   }
-  DropEmptyFirst(kept);
-  DropEmptyFirst(collected);
+  state.cookies.clear();
+  std::vector<std::string> browser, keep;
+  ReadCookies(szCookieLoc, browser);
+  ReadCookies(kKeepFile, keep);
+  // A cookie already kept is not offered again.
+  browser = cookies::NotKept(browser, keep);
+  for (std::string& line : keep) state.cookies.push_back({line, cookies::DisplayText(line), 0});
+  for (std::string& line : browser) state.cookies.push_back({line, cookies::DisplayText(line), 0});
+  LayOut(page, state);
+  for (std::size_t i = 0; i < state.cookies.size(); ++i) AddRow(i < keep.size() ? kept : collected, state, i);
 }
 
-// Moves the selected entry of one list to the other.
-void Move(HWND page, int from, int to) {
+// Moves the selected cookie of one list to the other.
+void Move(HWND page, const KeeperState& state, int from, int to) {
   HWND source = GetDlgItem(page, from);
-  LRESULT at = SendMessageA(source, LB_GETCURSEL, 0, 0);
-  if (at == LB_ERR) return;
-  std::string text = EntryText(source, static_cast<int>(at));
-  if (text.empty()) return;
-  Add(GetDlgItem(page, to), text);
-  SendMessageA(source, LB_DELETESTRING, at, 0);
+  LRESULT row = SendMessageA(source, LB_GETCURSEL, 0, 0);
+  const Cookie* c = RowCookie(source, state, row);
+  if (!c || c->raw.empty()) return;
+  AddRow(GetDlgItem(page, to), state, static_cast<std::size_t>(c - state.cookies.data()));
+  SendMessageA(source, LB_DELETESTRING, row, 0);
 }
 
-void ShowSelected(HWND page) {
-  std::string text;
+void ShowSelected(HWND page, const KeeperState& state) {
+  const Cookie* c = nullptr;
   for (int id : {IDC_KEEPER_COLLECTED, IDC_KEEPER_KEPT}) {
     HWND list = GetDlgItem(page, id);
-    LRESULT at = SendMessageA(list, LB_GETCURSEL, 0, 0);
-    if (at != LB_ERR) {
-      text = EntryText(list, static_cast<int>(at));
+    LRESULT row = SendMessageA(list, LB_GETCURSEL, 0, 0);
+    if (row != LB_ERR) {
+      c = RowCookie(list, state, row);
       break;
     }
   }
-  if (text.size() < 4) text = "You must highlight a cookie to see its contents. Try again.";
+  std::string text = c ? c->text : std::string();
+  if (text.empty()) text = "You must highlight a cookie to see its contents. Try again.";
   plat::Prompt(nullptr, text.c_str(), "Highlighted cookie", MB_ICONINFORMATION);
 }
 
 // The keep file is the user's own: it is replaced whole, never cut short,
 // and a failure is said as such.
-void Save(HWND page) {
-  std::string bytes = kKeepHeader;
-  for (const std::string& e : Entries(GetDlgItem(page, IDC_KEEPER_KEPT))) {
-    bytes += e;
-    // A last line without its end would run into the next entry.
-    if (e.empty() || e.back() != '\n') bytes += "\r\n";
-  }
-  if (ReplaceFileWhole(kKeepFile, bytes))
+void Save(HWND page, const KeeperState& state) {
+  HWND kept = GetDlgItem(page, IDC_KEEPER_KEPT);
+  std::vector<std::string> entries;
+  LRESULT count = SendMessageA(kept, LB_GETCOUNT, 0, 0);
+  for (LRESULT row = 0; row < count; ++row)
+    if (const Cookie* c = RowCookie(kept, state, row)) entries.push_back(c->raw);
+  if (ReplaceFileWhole(kKeepFile, cookies::BuildKeepFile(entries)))
     plat::Prompt(nullptr, "Fettlor settings have been saved.", "Fettlor settings", MB_ICONINFORMATION);
   else
     plat::Prompt(nullptr, "Fettlor settings could not be saved: hookies.txt cannot be written.",
@@ -146,15 +225,21 @@ void Save(HWND page) {
 }  // namespace
 
 INT_PTR CALLBACK DlgProc3(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
+  KeeperState* state = State(page);
   switch (msg) {
     case WM_INITDIALOG:
+      SetWindowLongPtrA(page, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(new KeeperState));
       if (CanOpen(szCookieLoc)) PostMessageA(page, WM_PAGEREFRESH, 0, 0);
       return TRUE;
+    case WM_DESTROY:
+      SetWindowLongPtrA(page, GWLP_USERDATA, 0);
+      delete state;
+      return FALSE;
     case WM_PAGEREFRESH:
-      Reload(page);
+      if (state) Reload(page, *state);
       return TRUE;
     case WM_COMMAND: {
-      if (lParam == 0) return FALSE;
+      if (lParam == 0 || !state) return FALSE;
       int id = LOWORD(wParam);
       if (id == IDC_KEEPER_COLLECTED || id == IDC_KEEPER_KEPT) {
         // At most one list has a selection.
@@ -165,10 +250,10 @@ INT_PTR CALLBACK DlgProc3(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
       }
       if (HIWORD(wParam) != BN_CLICKED) return FALSE;
       switch (id) {
-        case IDC_KEEPER_KEEP: Move(page, IDC_KEEPER_COLLECTED, IDC_KEEPER_KEPT); return TRUE;
-        case IDC_KEEPER_REMOVE: Move(page, IDC_KEEPER_KEPT, IDC_KEEPER_COLLECTED); return TRUE;
-        case IDC_KEEPER_SHOW: ShowSelected(page); return TRUE;
-        case IDC_KEEPER_SAVE: Save(page); return TRUE;
+        case IDC_KEEPER_KEEP: Move(page, *state, IDC_KEEPER_COLLECTED, IDC_KEEPER_KEPT); return TRUE;
+        case IDC_KEEPER_REMOVE: Move(page, *state, IDC_KEEPER_KEPT, IDC_KEEPER_COLLECTED); return TRUE;
+        case IDC_KEEPER_SHOW: ShowSelected(page, *state); return TRUE;
+        case IDC_KEEPER_SAVE: Save(page, *state); return TRUE;
         case IDC_KEEPER_UNDO:
           if (CanOpen(szCookieLoc))
             PostMessageA(page, WM_PAGEREFRESH, 0, 0);

@@ -151,3 +151,19 @@ PlacePin::PlacePin(const std::string& place) {
 PlacePin::~PlacePin() {
   for (void* h : handles_) CloseHandle(static_cast<HANDLE>(h));
 }
+
+bool UnshareName(const char* path, bool clearReadOnly) {
+  if (!path || !path[0]) return false;
+  HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                            FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return true;  // none: a writer makes a file of its own
+  BY_HANDLE_FILE_INFORMATION info{};
+  bool known = GetFileInformationByHandle(file, &info) != 0;
+  CloseHandle(file);
+  if (!known) return false;
+  bool shared = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || info.nNumberOfLinks > 1;
+  if (!shared) return true;
+  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;  // a folder link is no file to write
+  if (clearReadOnly) SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
+  return DeleteFileA(path) != 0;
+}

@@ -286,6 +286,25 @@ bool ReplaceFileWhole(const std::string& path, const std::string& bytes) {
   return false;
 }
 
+bool ReadSmallFile(const std::string& path, std::string& bytes, std::size_t limit) {
+  bytes.clear();
+  if (path.empty()) return false;
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  LARGE_INTEGER size{};
+  bool ok = GetFileSizeEx(file, &size) && static_cast<unsigned long long>(size.QuadPart) <= limit;
+  if (ok) {
+    bytes.resize(static_cast<std::size_t>(size.QuadPart));
+    DWORD got = 0;
+    ok = bytes.empty() || (ReadFile(file, &bytes[0], static_cast<DWORD>(bytes.size()), &got, nullptr) &&
+                           got == bytes.size());
+  }
+  CloseHandle(file);
+  if (!ok) bytes.clear();
+  return ok;
+}
+
 namespace {
 
 // Replaces the first line holding `key`; false when there is none.

@@ -1,5 +1,450 @@
-#include "mopwell.h"
+// The settings page (dialog 500): the real identity and the alias the clean
+// run switches between, the browser generation, and the browser directory.
+// Save stores both identities in MOPWELL.INI and in the profile's
+// MPW-ID.INI; the two version buttons act at once: they record the
+// generation, point the browser's Navigator 3 registry locations at its
+// install directory or remove them, and put the matching bookmark template
+// in place. The identities are written into the browser only by the clean
+// run, which is why Save refuses any value prefs.js could not take as it is.
+#include <windows.h>
 
-INT_PTR CALLBACK DlgProc4(HWND, UINT msg, WPARAM, LPARAM) {
-  return msg == WM_INITDIALOG ? TRUE : FALSE;
+#include <cstdio>
+#include <optional>
+#include <string>
+
+#include "cleaners.h"
+#include "config/names.h"
+#include "discovery.h"
+#include "ini.h"
+#include "mopwell.h"
+#include "places.h"
+#include "platform.h"
+#include "prefs/pref_value.h"
+#include "prefs_file.h"
+#include "registry.h"
+#include "resource.h"
+#include "text/bounded.h"
+#include "text/paths.h"
+
+namespace {
+
+constexpr char kNavigatorKey[] = "Software\\Netscape\\Netscape Navigator";
+constexpr char kPlaceholder16[] = "\nuser_pref(\"browser.url_history.URL_16\", \"\");";
+constexpr char kSaveTitle[] = "Saving settings";
+
+// One identity field: its control, its record member, how much of it is
+// kept, its INI key and how a message names it.
+using Text = char[sizeof(IdentityRecord::user)];
+struct Field {
+  int control;
+  Text IdentityRecord::*member;
+  int kept;  // characters Save takes from the control
+  const char* key;
+  const char* label;
+};
+constexpr Field kRealFields[] = {
+    {IDC_SETTINGS_REAL_NAME, &IdentityRecord::user, 49, kKeyUser, "Real identity, \"Your name\""},
+    {IDC_SETTINGS_REAL_EMAIL, &IdentityRecord::address, 49, kKeyUserAddr, "Real identity, \"Email address\""},
+    {IDC_SETTINGS_REAL_ORG, &IdentityRecord::organization, 49, kKeyUserOrg, "Real identity, \"Organization\""},
+    {IDC_SETTINGS_REAL_SIG, &IdentityRecord::sigFile, 149, kKeySigFile, "Real identity, \"Signature file\""},
+};
+constexpr Field kAliasFields[] = {
+    {IDC_SETTINGS_ALIAS_NAME, &IdentityRecord::user, 49, kKeyUser, "Your alias, \"Alias name\""},
+    {IDC_SETTINGS_ALIAS_EMAIL, &IdentityRecord::address, 49, kKeyUserAddr, "Your alias, \"Email address\""},
+    {IDC_SETTINGS_ALIAS_ORG, &IdentityRecord::organization, 49, kKeyUserOrg, "Your alias, \"Organization\""},
+    {IDC_SETTINGS_ALIAS_SIG, &IdentityRecord::sigFile, 149, kKeySigFile, "Your alias, \"Signature file\""},
+};
+constexpr int kDirKept = 149;
+// A bookmark template is a few kilobytes.
+constexpr std::size_t kTemplateLimit = 4u << 20;
+
+// The keys of a record in the order they are read, with the read limit
+// used on MPW-ID.INI.
+struct KeyRead {
+  const char* key;
+  Text IdentityRecord::*member;
+  DWORD profileLimit;
+};
+constexpr KeyRead kReadOrder[] = {
+    {kKeySigFile, &IdentityRecord::sigFile, 150},    {kKeyUserOrg, &IdentityRecord::organization, 50},
+    {kKeyUserAddr, &IdentityRecord::address, 50},    {kKeyUser, &IdentityRecord::user, 50},
+    {kKeyReplyTo, &IdentityRecord::replyTo, 50},
+};
+
+std::string Held(const char* field, std::size_t size) { return std::string(field, text::BoundedLen(field, size)); }
+std::string Held(const Text& field) { return Held(field, sizeof field); }
+
+// The page's view of the program-wide data it works on.
+struct SettingsPage {
+  HWND hwnd;
+
+  std::string Get(int control) const {
+    int length = GetWindowTextLengthA(GetDlgItem(hwnd, control));
+    std::string text(static_cast<std::size_t>(length > 0 ? length : 0) + 1, '\0');
+    int got = GetDlgItemTextA(hwnd, control, &text[0], static_cast<int>(text.size()));
+    text.resize(static_cast<std::size_t>(got > 0 ? got : 0));
+    return text;
+  }
+  void Set(int control, const std::string& text) const { SetDlgItemTextA(hwnd, control, text.c_str()); }
+  void ShowDir(const char* dir) const { SetDlgItemTextA(hwnd, IDC_SETTINGS_DIR, dir); }
+};
+
+void Limit(HWND page) {
+  for (const Field* fields : {kRealFields, kAliasFields})
+    for (int i = 0; i < 4; ++i) SendDlgItemMessageA(page, fields[i].control, EM_LIMITTEXT, fields[i].kept, 0);
+  SendDlgItemMessageA(page, IDC_SETTINGS_DIR, EM_LIMITTEXT, kDirKept, 0);
+}
+
+// ---- Load ----
+
+void ReadBrowserIdentity() {
+  std::string keyPath = Held(regit, sizeof regit) + "User";
+  HKEY key;
+  if (RegOpenKeyExA(plat::Hkcu(), keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
+  const struct {
+    const char* name;
+    char* field;
+  } values[] = {{"Sig_File", Udata1}, {"User_Organization", Udata2}, {"User_Addr", Udata3},
+                {"User_Name", Udata4}, {"Reply_To", Udata5}};
+  for (const auto& v : values) {
+    std::string data;
+    if (reg::ReadText(key, v.name, data)) text::CopyCut(v.field, sizeof Udata1, data);
+  }
+  RegCloseKey(key);
+}
+
+void ReadStoredIdentities(bool communicator) {
+  const char* browser[5] = {Udata1, Udata2, Udata3, Udata4, Udata5};
+  for (int i = 0; i < 5; ++i) {
+    const KeyRead& k = kReadOrder[i];
+    const char* aliasDefault = i == 0 ? "" : kAliasNotEntered;
+    ini::GetString(szIniFile, kSecAlias, k.key, aliasDefault, AliasIdentity.*k.member, 150);
+  }
+  for (int i = 0; i < 5; ++i) {
+    const KeyRead& k = kReadOrder[i];
+    ini::GetString(szIniFile, kSecRealid, k.key, Held(browser[i], sizeof Udata1).c_str(), RealIdentity.*k.member,
+                   150);
+  }
+  if (!communicator) return;
+  FormIdFilePath();
+  if (szProFile[0] != '\0') {
+    for (IdentityRecord* record : {&AliasIdentity, &RealIdentity}) {
+      const char* section = record == &AliasIdentity ? kSecAlias : kSecRealid;
+      for (const KeyRead& k : kReadOrder) {
+        std::string def = Held(record->*k.member);
+        ini::GetString(szProFile, section, k.key, def.c_str(), record->*k.member, k.profileLimit);
+      }
+    }
+  }
+  ReadBookmarkTemplatePath();
+}
+
+// The folder that holds the profile folders, ending in a backslash; empty
+// without a profile folder that leads somewhere.
+std::string ProfileRoot() {
+  std::string dir = Held(RegProfileDir, sizeof RegProfileDir);
+  std::optional<std::string> profile = dir.size() > 4 ? ResolvePlace(dir) : std::nullopt;
+  if (!profile) return std::string();
+  std::string root = paths::FolderOf(*profile);
+  if (root.empty()) return std::string();
+  if (root.back() != '\\') root += '\\';
+  return root;
+}
+
+void Load(const SettingsPage& page) {
+  ReadBrowserIdentity();
+  const bool communicator = ini::GetInt(szIniFile, kSecOptions, kKeyMoz, 0) != 0;
+  ReadStoredIdentities(communicator);
+  ini::Write(szIniFile, kSecCopyMe, kKeyProfRoot, ProfileRoot().c_str());
+
+  // A field shows what Save will keep of it.
+  for (const Field& f : kRealFields) page.Set(f.control, Held(RealIdentity.*f.member).substr(0, f.kept));
+  for (const Field& f : kAliasFields) page.Set(f.control, Held(AliasIdentity.*f.member).substr(0, f.kept));
+  page.ShowDir(communicator ? ProfileDir : MainDir);
+  if (text::BoundedLen(RegProfileDir, sizeof RegProfileDir) > 4) page.ShowDir(RegProfileDir);
+
+  if (Held(AliasIdentity.address).find('?') != std::string::npos) {
+    AppendPrefLine(kPlaceholder16);
+    plat::Prompt(page.hwnd,
+                 "Your alias settings haven't been set. Something HAS TO be there. Please enter alias ID "
+                 "information, and then select the button for the version of Netscape you're using.\n\nBe "
+                 "sure to hit the SAVE button below or your settings will be lost.",
+                 "Reminder ...", MB_ICONINFORMATION);
+  }
+}
+
+// ---- Save ----
+
+// A value as the INI files give it back: blanks around it dropped, and one
+// pair of matching quotes around it.
+std::string AsReadBack(std::string value) {
+  const char* blanks = " \t";
+  std::size_t first = value.find_first_not_of(blanks);
+  if (first == std::string::npos) return std::string();
+  value = value.substr(first, value.find_last_not_of(blanks) - first + 1);
+  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+    value = value.substr(1, value.size() - 2);
+  return value;
+}
+
+// The first field whose text the browser's settings could not take, or
+// null. prefs.js would end the value at a double quote or a lone closing
+// backslash; a line break would also split the INI files' lines. The value
+// judged is the one the clean run will read back.
+const Field* Unfit(const SettingsPage& page) {
+  for (const Field* fields : {kRealFields, kAliasFields})
+    for (int i = 0; i < 4; ++i) {
+      std::string value = page.Get(fields[i].control).substr(0, static_cast<std::size_t>(fields[i].kept));
+      if (!prefs::FitsStringValue(value) || !prefs::FitsStringValue(AsReadBack(value))) return &fields[i];
+    }
+  return nullptr;
+}
+
+// False when a key could not be written.
+bool WriteRecord(const char* file, const char* section, const IdentityRecord& r) {
+  bool ok = ini::Write(file, section, kKeySigFile, r.sigFile);
+  ok = ini::Write(file, section, kKeyUserOrg, r.organization) && ok;
+  ok = ini::Write(file, section, kKeyUserAddr, r.address) && ok;
+  ok = ini::Write(file, section, kKeyUser, r.user) && ok;
+  return ini::Write(file, section, kKeyReplyTo, r.address) && ok;  // the reply-to address is the e-mail address
+}
+
+void NotSaved(HWND page, const std::string& file) {
+  std::string message = "Your settings could not be saved in " + file +
+                        ". Make sure the file can be written (it may be read-only) and save again.";
+  plat::Prompt(page, message.c_str(), kSaveTitle, MB_ICONEXCLAMATION);
+}
+
+void Save(const SettingsPage& page) {
+  if (const Field* bad = Unfit(page)) {
+    std::string message = std::string("Nothing was saved. ") + bad->label +
+                          " holds a double quote, a line break or a backslash at its end. Netscape's "
+                          "preferences file cannot take that as it is; please change it and save again.";
+    plat::Prompt(page.hwnd, message.c_str(), kSaveTitle, MB_ICONEXCLAMATION);
+    SetFocus(GetDlgItem(page.hwnd, bad->control));
+    return;
+  }
+  std::string dir = page.Get(IDC_SETTINGS_DIR).substr(0, kDirKept);
+  if (dir.find_first_of("\r\n") != std::string::npos) {
+    plat::Prompt(page.hwnd,
+                 "Nothing was saved. \"Netscape directory:\" holds a line break; please change it and save again.",
+                 kSaveTitle, MB_ICONEXCLAMATION);
+    SetFocus(GetDlgItem(page.hwnd, IDC_SETTINGS_DIR));
+    return;
+  }
+  for (const Field& f : kRealFields) text::CopyCut(RealIdentity.*f.member, page.Get(f.control).substr(0, f.kept));
+  for (const Field& f : kAliasFields) text::CopyCut(AliasIdentity.*f.member, page.Get(f.control).substr(0, f.kept));
+  text::CopyCut(RealIdentity.replyTo, Held(RealIdentity.address));
+  text::CopyCut(AliasIdentity.replyTo, Held(AliasIdentity.address));
+  // The directory typed is a hint for the next start, which checks it. The
+  // folder the run protects changes only to a place that exists as such.
+  if (std::optional<std::string> place = ResolvePlace(dir)) text::CopyWhole(MainDir, *place);
+
+  bool ok = WriteRecord(szIniFile, kSecAlias, AliasIdentity);
+  ok = WriteRecord(szIniFile, kSecRealid, RealIdentity) && ok;
+  ok = ini::Write(szIniFile, kSecCopyMe, kKeyWhere, dir.c_str()) && ok;
+  if (!ok) return NotSaved(page.hwnd, ini::PathOf(szIniFile));
+  // Only a profile in use has an MPW-ID.INI, and only one whose folder
+  // resolved (szProFile is never a relative or root path).
+  if (ini::GetInt(szIniFile, kSecOptions, kKeyMoz, 0) != 0 && szProFile[0] != '\0') {
+    // Never written through a link or into a file with a second name.
+    if (!UnshareName(szProFile)) {
+      std::string message = std::string("Your settings have been saved, but not in ") + szProFile +
+                            ": that name is shared with another file and cannot be made its own.";
+      plat::Prompt(page.hwnd, message.c_str(), kSaveTitle, MB_ICONEXCLAMATION);
+      return;
+    }
+    ok = WriteRecord(szProFile, kSecAlias, AliasIdentity);
+    if (!(WriteRecord(szProFile, kSecRealid, RealIdentity) && ok)) return NotSaved(page.hwnd, szProFile);
+  }
+  plat::Prompt(page.hwnd, "Your settings have been saved.", kSaveTitle, MB_ICONINFORMATION);
+}
+
+// ---- Version buttons ----
+
+// The bookmark template for a browser generation becomes the one the
+// bookmark step uses. MOPWELL.BKM is replaced whole, never written into.
+void UseTemplate(const char* source) {
+  std::string bytes;
+  if (!ReadSmallFile(source, bytes, kTemplateLimit)) return;
+  ReplaceFileWhole("MOPWELL.BKM", bytes);
+}
+
+// A Communicator profile has been found by the machine's registry or by
+// NSCP.INI: its folder resolved into ProfileDir.
+void MarkFound(const SettingsPage& page) {
+  OSV = 2;
+  page.ShowDir(ProfileDir);
+  ini::Write(szIniFile, kSecCopyMe, kKeyWhere, ProfileDir);
+  ini::Write(szIniFile, kSecCopyMe, kKeyCopyUserID, ProfileDir);
+  ini::Write(szIniFile, kSecOptions, kKeyMoz, "4");
+}
+
+// Whether a profile folder and every store path below it fit their
+// fields: a folder that does not is taken as none, never cut or emptied.
+bool Fits(const std::string& folder) {
+  return folder.size() < sizeof ProfileDir && paths::Join(folder, "bookmark.htm").size() < sizeof szBookmarkLoc &&
+         folder.size() + 1 < sizeof RegProfileDir;
+}
+
+// Takes a folder named by the browser's settings: resolved, or not at all.
+bool TakeProfile(const std::string& named) {
+  std::optional<std::string> place = ResolvePlace(named);
+  return place && Fits(*place) && text::CopyWhole(ProfileDir, *place);
+}
+
+// From the machine's registry, then NSCP.INI: the user name of the
+// profile found, its folder resolved into ProfileDir; nothing when neither
+// names a profile folder that leads somewhere.
+std::optional<std::string> FindProfile(const SettingsPage& page) {
+  std::string usersKey = Held(regit, sizeof regit) + "Users";
+  std::string name, dirRoot;
+  if (reg::ReadText(plat::Hklm(), usersKey, "CurrentUser", name) == reg::Read::Ok && !name.empty() &&
+      reg::ReadText(plat::Hklm(), usersKey + "\\" + name, "DirRoot", dirRoot) != reg::Read::NoKey &&
+      TakeProfile(dirRoot)) {
+    MarkFound(page);
+    for (const char* store : {"Cache", "Cookies", "Bookmark List", "History", "News", "Mail"})
+      reg::DeleteTree(plat::Hkcu(), std::string(kNavigatorKey) + "\\" + store);
+    return name;
+  }
+  char current[150] = "";
+  DWORD got = ini::GetString("NSCP.INI", "Users Additional Info", "CurrentUser", kNotSet, current);
+  if (got == 0) {
+    ini::Write(szIniFile, kSecOptions, kKeyMoz, "0");
+    return std::nullopt;
+  }
+  if (text::EqualsNoCase(current, kNotSet)) return std::nullopt;
+  // Read whole: a folder cut to a buffer's size would be another folder.
+  std::string folder = ini::GetString("NSCP.INI", "Users", current, "??", 1024);
+  if (!TakeProfile(folder)) return std::nullopt;
+  MarkFound(page);
+  return std::string(current);
+}
+
+// The browser's identity from the profile's prefs.js, into the real
+// identity fields while no real address has been stored.
+bool TakeIdentityFromPrefs(const SettingsPage& page) {
+  std::string prefsPath = paths::Join(Held(ProfileDir, sizeof ProfileDir), "prefs.js");
+  text::CopyWhole(PrefsFile, prefsPath);
+  if (!LoadPrefsFile(prefsPath.c_str())) {
+    plat::Prompt(page.hwnd, "Java file not found", "Java error:", MB_ICONEXCLAMATION);
+    return false;
+  }
+  auto value = [](const char* key) -> std::optional<std::string> {
+    int slot = FindPrefLine(key);
+    if (PrefsLines[slot].empty()) return std::nullopt;
+    // A line without a string value gives an empty one.
+    return prefs::CutValue(PrefsLines[slot]).value_or(std::string());
+  };
+  text::CopyCut(Udata2, value("mail.identity.organization").value_or("{empty}"));
+  if (auto v = value("mail.identity.username")) text::CopyCut(Udata4, *v);
+  if (auto v = value("mail.identity.useremail")) text::CopyCut(Udata3, *v);
+  if (auto v = value("mail.signature_file")) text::CopyCut(Udata1, *v);
+  std::string stored = Held(RealIdentity.address);
+  if (stored.empty() || text::EqualsNoCase(stored, kAliasNotEntered)) {
+    page.Set(IDC_SETTINGS_REAL_NAME, Held(Udata4, sizeof Udata4));
+    page.Set(IDC_SETTINGS_REAL_EMAIL, Held(Udata3, sizeof Udata3));
+    page.Set(IDC_SETTINGS_REAL_ORG, Held(Udata2, sizeof Udata2));
+    page.Set(IDC_SETTINGS_REAL_SIG, Held(Udata1, sizeof Udata1));
+  }
+  return true;
+}
+
+void Version4(const SettingsPage& page) {
+  ini::Write(szIniFile, kSecOptions, kKeyNT, "2");
+  std::optional<std::string> user = FindProfile(page);
+  CheckNSReg();
+  std::string fromRegistryFile = Held(RegProfileDir, sizeof RegProfileDir);
+  std::optional<std::string> profile =
+      fromRegistryFile.size() > 4 ? ResolvePlace(fromRegistryFile) : std::nullopt;
+  if (profile && !Fits(*profile)) {
+    // Too long for the fields it would fill: as if the file named none.
+    profile.reset();
+    text::CopyCut(RegProfileDir, "\\");
+  }
+  if (profile) {
+    UseProfileFolder(*profile);
+    // Found by the browser's registry file alone, it is in use as surely
+    // as one the other routes found.
+    MarkFound(page);
+  } else if (user) {
+    // Found without a registry file: the profile the other routes named
+    // stands in for it, so that Save and the next run use it.
+    profile = std::string(ProfileDir, text::BoundedLen(ProfileDir, sizeof ProfileDir));
+    text::CopyWhole(RegProfileDir, *profile + "\\");
+    text::CopyCut(CurrentUser, *user);
+    UseProfileFolder(*profile);
+  }
+  // MPW-ID.INI follows what was found now: after a failed detection a
+  // Save writes no earlier profile's file.
+  FormIdFilePath();
+  if (!profile) {
+    plat::Prompt(page.hwnd, "Netscape 4.xx failed detection.", "Error!", MB_ICONEXCLAMATION);
+  } else if (!TakeIdentityFromPrefs(page)) {
+    return;
+  }
+  UseTemplate("MOPWELL.BK4");
+}
+
+void Version3(const SettingsPage& page) {
+  ini::Write(szIniFile, kSecOptions, kKeyNT, "1");
+  ini::Write(szIniFile, kSecOptions, kKeyMoz, "0");
+  OSV = 1;
+  std::string named;
+  reg::ReadText(plat::Hkcu(), Held(regit, sizeof regit) + "Main", "Install Directory", named);
+  std::optional<std::string> install = ResolvePlace(named);
+  if (!install || install->size() >= sizeof ProfileDir) {
+    // Without an install directory every location would be a path at a
+    // drive's root: they stay as they were.
+    plat::Prompt(page.hwnd,
+                 "Netscape 3.xx failed detection: its install directory is not in the registry. Netscape's "
+                 "file locations were left as they were.",
+                 "Error!", MB_ICONEXCLAMATION);
+  } else {
+    text::CopyWhole(MainDir, *install);
+    text::CopyWhole(ProfileDir, *install);
+    page.ShowDir(MainDir);
+    ini::Write(szIniFile, kSecCopyMe, kKeyCopyUserID, install->c_str());
+    const struct {
+      const char* subkey;
+      const char* value;
+      const char* name;
+    } rows[] = {{"Bookmark List", "File Location", "bookmark.htm"}, {"History", "History File", "netscape.hst"},
+                {"Cookies", "Cookie File", "cookies.txt"},          {"Cache", "Cache Dir", "cache"},
+                {"News", "News Directory", "News"},                 {"Mail", "Mail Directory", "Mail"}};
+    for (const auto& row : rows)
+      reg::WriteText(plat::Hkcu(), std::string(kNavigatorKey) + "\\" + row.subkey, row.value,
+                     paths::Join(*install, row.name));
+  }
+  UseTemplate("MOPWELL.BK3");
+}
+
+}  // namespace
+
+INT_PTR CALLBACK DlgProc4(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+  SettingsPage page{hwnd};
+  switch (msg) {
+    case WM_INITDIALOG:
+      Limit(hwnd);
+      PostMessageA(hwnd, WM_PAGEREFRESH, 0, 0);
+      return TRUE;
+    case WM_PAGEREFRESH:
+      Load(page);
+      return TRUE;
+    case WM_COMMAND:
+      if (lParam == 0 || HIWORD(wParam) != BN_CLICKED) return TRUE;  // Enter and Escape do nothing
+      switch (LOWORD(wParam)) {
+        case IDC_SETTINGS_SAVE: Save(page); break;
+        case IDC_SETTINGS_UNDO: PostMessageA(hwnd, WM_PAGEREFRESH, 0, 0); break;
+        case IDC_SETTINGS_V4: Version4(page); break;
+        case IDC_SETTINGS_V3: Version3(page); break;
+        default: break;
+      }
+      return TRUE;
+    case WM_CLOSE:
+      DestroyWindow(hwnd);
+      return TRUE;
+    default:
+      return FALSE;
+  }
 }

@@ -36,6 +36,26 @@ using prefs::PlanWrite;
 using prefs::WriteAction;
 using prefs::WriteTarget;
 
+// What the identity switch may put between the quotes of a line unchanged.
+TEST(PrefsValue, StringValuesThatWouldBreakTheirLineAreTold) {
+  using prefs::FitsStringValue;
+  EXPECT_TRUE(FitsStringValue(""));
+  EXPECT_TRUE(FitsStringValue("Ann O'Nymous <ann@example.org>"));
+  EXPECT_TRUE(FitsStringValue("C:\\sig.txt"));       // single backslash inside
+  EXPECT_TRUE(FitsStringValue("C:\\\\sigs\\\\"));  // escaped pair at the end
+  EXPECT_FALSE(FitsStringValue("The \"Firm\""));
+  EXPECT_FALSE(FitsStringValue("first\r\nuser_pref(\"x\", 1);"));
+  EXPECT_FALSE(FitsStringValue("line\nbreak"));
+  EXPECT_FALSE(FitsStringValue("cr\ronly"));
+  EXPECT_FALSE(FitsStringValue("C:\\sigs\\"));        // escapes the closing quote
+  EXPECT_FALSE(FitsStringValue("\\\\\\"));            // three: one is left over
+  // A value that fits comes back whole from the line it is written into.
+  for (const char* v : {"", "plain", "C:\\a\\\\b", "x\\\\"}) {
+    std::string line = std::string("user_pref(\"mail.identity.username\", \"") + v + "\");";
+    EXPECT_EQ(CutValue(line), v);
+  }
+}
+
 TEST(PrefsWriteRules, OnlyTheFileTheTableHoldsIsEverOverwritten) {
   WriteTarget file;
   file.exists = true;

@@ -341,6 +341,19 @@ TEST_F(DiscoveryTest, RelativeLocationsNameNothing) {
   EXPECT_EQ(string(PrefsFile), "");
   EXPECT_EQ(string(szCacheLoc), "");
   EXPECT_EQ(string(ProfileDir), "rel-profile");
+
+  // One too long for its field is none: cut short it would be another
+  // folder, whose prefs.js would be read and written.
+  ClearProfileLocations();
+  SetIni("Options", "Moz", nullptr);
+  string cutTo = fake->Folder(string("long\\") + string(140, 'c'));
+  string full = cutTo + "\\tail-that-does-not-fit";
+  WriteFileBytes(cutTo.substr(0, 149) + "\\prefs.js", "user_pref(\"mail.identity.username\", \"Cut\");\r\n");
+  WriteNscp("[Users Additional Info]\r\nCurrentUser=jo\r\n[Users]\r\njo=" + full + "\r\n");
+  getIt();
+  EXPECT_EQ(Ini("Options", "Moz"), "<absent>");
+  EXPECT_EQ(string(PrefsFile), "");
+  EXPECT_NE(string(Udata4), "Cut");
 }
 
 // The map repair makes a news folder only in a real profile folder.

@@ -241,6 +241,24 @@ TEST_F(IdentitySwitchTest, PrefsLinesThatArePresentTakeTheIdentity) {
   EXPECT_EQ(Prefs(), kPrefs) << "no Communicator in use";
 }
 
+// MOPWELL.INI edited by hand: a value that would end its string early (a
+// double quote, a backslash escaping the closing quote) leaves its prefs.js
+// line as it was, and says so in the trace; the other lines switch.
+TEST_F(IdentitySwitchTest, ValuesThatWouldBreakPrefsLeaveTheirLinesAlone) {
+  SetIni("Options", "cow", "moo");
+  SetIni("Alias", "User_Organization", "Nobody \"Inc\" Ltd");
+  SetIni("Alias", "Sig_File", "C:\\Sig\\");
+  Open();
+  SwitchIdentity(page, true);
+  EXPECT_EQ(Prefs(), "// Mozilla User Preferences\r\n" + Pref("mail.pop_name", "al@anon.example") +
+                         Pref("mail.identity.organization", "Bloggs Ltd") + Pref("browser.cache.directory", "C:\\\\cache") +
+                         Pref("mail.identity.username", "Al Ias") + Pref("mail.identity.useremail", "al@anon.example") +
+                         Pref("mail.signature_file", "C:\\\\joe.sig"));
+  EXPECT_EQ(Ini("Diagnostics", "IdentityLineKept"), "mail.signature_file");
+  // The registry takes any text: the alias goes there whole.
+  EXPECT_EQ(Reg("User_Organization"), "Nobody \"Inc\" Ltd");
+}
+
 // Before setup nothing was read: the flag and caption only.
 TEST_F(IdentitySwitchTest, IdentitiesNotReadAreWrittenNowhere) {
   SetIni("Options", "NT", nullptr);
