@@ -14,7 +14,8 @@
 //   - appending a line adds exactly that line after everything else;
 //   - a line's text that may stand as a string value, put between the
 //     quotes of an identity line, comes back unchanged and leaves the
-//     closing quote unescaped.
+//     closing quote unescaped; with its lone backslashes escaped, any text
+//     without a quote or line break may stand there.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -84,6 +85,11 @@ void CheckValue(const std::string& line) {
   // unchanged, and nothing of the line after it is taken in.
   std::string_view text(line);
   if (!text.empty() && text.front() == '\n') text.remove_prefix(1);
+  // Escaping leaves no lone backslash, so it is done once for good, and
+  // only quotes and line breaks can keep a value out.
+  std::string escaped = prefs::EscapeLoneBackslashes(text);
+  Check(prefs::EscapeLoneBackslashes(escaped) == escaped);
+  Check(prefs::FitsStringValue(escaped) == (text.find_first_of("\"\r\n") == std::string_view::npos));
   if (prefs::FitsStringValue(text)) {
     std::string written = "user_pref(\"mail.identity.username\", \"" + std::string(text) + "\");";
     auto back = prefs::CutValue(written);

@@ -28,6 +28,21 @@ std::string NormalisePath(std::string_view value) {
   return out;
 }
 
+std::string EscapeLoneBackslashes(std::string_view value) {
+  std::string out;
+  out.reserve(value.size() + 8);
+  for (std::size_t at = 0; at < value.size();) {
+    if (value[at] != '\\') {
+      out += value[at++];
+      continue;
+    }
+    std::size_t run = 0;
+    while (at < value.size() && value[at] == '\\') ++run, ++at;
+    out.append(run + run % 2, '\\');
+  }
+  return out;
+}
+
 bool FitsStringValue(std::string_view value) {
   if (value.find_first_of("\"\r\n") != std::string_view::npos) return false;
   std::size_t trailing = 0;

@@ -20,6 +20,13 @@ std::optional<std::string> CutValue(std::string_view line);
 // leading pair as well and comes out relative.
 std::string NormalisePath(std::string_view value);
 
+// The text a string preference must hold for the browser to read `value`
+// as meant: every run of backslashes of odd length gets one more, so a
+// lone backslash (a path typed by hand, "C:\new\sig.txt") becomes an
+// escaped one, while pairs (the form prefs.js itself stores paths in, and
+// so the form of every value taken from it) stay as they are.
+std::string EscapeLoneBackslashes(std::string_view value);
+
 // Whether `value` can stand between the double quotes of a string
 // preference as it is: no double quote and no line break (either would end
 // the string, or the line, early), and no backslash left over at its end

@@ -117,16 +117,18 @@ void WritePrefs(const IdentityRecord& id) {
     if (keepLogin && std::strcmp(l.key, "mail.pop_name") == 0) continue;
     int slot = FindPrefLine(l.key);
     if (PrefsLines[slot].empty()) continue;
-    // Values go in as they are held: prefs.js keeps its own escapes, and
-    // the identity read from it comes back unchanged. A value that would
-    // end the string or the line early (MOPWELL.INI can be edited by hand)
-    // leaves the line as it is: a damaged prefs.js costs the browser every
-    // setting after it.
-    if (!prefs::FitsStringValue(std::string_view(l.value, Len(l.value)))) {
+    // Values go in as they are held, escapes and all: the identity read
+    // from prefs.js comes back unchanged. A lone backslash (a path typed
+    // by hand) is escaped, or the browser would read "C:\new" as "C:",
+    // a line break and "ew". A value that would end the string or the
+    // line early (MOPWELL.INI can be edited by hand) leaves the line as it
+    // is: a damaged prefs.js costs the browser every setting after it.
+    std::string value = prefs::EscapeLoneBackslashes(std::string_view(l.value, Len(l.value)));
+    if (!prefs::FitsStringValue(value)) {
       Trace("IdentityLineKept", l.key);
       continue;
     }
-    std::string line = std::string("\nuser_pref(\"") + l.key + "\", \"" + l.value + "\");";
+    std::string line = std::string("\nuser_pref(\"") + l.key + "\", \"" + value + "\");";
     ReplacePrefLine(slot, line.c_str());
   }
   WritePrefsFile();

@@ -165,7 +165,7 @@ void Load(const SettingsPage& page) {
 
   if (Held(AliasIdentity.address).find('?') != std::string::npos) {
     AppendPrefLine(kPlaceholder16);
-    plat::Prompt(page.hwnd,
+    plat::Prompt(nullptr,
                  "Your alias settings haven't been set. Something HAS TO be there. Please enter alias ID "
                  "information, and then select the button for the version of Netscape you're using.\n\nBe "
                  "sure to hit the SAVE button below or your settings will be lost.",
@@ -187,15 +187,18 @@ std::string AsReadBack(std::string value) {
   return value;
 }
 
+// Whether the clean run can put a value into prefs.js as it will write it.
+bool Fits(const std::string& value) { return prefs::FitsStringValue(prefs::EscapeLoneBackslashes(value)); }
+
 // The first field whose text the browser's settings could not take, or
-// null. prefs.js would end the value at a double quote or a lone closing
-// backslash; a line break would also split the INI files' lines. The value
-// judged is the one the clean run will read back.
+// null: prefs.js would end the value at a double quote, and a line break
+// would split the lines of prefs.js and of the INI files. Judged as typed
+// and as the INI file will give it back to the run.
 const Field* Unfit(const SettingsPage& page) {
   for (const Field* fields : {kRealFields, kAliasFields})
     for (int i = 0; i < 4; ++i) {
       std::string value = page.Get(fields[i].control).substr(0, static_cast<std::size_t>(fields[i].kept));
-      if (!prefs::FitsStringValue(value) || !prefs::FitsStringValue(AsReadBack(value))) return &fields[i];
+      if (!Fits(value) || !Fits(AsReadBack(value))) return &fields[i];
     }
   return nullptr;
 }
@@ -209,24 +212,24 @@ bool WriteRecord(const char* file, const char* section, const IdentityRecord& r)
   return ini::Write(file, section, kKeyReplyTo, r.address) && ok;  // the reply-to address is the e-mail address
 }
 
-void NotSaved(HWND page, const std::string& file) {
+void NotSaved(const std::string& file) {
   std::string message = "Your settings could not be saved in " + file +
                         ". Make sure the file can be written (it may be read-only) and save again.";
-  plat::Prompt(page, message.c_str(), kSaveTitle, MB_ICONEXCLAMATION);
+  plat::Prompt(nullptr, message.c_str(), kSaveTitle, MB_ICONEXCLAMATION);
 }
 
 void Save(const SettingsPage& page) {
   if (const Field* bad = Unfit(page)) {
     std::string message = std::string("Nothing was saved. ") + bad->label +
-                          " holds a double quote, a line break or a backslash at its end. Netscape's "
-                          "preferences file cannot take that as it is; please change it and save again.";
-    plat::Prompt(page.hwnd, message.c_str(), kSaveTitle, MB_ICONEXCLAMATION);
+                          " holds a double quote or a line break. Netscape's preferences file cannot "
+                          "take that; please change it and save again.";
+    plat::Prompt(nullptr, message.c_str(), kSaveTitle, MB_ICONEXCLAMATION);
     SetFocus(GetDlgItem(page.hwnd, bad->control));
     return;
   }
   std::string dir = page.Get(IDC_SETTINGS_DIR).substr(0, kDirKept);
   if (dir.find_first_of("\r\n") != std::string::npos) {
-    plat::Prompt(page.hwnd,
+    plat::Prompt(nullptr,
                  "Nothing was saved. \"Netscape directory:\" holds a line break; please change it and save again.",
                  kSaveTitle, MB_ICONEXCLAMATION);
     SetFocus(GetDlgItem(page.hwnd, IDC_SETTINGS_DIR));
@@ -243,7 +246,7 @@ void Save(const SettingsPage& page) {
   bool ok = WriteRecord(szIniFile, kSecAlias, AliasIdentity);
   ok = WriteRecord(szIniFile, kSecRealid, RealIdentity) && ok;
   ok = ini::Write(szIniFile, kSecCopyMe, kKeyWhere, dir.c_str()) && ok;
-  if (!ok) return NotSaved(page.hwnd, ini::PathOf(szIniFile));
+  if (!ok) return NotSaved(ini::PathOf(szIniFile));
   // Only a profile in use has an MPW-ID.INI, and only one whose folder
   // resolved (szProFile is never a relative or root path).
   if (ini::GetInt(szIniFile, kSecOptions, kKeyMoz, 0) != 0 && szProFile[0] != '\0') {
@@ -251,13 +254,13 @@ void Save(const SettingsPage& page) {
     if (!UnshareName(szProFile)) {
       std::string message = std::string("Your settings have been saved, but not in ") + szProFile +
                             ": that name is shared with another file and cannot be made its own.";
-      plat::Prompt(page.hwnd, message.c_str(), kSaveTitle, MB_ICONEXCLAMATION);
+      plat::Prompt(nullptr, message.c_str(), kSaveTitle, MB_ICONEXCLAMATION);
       return;
     }
     ok = WriteRecord(szProFile, kSecAlias, AliasIdentity);
-    if (!(WriteRecord(szProFile, kSecRealid, RealIdentity) && ok)) return NotSaved(page.hwnd, szProFile);
+    if (!(WriteRecord(szProFile, kSecRealid, RealIdentity) && ok)) return NotSaved(szProFile);
   }
-  plat::Prompt(page.hwnd, "Your settings have been saved.", kSaveTitle, MB_ICONINFORMATION);
+  plat::Prompt(nullptr, "Your settings have been saved.", kSaveTitle, MB_ICONINFORMATION);
 }
 
 // ---- Version buttons ----
@@ -282,7 +285,7 @@ void MarkFound(const SettingsPage& page) {
 
 // Whether a profile folder and every store path below it fit their
 // fields: a folder that does not is taken as none, never cut or emptied.
-bool Fits(const std::string& folder) {
+bool FolderFits(const std::string& folder) {
   return folder.size() < sizeof ProfileDir && paths::Join(folder, "bookmark.htm").size() < sizeof szBookmarkLoc &&
          folder.size() + 1 < sizeof RegProfileDir;
 }
@@ -290,7 +293,7 @@ bool Fits(const std::string& folder) {
 // Takes a folder named by the browser's settings: resolved, or not at all.
 bool TakeProfile(const std::string& named) {
   std::optional<std::string> place = ResolvePlace(named);
-  return place && Fits(*place) && text::CopyWhole(ProfileDir, *place);
+  return place && FolderFits(*place) && text::CopyWhole(ProfileDir, *place);
 }
 
 // From the machine's registry, then NSCP.INI: the user name of the
@@ -327,7 +330,7 @@ bool TakeIdentityFromPrefs(const SettingsPage& page) {
   std::string prefsPath = paths::Join(Held(ProfileDir, sizeof ProfileDir), "prefs.js");
   text::CopyWhole(PrefsFile, prefsPath);
   if (!LoadPrefsFile(prefsPath.c_str())) {
-    plat::Prompt(page.hwnd, "Java file not found", "Java error:", MB_ICONEXCLAMATION);
+    plat::Prompt(nullptr, "Java file not found", "Java error:", MB_ICONEXCLAMATION);
     return false;
   }
   auto value = [](const char* key) -> std::optional<std::string> {
@@ -357,7 +360,7 @@ void Version4(const SettingsPage& page) {
   std::string fromRegistryFile = Held(RegProfileDir, sizeof RegProfileDir);
   std::optional<std::string> profile =
       fromRegistryFile.size() > 4 ? ResolvePlace(fromRegistryFile) : std::nullopt;
-  if (profile && !Fits(*profile)) {
+  if (profile && !FolderFits(*profile)) {
     // Too long for the fields it would fill: as if the file named none.
     profile.reset();
     text::CopyCut(RegProfileDir, "\\");
@@ -379,7 +382,7 @@ void Version4(const SettingsPage& page) {
   // Save writes no earlier profile's file.
   FormIdFilePath();
   if (!profile) {
-    plat::Prompt(page.hwnd, "Netscape 4.xx failed detection.", "Error!", MB_ICONEXCLAMATION);
+    plat::Prompt(nullptr, "Netscape 4.xx failed detection.", "Error!", MB_ICONEXCLAMATION);
   } else if (!TakeIdentityFromPrefs(page)) {
     return;
   }
@@ -396,7 +399,7 @@ void Version3(const SettingsPage& page) {
   if (!install || install->size() >= sizeof ProfileDir) {
     // Without an install directory every location would be a path at a
     // drive's root: they stay as they were.
-    plat::Prompt(page.hwnd,
+    plat::Prompt(nullptr,
                  "Netscape 3.xx failed detection: its install directory is not in the registry. Netscape's "
                  "file locations were left as they were.",
                  "Error!", MB_ICONEXCLAMATION);

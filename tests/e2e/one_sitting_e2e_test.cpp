@@ -322,7 +322,8 @@ TEST(EndToEnd, OneSittingSetsUpKeepsOneCookieAndGoesOnlineAsTheAlias) {
   EXPECT_EQ(Count(prefs, PrefLine("mail.identity.useremail", alias.address)), 1u);
   EXPECT_EQ(Count(prefs, PrefLine("mail.identity.reply_to", alias.address)), 1u);
   EXPECT_EQ(Count(prefs, PrefLine("mail.identity.organization", alias.organization)), 1u);
-  EXPECT_EQ(Count(prefs, PrefLine("mail.signature_file", alias.signature)), 1u);
+  // Typed with single backslashes, written escaped as the browser reads it.
+  EXPECT_EQ(Count(prefs, PrefLine("mail.signature_file", Doubled(alias.signature))), 1u);
   EXPECT_EQ(Count(prefs, PrefLine("mail.pop_name", alias.address)), 1u);
   EXPECT_EQ(prefs.find(real.address), std::string::npos) << "no trace of the real address";
   EXPECT_EQ(prefs.find(real.organization), std::string::npos);

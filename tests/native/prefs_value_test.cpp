@@ -49,6 +49,13 @@ TEST(PrefsValue, StringValuesThatWouldBreakTheirLineAreTold) {
   EXPECT_FALSE(FitsStringValue("cr\ronly"));
   EXPECT_FALSE(FitsStringValue("C:\\sigs\\"));        // escapes the closing quote
   EXPECT_FALSE(FitsStringValue("\\\\\\"));            // three: one is left over
+  // A lone backslash is escaped; pairs, the file's own form, stay.
+  using prefs::EscapeLoneBackslashes;
+  EXPECT_EQ(EscapeLoneBackslashes("C:\\new\\sig.txt"), "C:\\\\new\\\\sig.txt");
+  EXPECT_EQ(EscapeLoneBackslashes("C:\\\\pat\\\\pat.sig"), "C:\\\\pat\\\\pat.sig");
+  EXPECT_EQ(EscapeLoneBackslashes("\\\\\\x\\"), "\\\\\\\\x\\\\");  // three, then one
+  EXPECT_EQ(EscapeLoneBackslashes("plain"), "plain");
+  EXPECT_TRUE(FitsStringValue(EscapeLoneBackslashes("C:\\sigs\\")));
   // A value that fits comes back whole from the line it is written into.
   for (const char* v : {"", "plain", "C:\\a\\\\b", "x\\\\"}) {
     std::string line = std::string("user_pref(\"mail.identity.username\", \"") + v + "\");";

@@ -218,8 +218,8 @@ TEST_F(IdentitySwitchTest, PrefsLinesThatArePresentTakeTheIdentity) {
   EXPECT_EQ(Prefs(), "// Mozilla User Preferences\r\n" + Pref("mail.pop_name", "al@anon.example") +
                          Pref("mail.identity.organization", "Nobody Inc") + Pref("browser.cache.directory", "C:\\\\cache") +
                          Pref("mail.identity.username", "Al Ias") + Pref("mail.identity.useremail", "al@anon.example") +
-                         Pref("mail.signature_file", "C:\\Sig\\alias.txt"))
-      << "no reply_to line is added; the signature path is written as held, single backslashes";
+                         Pref("mail.signature_file", "C:\\\\Sig\\\\alias.txt"))
+      << "no reply_to line is added; the signature path typed with single backslashes is escaped";
 
   // A login name and a reply-to of their own, so each line shows where its
   // value came from.
@@ -231,7 +231,7 @@ TEST_F(IdentitySwitchTest, PrefsLinesThatArePresentTakeTheIdentity) {
   EXPECT_EQ(Prefs(), head + Pref("mail.identity.organization", "Nobody Inc") +
                          Pref("browser.cache.directory", "C:\\\\cache") + Pref("mail.identity.username", "Al Ias") +
                          Pref("mail.identity.useremail", "al@anon.example") +
-                         Pref("mail.signature_file", "C:\\Sig\\alias.txt") +
+                         Pref("mail.signature_file", "C:\\\\Sig\\\\alias.txt") +
                          Pref("mail.identity.reply_to", "al@anon.example"))
       << "login name kept; reply_to takes the address, not Reply_To";
 
@@ -242,8 +242,9 @@ TEST_F(IdentitySwitchTest, PrefsLinesThatArePresentTakeTheIdentity) {
 }
 
 // MOPWELL.INI edited by hand: a value that would end its string early (a
-// double quote, a backslash escaping the closing quote) leaves its prefs.js
-// line as it was, and says so in the trace; the other lines switch.
+// double quote) leaves its prefs.js line as it was, and says so in the
+// trace; the other lines switch, a trailing backslash escaped like any
+// other lone one.
 TEST_F(IdentitySwitchTest, ValuesThatWouldBreakPrefsLeaveTheirLinesAlone) {
   SetIni("Options", "cow", "moo");
   SetIni("Alias", "User_Organization", "Nobody \"Inc\" Ltd");
@@ -253,8 +254,8 @@ TEST_F(IdentitySwitchTest, ValuesThatWouldBreakPrefsLeaveTheirLinesAlone) {
   EXPECT_EQ(Prefs(), "// Mozilla User Preferences\r\n" + Pref("mail.pop_name", "al@anon.example") +
                          Pref("mail.identity.organization", "Bloggs Ltd") + Pref("browser.cache.directory", "C:\\\\cache") +
                          Pref("mail.identity.username", "Al Ias") + Pref("mail.identity.useremail", "al@anon.example") +
-                         Pref("mail.signature_file", "C:\\\\joe.sig"));
-  EXPECT_EQ(Ini("Diagnostics", "IdentityLineKept"), "mail.signature_file");
+                         Pref("mail.signature_file", "C:\\\\Sig\\\\"));
+  EXPECT_EQ(Ini("Diagnostics", "IdentityLineKept"), "mail.identity.organization");
   // The registry takes any text: the alias goes there whole.
   EXPECT_EQ(Reg("User_Organization"), "Nobody \"Inc\" Ltd");
 }

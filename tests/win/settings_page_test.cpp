@@ -200,13 +200,11 @@ TEST_F(SettingsPageTest, SaveRefusesWhatWouldBreakTheBrowsersSettings) {
   } cases[] = {
       {IDC_SETTINGS_ALIAS_ORG, "The \"Firm\"", "Your alias, \"Organization\""},
       {IDC_SETTINGS_REAL_NAME, "Joe\r\nuser_pref(\"x\", 1);", "Real identity, \"Your name\""},
-      {IDC_SETTINGS_ALIAS_SIG, "C:\\sigs\\", "Your alias, \"Signature file\""},
       {IDC_SETTINGS_REAL_EMAIL, "joe\n@x", "Real identity, \"Email address\""},
       {IDC_SETTINGS_DIR, "C:\\nav\r\n[Options]\r\nNT=0", "\"Netscape directory:\""},
-      // Read back from the INI file these lose their blank or their quotes,
-      // and a lone backslash ends what is left.
-      {IDC_SETTINGS_REAL_ORG, "Nobody\\ ", "Real identity, \"Organization\""},
-      {IDC_SETTINGS_REAL_SIG, "'C:\\sigs\\'", "Real identity, \"Signature file\""},
+      // Read back from the INI file this loses its outer single quotes and
+      // shows its inner double ones.
+      {IDC_SETTINGS_REAL_SIG, "'\"C:\\sig\"'", "Real identity, \"Signature file\""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.value);
@@ -224,10 +222,14 @@ TEST_F(SettingsPageTest, SaveRefusesWhatWouldBreakTheBrowsersSettings) {
     EXPECT_FALSE(FileExists(IdIni()));
     Type(c.id, before);
   }
-  // A doubled backslash at the end is an escaped one: that is taken.
+  // Backslashes, single, doubled or closing, are taken: the run escapes
+  // the lone ones.
   Type(IDC_SETTINGS_ALIAS_SIG, "C:\\\\sigs\\\\");
+  Type(IDC_SETTINGS_ALIAS_ORG, "Nobody\\ ");
   Press(IDC_SETTINGS_SAVE);
   EXPECT_EQ(ReadIni(IdIni(), "Alias", "Sig_File"), "C:\\\\sigs\\\\");
+  EXPECT_EQ(ReadIni(IdIni(), "Alias", "User_Organization"), "Nobody\\");
+  EXPECT_EQ(fake->boxes.back().text, "Your settings have been saved.");
 }
 
 // Without a Communicator profile in use there is no MPW-ID.INI to write:
@@ -480,7 +482,7 @@ void SettingsPageTest::OneSitting(const string& route) {
   EXPECT_EQ(Bytes(profile + "\\prefs.js"),
             "// Netscape User Preferences\r\n" + Pref("mail.identity.username", "Al Ias") +
                 Pref("mail.identity.useremail", "al@anon.example") + Pref("mail.identity.organization", "Nobody Inc") +
-                Pref("mail.signature_file", "C:\\alias.sig"));
+                Pref("mail.signature_file", "C:\\\\alias.sig"));
   EXPECT_EQ(ReadIni(IdIni(), "Options", "userID"), "1");
   EXPECT_EQ(Ini("Options", "userID"), "1");
   run(false);
