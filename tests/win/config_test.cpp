@@ -4,10 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+
 #include "config/names.h"
 #include "fake_platform.h"
 #include "ini.h"
 #include "mopwell.h"
+#include "registry.h"
+
+using std::string;
 
 class ConfigTest : public ::testing::Test {
  protected:
@@ -103,4 +108,55 @@ TEST_F(ConfigTest, AMissingFileIsTheFirstRunState) {
   ReadDiagnosticsSwitch();
   EXPECT_FALSE(DiagnosticsOn());
   EXPECT_FALSE(FileExists(fake->IniPath())) << "reading creates nothing";
+}
+
+namespace {
+
+// The kernel's name of an open key ("\REGISTRY\USER\...").
+std::wstring KernelName(HKEY key) {
+  using Query = LONG(WINAPI*)(HANDLE, int, void*, ULONG, ULONG*);
+  auto query = reinterpret_cast<Query>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtQueryKey")));
+  if (!query) return std::wstring();
+  alignas(ULONG) char buf[2048] = {};
+  ULONG got = 0;
+  if (query(key, 3 /* KeyNameInformation */, buf, sizeof buf, &got) != 0) return std::wstring();
+  ULONG length = *reinterpret_cast<ULONG*>(buf);
+  return std::wstring(reinterpret_cast<wchar_t*>(buf + sizeof(ULONG)), length / sizeof(wchar_t));
+}
+
+}  // namespace
+
+// Deleting a tree takes every key below it, but never enters or deletes a
+// key that is a link to another: the keys it leads to stay.
+TEST_F(ConfigTest, DeletingATreeLeavesWhatALinkLeadsTo) {
+  SetRegText(fake->hkcu, "Nav\\Cache\\Deeper\\Deepest", "v", "x");
+  SetRegText(fake->hkcu, "Nav\\Cache", "Cache Dir", "C:\\cache");
+  EXPECT_TRUE(reg::DeleteTree(fake->hkcu, "Nav\\Cache\\"));
+  EXPECT_FALSE(reg::KeyExists(fake->hkcu, "Nav\\Cache"));
+  EXPECT_TRUE(reg::KeyExists(fake->hkcu, "Nav"));
+  EXPECT_TRUE(reg::DeleteTree(fake->hkcu, "Nav\\Cache")) << "gone already counts as done";
+  EXPECT_FALSE(reg::DeleteTree(fake->hkcu, "")) << "never the root";
+
+  SetRegText(fake->hkcu, "Precious\\Child", "keep", "me");
+  HKEY precious;
+  ASSERT_EQ(RegOpenKeyExA(fake->hkcu, "Precious", 0, KEY_READ, &precious), ERROR_SUCCESS);
+  std::wstring target = KernelName(precious);
+  RegCloseKey(precious);
+  ASSERT_FALSE(target.empty());
+  HKEY link;
+  ASSERT_EQ(RegCreateKeyExA(fake->hkcu, "Nav\\Cookies", 0, nullptr, REG_OPTION_CREATE_LINK | REG_OPTION_VOLATILE,
+                            KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &link, nullptr),
+            ERROR_SUCCESS);
+  ASSERT_EQ(RegSetValueExW(link, L"SymbolicLinkValue", 0, REG_LINK, reinterpret_cast<const BYTE*>(target.data()),
+                           static_cast<DWORD>(target.size() * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  RegCloseKey(link);
+  string through;
+  ASSERT_TRUE(GetRegText(fake->hkcu, "Nav\\Cookies\\Child", "keep", through)) << "the link leads on";
+  EXPECT_FALSE(reg::DeleteTree(fake->hkcu, "Nav\\Cookies"));
+  EXPECT_FALSE(reg::DeleteTree(fake->hkcu, "Nav"));
+  string kept;
+  EXPECT_TRUE(GetRegText(fake->hkcu, "Precious\\Child", "keep", kept));
+  EXPECT_EQ(kept, "me");
 }
