@@ -24,6 +24,11 @@ std::string FullLongPath(const std::string& path);
 bool SamePlace(const std::string& a, const std::string& b);
 bool ContainsPlace(const std::string& outer, const std::string& inner);
 
+// Whether the name `path` is a link, or one of several names of one file
+// (or cannot be told): then what is done to the file through it is done to
+// what the other names stand for as well.
+bool HasOtherNames(const char* path);
+
 // Makes sure the name `path` belongs to a file of its own before a writer
 // replaces or rewrites it: a name that is a link, or one of several names
 // of one file, is removed (writing through it would change the file the

@@ -11,12 +11,14 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "cookies/keep_list.h"
 #include "mopwell.h"
+#include "places.h"
 #include "platform.h"
 #include "prefs_file.h"
 #include "resource.h"
@@ -24,9 +26,11 @@
 namespace {
 
 constexpr char kKeepFile[] = "hookies.txt";
-// A cookie file holds a few hundred lines; past this only the start is
-// read, so a damaged or planted file cannot fill the memory.
-constexpr std::size_t kReadLimit = 16u << 20;
+// A browser keeps a few hundred cookies of at most a few kilobytes each;
+// past these only the start of a file is read, so a damaged or planted
+// file can neither fill the memory nor keep the page busy for minutes.
+constexpr std::size_t kReadLimit = 4u << 20;
+constexpr std::size_t kMostCookies = 5000;
 // Column layout, in average character widths: the space between columns,
 // and the widest a column grows for a long field.
 constexpr int kColumnGap = 2;
@@ -44,27 +48,57 @@ struct Cookie {
 
 struct KeeperState {
   std::vector<Cookie> cookies;  // every row of both lists points here
+  // The keep list holds every cookie the keep file holds (or there is no
+  // keep file): only then may Save replace it.
+  bool keepLoaded = false;
+  bool loaded = false;  // a reload has run
 };
 
 KeeperState* State(HWND page) { return reinterpret_cast<KeeperState*>(GetWindowLongPtrA(page, GWLP_USERDATA)); }
 
-// The cookies of a file. False when the file cannot be opened.
-bool ReadCookies(const char* path, std::vector<std::string>& lines) {
+enum class Read { Whole, Missing, Cut, Failed };
+
+// The cookies of a file: all of them (Whole), none since there is no such
+// file (Missing), the first ones only (Cut: the file is larger than is
+// read), or none or some since it could not be read (Failed: held by
+// another program, no access).
+Read ReadCookies(const char* path, std::vector<std::string>& lines) {
   lines.clear();
-  std::FILE* f = path[0] ? std::fopen(path, "rb") : nullptr;
-  if (!f) return false;
-  std::string data;
-  char chunk[4096];
-  for (std::size_t got; data.size() < kReadLimit && (got = std::fread(chunk, 1, sizeof chunk, f)) > 0;)
-    data.append(chunk, got);
-  // Cut at the limit, the last line is only a piece: no cookie to keep.
-  if (data.size() >= kReadLimit && std::fread(chunk, 1, 1, f) == 1) {
-    std::size_t lf = data.rfind('\n');
-    data.resize(lf == std::string::npos ? 0 : lf + 1);
+  if (!path[0]) return Read::Missing;
+  HANDLE file = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    DWORD error = GetLastError();
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Read::Missing : Read::Failed;
   }
-  std::fclose(f);
+  std::string data;
+  Read result = Read::Whole;
+  char chunk[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file, chunk, sizeof chunk, &got, nullptr)) {
+      result = Read::Failed;
+      break;
+    }
+    if (got == 0) break;
+    if (data.size() + got > kReadLimit) {
+      // Cut at the limit, the last line is only a piece: no cookie to keep.
+      data.append(chunk, kReadLimit - data.size());
+      std::size_t lf = data.rfind('\n');
+      data.resize(lf == std::string::npos ? 0 : lf + 1);
+      result = Read::Cut;
+      break;
+    }
+    data.append(chunk, got);
+  }
+  CloseHandle(file);
+  if (result == Read::Failed) return result;
   lines = cookies::CookieLines(data);
-  return true;
+  if (lines.size() > kMostCookies) {
+    lines.resize(kMostCookies);
+    result = Read::Cut;
+  }
+  return result;
 }
 
 bool CanOpen(const char* path) {
@@ -145,11 +179,13 @@ void Widen(HWND list, const Cookie& c) {
     SendMessageA(list, LB_SETHORIZONTALEXTENT, c.width, 0);
 }
 
-void AddRow(HWND list, const KeeperState& state, std::size_t index) {
+// False when the list took no row.
+bool AddRow(HWND list, const KeeperState& state, std::size_t index) {
   LRESULT at = SendMessageA(list, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(state.cookies[index].text.c_str()));
-  if (at == LB_ERR || at == LB_ERRSPACE) return;
+  if (at == LB_ERR || at == LB_ERRSPACE) return false;
   SendMessageA(list, LB_SETITEMDATA, at, static_cast<LPARAM>(index));
   Widen(list, state.cookies[index]);
+  return true;
 }
 
 // The cookie a list row stands for; null for no row.
@@ -160,26 +196,37 @@ const Cookie* RowCookie(HWND list, const KeeperState& state, LRESULT row) {
   return &state.cookies[static_cast<std::size_t>(index)];
 }
 
-void Reload(HWND page, KeeperState& state) {
-  HWND collected = GetDlgItem(page, IDC_KEEPER_COLLECTED), kept = GetDlgItem(page, IDC_KEEPER_KEPT);
-  // Clears a read-only mark the cookie blocker set (never on a folder).
-  DWORD attributes = GetFileAttributesA(szCookieLoc);
-  if (szCookieLoc[0] && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY))
-    SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
-  for (HWND list : {collected, kept}) {
-    SendMessageA(list, LB_RESETCONTENT, 0, 0);
-    SendMessageA(list, LB_SETHORIZONTALEXTENT, 0, 0);
+void Clear(HWND page, KeeperState& state) {
+  for (int id : {IDC_KEEPER_COLLECTED, IDC_KEEPER_KEPT}) {
+    SendDlgItemMessageA(page, id, LB_RESETCONTENT, 0, 0);
+    SendDlgItemMessageA(page, id, LB_SETHORIZONTALEXTENT, 0, 0);
   }
   state.cookies.clear();
+  state.keepLoaded = false;
+}
+
+void Reload(HWND page, KeeperState& state) {
+  HWND collected = GetDlgItem(page, IDC_KEEPER_COLLECTED), kept = GetDlgItem(page, IDC_KEEPER_KEPT);
+  // Clears a read-only mark the cookie blocker set: never on a folder, and
+  // never through a name the file shares with another, whose mark it is
+  // as well.
+  DWORD attributes = GetFileAttributesA(szCookieLoc);
+  if (szCookieLoc[0] && attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
+      !HasOtherNames(szCookieLoc))
+    SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
+  Clear(page, state);
+  state.loaded = true;
   std::vector<std::string> browser, keep;
   ReadCookies(szCookieLoc, browser);
-  ReadCookies(kKeepFile, keep);
+  Read keepRead = ReadCookies(kKeepFile, keep);
+  state.keepLoaded = keepRead == Read::Whole || keepRead == Read::Missing;
   // A cookie already kept is not offered again.
   browser = cookies::NotKept(browser, keep);
   for (std::string& line : keep) state.cookies.push_back({line, cookies::DisplayText(line), 0});
   for (std::string& line : browser) state.cookies.push_back({line, cookies::DisplayText(line), 0});
   LayOut(page, state);
-  for (std::size_t i = 0; i < state.cookies.size(); ++i) AddRow(i < keep.size() ? kept : collected, state, i);
+  for (std::size_t i = 0; i < state.cookies.size(); ++i)
+    if (!AddRow(i < keep.size() ? kept : collected, state, i) && i < keep.size()) state.keepLoaded = false;
 }
 
 // Moves the selected cookie of one list to the other.
@@ -188,8 +235,9 @@ void Move(HWND page, const KeeperState& state, int from, int to) {
   LRESULT row = SendMessageA(source, LB_GETCURSEL, 0, 0);
   const Cookie* c = RowCookie(source, state, row);
   if (!c || c->raw.empty()) return;
-  AddRow(GetDlgItem(page, to), state, static_cast<std::size_t>(c - state.cookies.data()));
-  SendMessageA(source, LB_DELETESTRING, row, 0);
+  // A row the other list cannot take stays where it is.
+  if (AddRow(GetDlgItem(page, to), state, static_cast<std::size_t>(c - state.cookies.data())))
+    SendMessageA(source, LB_DELETESTRING, row, 0);
 }
 
 void ShowSelected(HWND page, const KeeperState& state) {
@@ -208,8 +256,19 @@ void ShowSelected(HWND page, const KeeperState& state) {
 }
 
 // The keep file is the user's own: it is replaced whole, never cut short,
-// and a failure is said as such.
+// and a failure is said as such. Nor is it replaced by a keep list that
+// does not hold what it holds: the cookies kept before would be lost.
 void Save(HWND page, const KeeperState& state) {
+  if (!state.keepLoaded) {
+    plat::Prompt(nullptr,
+                 state.loaded
+                     ? "Fettlor settings were not saved: hookies.txt could not be read whole, and saving now would "
+                       "lose the cookies kept in it."
+                     : "Fettlor settings were not saved: Netscape's cookies were not found, so the cookies kept "
+                       "before were not loaded either, and saving now would lose them.",
+                 "Fettlor settings", MB_ICONEXCLAMATION);
+    return;
+  }
   HWND kept = GetDlgItem(page, IDC_KEEPER_KEPT);
   std::vector<std::string> entries;
   LRESULT count = SendMessageA(kept, LB_GETCOUNT, 0, 0);
@@ -236,7 +295,13 @@ INT_PTR CALLBACK DlgProc3(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
       delete state;
       return FALSE;
     case WM_PAGEREFRESH:
-      if (state) Reload(page, *state);
+      if (state) {
+        try {
+          Reload(page, *state);
+        } catch (const std::bad_alloc&) {
+          Clear(page, *state);  // and Save stays refused
+        }
+      }
       return TRUE;
     case WM_COMMAND: {
       if (lParam == 0 || !state) return FALSE;

@@ -152,18 +152,39 @@ PlacePin::~PlacePin() {
   for (void* h : handles_) CloseHandle(static_cast<HANDLE>(h));
 }
 
-bool UnshareName(const char* path, bool clearReadOnly) {
-  if (!path || !path[0]) return false;
+namespace {
+
+enum class Naming { None, Own, Shared, SharedFolder, Unknown };
+
+Naming NamingOf(const char* path) {
   HANDLE file = CreateFileA(path, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                             FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return true;  // none: a writer makes a file of its own
+  if (file == INVALID_HANDLE_VALUE) return Naming::None;
   BY_HANDLE_FILE_INFORMATION info{};
   bool known = GetFileInformationByHandle(file, &info) != 0;
   CloseHandle(file);
-  if (!known) return false;
-  bool shared = (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) || info.nNumberOfLinks > 1;
-  if (!shared) return true;
-  if (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return false;  // a folder link is no file to write
+  if (!known) return Naming::Unknown;
+  if (!(info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && info.nNumberOfLinks <= 1) return Naming::Own;
+  return info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY ? Naming::SharedFolder : Naming::Shared;
+}
+
+}  // namespace
+
+bool HasOtherNames(const char* path) {
+  if (!path || !path[0]) return false;
+  Naming n = NamingOf(path);
+  return n != Naming::None && n != Naming::Own;
+}
+
+bool UnshareName(const char* path, bool clearReadOnly) {
+  if (!path || !path[0]) return false;
+  switch (NamingOf(path)) {
+    case Naming::None:  // none: a writer makes a file of its own
+    case Naming::Own: return true;
+    case Naming::Unknown:
+    case Naming::SharedFolder: return false;  // a folder link is no file to write
+    case Naming::Shared: break;
+  }
   if (clearReadOnly) SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
   return DeleteFileA(path) != 0;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cookies/keep_list.h"
+#include "held_file.h"
 #include "page_fixture.h"
 #include "resource.h"
 
@@ -296,7 +297,71 @@ TEST_F(KeeperPageTest, EmptyAndHeaderOnlyFiles) {
 TEST_F(KeeperPageTest, LineCutByTheReadLimitIsNoCookie) {
   const string start = kBrowserHeader + kBank;
   const string piece = ".huge.example\tTRUE\t/\tFALSE\t0\tblob\t";
-  ASSERT_TRUE(WriteFileBytes(cookies, start + piece + string((16u << 20) + 100 - start.size() - piece.size(), 'x')));
+  ASSERT_TRUE(WriteFileBytes(cookies, start + piece + string((4u << 20) + 100 - start.size() - piece.size(), 'x')));
   Open();
   EXPECT_EQ(Items(IDC_KEEPER_COLLECTED), ShownAll({kBank}));
+}
+
+// The keep file is replaced only by a keep list that holds all it held:
+// not while another program holds it unreadable, not when it is larger
+// than the page reads, and not when the page never loaded it because the
+// browser's cookie file was missing. Each refusal is said.
+TEST_F(KeeperPageTest, SaveNeverLosesCookiesKeptBefore) {
+  const string kept = kKeepHeader + kBank;
+  ASSERT_TRUE(WriteFileBytes(keep, kept));
+  auto expectRefused = [&](const char* why) {
+    SCOPED_TRACE(why);
+    fake->boxes.clear();
+    Press(IDC_KEEPER_SAVE);
+    ASSERT_EQ(fake->boxes.size(), 1u);
+    EXPECT_EQ(fake->boxes[0].title, "Fettlor settings");
+    EXPECT_EQ(fake->boxes[0].type, UINT(MB_ICONEXCLAMATION));
+    EXPECT_EQ(fake->boxes[0].text.find("have been saved"), string::npos);
+  };
+
+  // No cookie file: nothing was loaded.
+  Open();
+  expectRefused("no cookie file");
+  EXPECT_EQ(Content(keep), kept);
+  DestroyWindow(page);
+  page = nullptr;
+
+  ASSERT_TRUE(WriteFileBytes(cookies, kBrowserHeader + kNews));
+  {
+    HeldFile browser(keep, "");
+    ASSERT_TRUE(browser.ok());
+    Open();
+    EXPECT_TRUE(Items(IDC_KEEPER_KEPT).empty());
+    Select(IDC_KEEPER_COLLECTED, kNews);
+    Press(IDC_KEEPER_KEEP);
+    expectRefused("keep file held");
+  }
+  EXPECT_EQ(Content(keep), kept);
+  Press(IDC_KEEPER_UNDO);  // readable again: Save may go ahead
+  EXPECT_EQ(Items(IDC_KEEPER_KEPT), ShownAll({kBank}));
+  Press(IDC_KEEPER_SAVE);
+  EXPECT_EQ(Content(keep), kept);
+  EXPECT_EQ(fake->boxes.back().text, "Fettlor settings have been saved.");
+
+  // More kept cookies than a browser ever holds: only the first are read.
+  string many = kKeepHeader;
+  for (int i = 0; i < 5001; ++i) many += ".k" + std::to_string(i) + ".example\tTRUE\t/\tFALSE\t0\tn\tv\r\n";
+  ASSERT_TRUE(WriteFileBytes(keep, many));
+  Press(IDC_KEEPER_UNDO);
+  EXPECT_EQ(Items(IDC_KEEPER_KEPT).size(), 5000u);
+  expectRefused("keep file cut");
+  EXPECT_EQ(Content(keep), many);
+}
+
+// The read-only mark the blocker set is the file's, whichever name it has:
+// opening the page clears it only through a name the file has alone.
+TEST_F(KeeperPageTest, ReadOnlyMarkOfASharedCookieFileStays) {
+  const string other = fake->root + "\\other.txt";
+  ASSERT_TRUE(WriteFileBytes(other, kBrowserHeader + kNews));
+  ASSERT_TRUE(CreateHardLinkA(cookies.c_str(), other.c_str(), nullptr));
+  SetFileAttributesA(other.c_str(), FILE_ATTRIBUTE_READONLY);
+  Open();
+  EXPECT_EQ(Items(IDC_KEEPER_COLLECTED), ShownAll({kNews}));
+  EXPECT_TRUE(GetFileAttributesA(other.c_str()) & FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesA(other.c_str(), FILE_ATTRIBUTE_NORMAL);
 }
