@@ -44,16 +44,6 @@ struct Identity {
   std::string name, address, organization, signature;
 };
 
-// A path as prefs.js holds it: every backslash doubled.
-std::string Doubled(const std::string& path) {
-  std::string out;
-  for (char c : path) {
-    out += c;
-    if (c == '\\') out += '\\';
-  }
-  return out;
-}
-
 // The file's lines, each with its line end.
 std::vector<std::string> Lines(const std::string& bytes) {
   std::vector<std::string> lines;
@@ -176,7 +166,7 @@ TEST(EndToEnd, OneSittingSetsUpKeepsOneCookieAndGoesOnlineAsTheAlias) {
   const std::string idFile = c4.folder + "\\MPW-ID.INI";
   ASSERT_FALSE(Exists(iniFile));
 
-  const Identity real{c4.userName, c4.email, c4.organization, Doubled(c4.signatureFile)};
+  const Identity real{c4.userName, c4.email, c4.organization, PrefsPath(c4.signatureFile)};
   const Identity alias{"Quill Ashgrove", "q.ashgrove@masks.example", "Foxglove Lantern Guild",
                        "C:\\Alias\\quill-sig.txt"};
 
@@ -323,7 +313,7 @@ TEST(EndToEnd, OneSittingSetsUpKeepsOneCookieAndGoesOnlineAsTheAlias) {
   EXPECT_EQ(Count(prefs, PrefLine("mail.identity.reply_to", alias.address)), 1u);
   EXPECT_EQ(Count(prefs, PrefLine("mail.identity.organization", alias.organization)), 1u);
   // Typed with single backslashes, written escaped as the browser reads it.
-  EXPECT_EQ(Count(prefs, PrefLine("mail.signature_file", Doubled(alias.signature))), 1u);
+  EXPECT_EQ(Count(prefs, PrefLine("mail.signature_file", PrefsPath(alias.signature))), 1u);
   EXPECT_EQ(Count(prefs, PrefLine("mail.pop_name", alias.address)), 1u);
   EXPECT_EQ(prefs.find(real.address), std::string::npos) << "no trace of the real address";
   EXPECT_EQ(prefs.find(real.organization), std::string::npos);

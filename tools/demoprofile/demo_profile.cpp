@@ -78,16 +78,6 @@ void PadTo(std::string& out, size_t multiple) {
   if (rest) out.append(multiple - rest, '\0');
 }
 
-// A path as prefs.js stores it: every backslash doubled.
-std::string PrefsPath(const std::string& path) {
-  std::string out;
-  for (char c : path) {
-    out += c;
-    if (c == '\\') out += '\\';
-  }
-  return out;
-}
-
 std::string HtmlEscape(const std::string& text) {
   std::string out;
   for (char c : text) {
@@ -1014,6 +1004,16 @@ void WriteNavigatorSettings(Maker& mk, const DemoOptions& o, const Generation& g
 }
 
 }  // namespace
+
+std::string PrefsPath(const std::string& path) {
+  std::string out;
+  for (char c : path) {
+    out += c;
+    if (c == '\\') out += '\\';
+  }
+  return out;
+}
+
 
 DemoDescription DescribeDemo(const DemoOptions& options) {
   DemoDescription d;

@@ -69,3 +69,6 @@ DemoDescription DescribeDemo(const DemoOptions& options);
 // failure `error` (optional) says what went wrong and false is returned.
 bool MakeDemoProfile(const DemoOptions& options, std::vector<std::string>* log = nullptr,
                      std::string* error = nullptr);
+
+// A path as prefs.js stores it: every backslash doubled.
+std::string PrefsPath(const std::string& path);
