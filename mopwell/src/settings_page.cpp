@@ -175,30 +175,19 @@ void Load(const SettingsPage& page) {
 
 // ---- Save ----
 
-// A value as the INI files give it back: blanks around it dropped, and one
-// pair of matching quotes around it.
-std::string AsReadBack(std::string value) {
-  const char* blanks = " \t";
-  std::size_t first = value.find_first_not_of(blanks);
-  if (first == std::string::npos) return std::string();
-  value = value.substr(first, value.find_last_not_of(blanks) - first + 1);
-  if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
-    value = value.substr(1, value.size() - 2);
-  return value;
-}
-
 // Whether the clean run can put a value into prefs.js as it will write it.
 bool Fits(const std::string& value) { return prefs::FitsStringValue(prefs::EscapeLoneBackslashes(value)); }
 
 // The first field whose text the browser's settings could not take, or
 // null: prefs.js would end the value at a double quote, and a line break
-// would split the lines of prefs.js and of the INI files. Judged as typed
-// and as the INI file will give it back to the run.
+// would split the lines of prefs.js and of the INI files. (What the INI
+// file gives back to the run, without surrounding blanks and quotes, has
+// no character the text typed has not.)
 const Field* Unfit(const SettingsPage& page) {
   for (const Field* fields : {kRealFields, kAliasFields})
     for (int i = 0; i < 4; ++i) {
       std::string value = page.Get(fields[i].control).substr(0, static_cast<std::size_t>(fields[i].kept));
-      if (!Fits(value) || !Fits(AsReadBack(value))) return &fields[i];
+      if (!Fits(value)) return &fields[i];
     }
   return nullptr;
 }
