@@ -557,3 +557,17 @@ TEST_F(SettingsPageTest, SaveThatCannotWriteSaysSo) {
   EXPECT_EQ(fake->boxes[0].text.find("have been saved"), string::npos);
   EXPECT_EQ(Ini("Alias", "User"), "Al Ias") << "MOPWELL.INI was written";
 }
+
+// A preference whose value is the empty string gives an empty field, not
+// the text for a missing line; a line without a string value likewise.
+TEST_F(SettingsPageTest, Version4TakesAnEmptyValueAsEmpty) {
+  ASSERT_TRUE(WriteFileBytes(profile + "\\prefs.js",
+                             "// Netscape User Preferences\r\n" + Pref("mail.identity.organization", "") +
+                                 Pref("mail.identity.username", "") + "user_pref(\"mail.signature_file\", 0);\r\n" +
+                                 Pref("mail.identity.useremail", "pat@browser.example")));
+  SetIni("Realid", "User_Addr", "?");
+  WriteNscp("[Users Additional Info]\r\nCurrentUser=pat\r\n[Users]\r\npat=" + profile + "\r\n");
+  Open();
+  Press(IDC_SETTINGS_V4);
+  EXPECT_EQ(Fields(kRealIds), (std::vector<string>{"", "pat@browser.example", "", ""}));
+}
