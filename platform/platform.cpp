@@ -21,6 +21,8 @@ BOOL Platform::Help(HWND owner, const char* helpFile, UINT command, ULONG_PTR da
   return ::WinHelpA(owner, helpFile, command, data);
 }
 
+BOOL Platform::ChooseFile(OPENFILENAMEA* request) { return ::GetOpenFileNameA(request); }
+
 void Platform::Pause(DWORD ms) { ::Sleep(ms); }
 
 std::string Platform::WindowsDirectory() {

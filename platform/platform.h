@@ -6,6 +6,7 @@
 // skip waits and point the places at scratch folders and keys.
 #pragma once
 #include <windows.h>
+#include <commdlg.h>
 
 #include <string>
 
@@ -24,6 +25,10 @@ class Platform {
   virtual HINSTANCE ShellOpen(HWND owner, const char* verb, const char* file,
                                  const char* params, const char* dir, INT show);
   virtual BOOL Help(HWND owner, const char* helpFile, UINT command, ULONG_PTR data);
+
+  // The common file-open dialog: same argument and result as
+  // GetOpenFileNameA.
+  virtual BOOL ChooseFile(OPENFILENAMEA* request);
 
   // Waiting.
   virtual void Pause(DWORD ms);

@@ -6,6 +6,22 @@
 #include <string>
 #include <vector>
 
+// How often a page lets the map repair (or the subscription repair) try
+// before it gives up: a repair either makes what is missing at once (the
+// map built, or written by the browser) or cannot make it at all, so a
+// second try is only for a map the browser finishes late.
+constexpr int kMapRepairs = 2;
+
+// A "customs" folder override of the news folder ("news", "fat"): taken
+// into szNewsLoc unless it holds "*" (not overridden, as for every other
+// path override), is empty, or is too long for the field (cut short it
+// would name another folder).
+void ApplyNewsFolderOverride(const char* key);
+
+// A subscription-file path as the news steps compare and trace it: in
+// upper case (".rcg" files are told by ".RCG").
+std::string UpperCase(std::string path);
+
 // Makes sure the map file exists in the news folder: creates a missing
 // news (and mail) folder in the profile, offers to let the browser write
 // the map, and otherwise builds one from the server folders it finds.

@@ -1,6 +1,7 @@
 // Destroying files: overwrite with the marker block through to the disk,
 // then delete.
 #pragma once
+#include <string>
 
 // What became of a file handed to the wipe.
 enum class WipeOutcome {
@@ -16,7 +17,17 @@ enum class WipeOutcome {
 // unwiped: its name would go while its bytes stay on the disk.
 WipeOutcome nukeIt(const char* path);
 
-// Destroys the viewer page's dump files in the working directory.
+// The viewer page's dump files (kDumpFiles) by full path in `folder`, the
+// program's own, formed once at start: later changes of the working
+// directory can neither move the copies nor turn the wipe on files of
+// those names elsewhere.
+void FormDumpFilePaths(const std::string& folder);
+// Full path of dump file `index` of kDumpFiles; empty before they are
+// formed or for an index out of range.
+std::string DumpFilePath(int index);
+
+// Destroys the viewer page's dump files (nothing before their paths are
+// formed).
 void WipeDumpFiles();
 
 // Called after the overwrite has reached the disk and before the file is

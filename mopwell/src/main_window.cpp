@@ -145,6 +145,7 @@ void OnCreate(HWND hwnd) {
   // through the working directory: make it the program's own folder.
   std::string programDir = plat::Get().ProgramDirectory();
   if (!programDir.empty()) SetCurrentDirectoryA(programDir.c_str());
+  FormDumpFilePaths(programDir);
 
   RegisterDialogFont();
   CreateTabs(hwnd);

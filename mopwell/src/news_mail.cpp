@@ -27,11 +27,6 @@ namespace {
 constexpr int kBoxNews = 107, kBoxNewsSubs = 108, kBoxMail = 150;
 constexpr char kHostNews[] = "host-news";
 
-// How often the news step lets the map repair try before it gives up: the
-// repair either makes a readable map at once (built, or written by the
-// browser) or cannot make one at all, so a second try is only for a map
-// the browser finishes late.
-constexpr int kMapRepairs = 2;
 constexpr char kNoMapCaption[] = "No FAT file!  News data left alone.";
 constexpr char kRefusedNews[] = "Error!    News data left alone!";
 constexpr char kRefusedServers[] = "Error!    News folders left alone!";
@@ -42,22 +37,6 @@ constexpr char kNewsTrap[] = "BADnewsLOC-PROT-TRIG";
 constexpr std::size_t kMapReadLimit = 32u << 20;
 
 bool PrefOn(const char* key) { return ini::GetInt(szIniFile, kSecPrefs, key, 0) != 0; }
-
-// A "customs" folder override. A value holding "*" means "not overridden",
-// as it does for every other path override; so does an empty one, which
-// names no folder, and one too long for the field: cut short it would name
-// another folder, which the server-folder walk would empty.
-void ApplyFolderOverride(const char* key) {
-  std::string value = ini::GetString(szIniFile, kSecCustoms, key, szNewsLoc, 1024);
-  if (value.empty() || value.size() >= sizeof szNewsLoc || value.find(kNoOverride[0]) != std::string::npos)
-    return;
-  text::CopyCut(szNewsLoc, value);
-}
-
-std::string UpperCase(std::string s) {
-  if (!s.empty()) CharUpperBuffA(&s[0], static_cast<DWORD>(s.size()));
-  return s;
-}
 
 // The map file's whole text behind one blank, or nothing when no readable
 // map can be had.
@@ -108,11 +87,11 @@ void RefuseNews(HWND page, int box, const char* caption) {
 
 void CleanNewsTracks(HWND page) {
   int wiped = 0, skipped = 0, outside = 0;
-  ApplyFolderOverride(kKeyNews);
+  ApplyNewsFolderOverride(kKeyNews);
   std::string subs = ini::GetString(szIniFile, kSecCustoms, kKeySubs, kHostNews, sizeof newsit);
   text::CopyCut(NewsSub, subs);
   text::CopyCut(newsit, subs);
-  ApplyFolderOverride(kKeyFat);
+  ApplyNewsFolderOverride(kKeyFat);
 
   text::CopyCut(szNewsPlace, NewsMapPath());
   text::CopyCut(NewsSub, paths::Join(szNewsLoc, newsit));

@@ -171,3 +171,15 @@ void FixSubs() {
   ini::Write(szIniFile, kSecCustoms, kKeySubs, chosen.c_str());
   Trace("NewshostMod", chosen.c_str());
 }
+
+void ApplyNewsFolderOverride(const char* key) {
+  std::string value = ini::GetString(szIniFile, kSecCustoms, key, szNewsLoc, 1024);
+  if (value.empty() || value.size() >= sizeof szNewsLoc || value.find(kNoOverride[0]) != std::string::npos)
+    return;
+  text::CopyCut(szNewsLoc, value);
+}
+
+std::string UpperCase(std::string path) {
+  if (!path.empty()) CharUpperBuffA(&path[0], static_cast<DWORD>(path.size()));
+  return path;
+}

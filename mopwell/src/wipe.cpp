@@ -8,11 +8,13 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <iterator>
 #include <string>
 #include <vector>
 
 #include "config/names.h"
 #include "mopwell.h"
+#include "text/paths.h"
 #include "wipe/wipe_block.h"
 
 namespace {
@@ -189,6 +191,21 @@ WipeOutcome nukeIt(const char* path) {
   return WipeOutcome::Destroyed;
 }
 
+namespace {
+std::string g_dumpFiles[std::size(kDumpFiles)];
+}  // namespace
+
+void FormDumpFilePaths(const std::string& folder) {
+  for (std::size_t i = 0; i < std::size(kDumpFiles); ++i)
+    g_dumpFiles[i] = folder.empty() ? std::string() : paths::Join(folder, kDumpFiles[i]);
+}
+
+std::string DumpFilePath(int index) {
+  if (index < 0 || static_cast<std::size_t>(index) >= std::size(kDumpFiles)) return std::string();
+  return g_dumpFiles[index];
+}
+
 void WipeDumpFiles() {
-  for (const char* name : kDumpFiles) nukeIt(name);
+  for (const std::string& path : g_dumpFiles)
+    if (!path.empty()) nukeIt(path.c_str());
 }

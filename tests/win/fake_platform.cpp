@@ -82,6 +82,36 @@ BOOL FakePlatform::Help(HWND, const char* helpFile, UINT command, ULONG_PTR data
   return winHelpResult;
 }
 
+BOOL FakePlatform::ChooseFile(OPENFILENAMEA* r) {
+  ShownChooser c{};
+  c.owner = r->hwndOwner;
+  if (const char* f = r->lpstrFilter) {
+    const char* end = f;
+    while (end[0] || end[1]) ++end;
+    c.filter.assign(f, end + 2);
+  }
+  c.title = r->lpstrTitle ? r->lpstrTitle : "";
+  c.initialDir = r->lpstrInitialDir ? r->lpstrInitialDir : "<none>";
+  c.flags = r->Flags;
+  c.filterIndex = r->nFilterIndex;
+  c.fileSize = r->nMaxFile;
+  c.titleSize = r->nMaxFileTitle;
+  c.fileEmptied = r->lpstrFile && r->lpstrFile[0] == '\0';
+  c.titleEmptied = r->lpstrFileTitle && r->lpstrFileTitle[0] == '\0';
+  c.defaultExtension = r->lpstrDefExt != nullptr;
+  choosers.push_back(c);
+  std::string pick;
+  if (!picks.empty()) {
+    pick = picks.front();
+    picks.pop_front();
+  }
+  if (pick.empty()) return FALSE;  // cancelled: the buffers stay as they were
+  lstrcpynA(r->lpstrFile, pick.c_str(), static_cast<int>(r->nMaxFile));
+  std::string title = pick.substr(pick.find_last_of('\\') + 1);
+  if (r->lpstrFileTitle) lstrcpynA(r->lpstrFileTitle, title.c_str(), static_cast<int>(r->nMaxFileTitle));
+  return TRUE;
+}
+
 void FakePlatform::Pause(DWORD ms) { sleeps.push_back(ms); }
 
 std::string FakePlatform::ProgramPath() { return paths::Join(programDir, "mopwell.exe"); }

@@ -22,6 +22,19 @@ struct ShownBox {
   UINT type;
 };
 
+// A file-open dialog as the program asked for it.
+struct ShownChooser {
+  HWND owner;
+  std::string filter;  // the pairs with their NULs, up to the closing pair of NULs
+  std::string title;
+  std::string initialDir;
+  DWORD flags;
+  DWORD filterIndex;
+  DWORD fileSize, titleSize;  // the buffers' sizes
+  bool fileEmptied, titleEmptied;
+  bool defaultExtension;
+};
+
 struct Launch {
   std::string how;  // "WinExec", "ShellExecute", "WinHelp"
   std::string what;
@@ -41,6 +54,7 @@ class FakePlatform : public plat::Platform {
   HINSTANCE ShellOpen(HWND owner, const char* verb, const char* file, const char* params,
                          const char* dir, INT show) override;
   BOOL Help(HWND owner, const char* helpFile, UINT command, ULONG_PTR data) override;
+  BOOL ChooseFile(OPENFILENAMEA* request) override;
   void Pause(DWORD ms) override;
   std::string WindowsDirectory() override { return windowsDir; }
   // The program file "mopwell.exe" in programDir.
@@ -54,6 +68,10 @@ class FakePlatform : public plat::Platform {
   // Called while a box is "on the screen", before it is answered.
   std::function<void(const ShownBox&)> onBox;
   std::vector<ShownBox> boxes;
+  // Files the user picks in file-open dialogs, taken in order: a full path,
+  // or an empty text for Cancel (also when none is left).
+  std::deque<std::string> picks;
+  std::vector<ShownChooser> choosers;
   std::vector<Launch> launches;
   std::vector<DWORD> sleeps;
 

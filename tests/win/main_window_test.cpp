@@ -50,10 +50,10 @@ struct WipeRecord {
     static_cast<WipeRecord*>(self)->files.push_back(file);
   }
   // Every dump file, in their order, and each overwritten with the marker.
-  void ExpectTheDumpFilesOverwritten() const {
+  void ExpectTheDumpFilesOverwritten(const std::string& folder) const {
     ASSERT_EQ(files.size(), 7u) << "one overwrite for each dump file";
     for (size_t i = 0; i < files.size(); ++i) {
-      EXPECT_EQ(files[i].path, kDumpFiles[i]) << i;
+      EXPECT_EQ(files[i].path, folder + "\\" + kDumpFiles[i]) << i;
       EXPECT_EQ(files[i].bytes.size(), 65535u) << kDumpFiles[i];
       EXPECT_TRUE(wipe_marker::IsWholeBlocks(files[i].bytes)) << kDumpFiles[i];
     }
@@ -345,10 +345,19 @@ TEST_F(MainWindowTest, LeavingTheViewerWipesItsDumpFiles) {
   Start();
   SelectTab(1);
   for (const char* name : kDumpFiles) ASSERT_TRUE(WriteFileBytes(fake->InProgram(name), "secret"));
+  // A working directory changed meanwhile (a chooser, say) does not turn
+  // the wipe on files of the same names there.
+  std::string elsewhere = fake->Folder("elsewhere");
+  ASSERT_TRUE(WriteFileBytes(elsewhere + "\\History.Database", "not a dump"));
+  ASSERT_TRUE(SetCurrentDirectoryA(elsewhere.c_str()));
   WipeRecord wiped;
   SelectTab(2);
+  SetCurrentDirectoryA(fake->programDir.c_str());
   for (const char* name : kDumpFiles) EXPECT_FALSE(FileExists(fake->InProgram(name))) << name;
-  wiped.ExpectTheDumpFilesOverwritten();
+  wiped.ExpectTheDumpFilesOverwritten(fake->programDir);
+  std::string kept;
+  EXPECT_TRUE(ReadFileBytes(elsewhere + "\\History.Database", kept));
+  EXPECT_EQ(kept, "not a dump");
   EXPECT_FALSE(IsWindow(hWndDialog2));
 }
 
@@ -699,7 +708,7 @@ TEST_F(MainWindowTest, CloseWipesDumpFilesAndEndsWithCodeZero) {
   EXPECT_FALSE(IsWindow(main));
   EXPECT_EQ(Pump(), 0);
   for (const char* name : kDumpFiles) EXPECT_FALSE(FileExists(fake->InProgram(name))) << name;
-  wiped.ExpectTheDumpFilesOverwritten();
+  wiped.ExpectTheDumpFilesOverwritten(fake->programDir);
   EXPECT_TRUE(FileExists(fake->InProgram("unrelated.txt")));
 }
 
