@@ -225,11 +225,17 @@ void CountMail(HWND page) {
   Show(page, IDC_VIEWER_EMAIL_TEXT, kCounting);
   std::string mail = Held(szMail, sizeof szMail);
   auto on = [](const char* key) { return ini::GetInt(szIniFile, kSecPrefs, key, 0) != 0; };
+  // The browser names the folder of unsent messages "Unsent Messages";
+  // older records know it only by its short name.
+  const char* unsent =
+      !mail.empty() && GetFileAttributesA(paths::Join(mail, "Unsent Messages").c_str()) != INVALID_FILE_ATTRIBUTES
+          ? "Unsent Messages"
+          : "unsent~1";
   const struct {
     const char* name;
     bool read;
   } folders[] = {{"trash", true},         {"sent", on(kKeyDoSent)},     {"drafts", on(kKeyDoDraft)},
-                 {"inbox", on(kKeyDoInbox)}, {"outbox", on(kKeyDoOutBx)}, {"unsent~1", true}};
+                 {"inbox", on(kKeyDoInbox)}, {"outbox", on(kKeyDoOutBx)}, {unsent, true}};
   std::uint64_t messages = 0;
   for (const auto& f : folders) {
     if (!f.read || mail.empty()) continue;
