@@ -11,6 +11,7 @@
 #include "demo_profile.h"
 #include "page_fixture.h"
 #include "resource.h"
+#include "store_tally.h"
 #include "wipe.h"
 
 using std::string;
@@ -19,35 +20,9 @@ namespace {
 
 constexpr DWORD kChooserFlags = 0x4500F;
 
-// Lines of `bytes` holding `needle`.
-int LinesHolding(const string& bytes, const string& needle) {
-  int n = 0;
-  for (size_t at = 0; at < bytes.size();) {
-    size_t end = bytes.find('\n', at);
-    if (end == string::npos) end = bytes.size();
-    if (bytes.substr(at, end - at).find(needle) != string::npos) ++n;
-    at = end + 1;
-  }
-  return n;
-}
-
-struct Tally {
-  unsigned long long files = 0, bytes = 0;
-};
-// Plain files of a folder matching a pattern, listed independently.
-Tally Walk(const string& folder, const char* pattern) {
-  Tally t;
-  WIN32_FIND_DATAA fd;
-  HANDLE find = FindFirstFileA((folder + "\\" + pattern).c_str(), &fd);
-  if (find == INVALID_HANDLE_VALUE) return t;
-  do {
-    if (fd.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) continue;
-    ++t.files;
-    t.bytes += (static_cast<unsigned long long>(fd.nFileSizeHigh) << 32) | fd.nFileSizeLow;
-  } while (FindNextFileA(find, &fd));
-  FindClose(find);
-  return t;
-}
+using store_tally::LinesHolding;
+using store_tally::Tally;
+using store_tally::Walk;
 
 class ViewerPageTest : public PageTest {
  protected:
