@@ -32,12 +32,12 @@ bool HasOtherNames(const char* path);
 // Makes sure the name `path` belongs to a file of its own before a writer
 // replaces or rewrites it: a name that is a link, or one of several names
 // of one file, is removed (writing through it would change the file the
-// other name stands for). With `clearReadOnly` a read-only mark is taken
-// off first, so the name can go. True when the name is now missing or a
-// file's only name; false when a shared name could not be removed (another
-// program holds the file without sharing its deletion) — then nothing may
+// other name stands for). Its attributes are left alone: they are the
+// other file's as well. True when the name is now missing or a file's
+// only name; false when a shared name could not be removed (read-only, or
+// held by a program that does not share its deletion) — then nothing may
 // be written there.
-bool UnshareName(const char* path, bool clearReadOnly = false);
+bool UnshareName(const char* path);
 
 // Holds every folder of a resolved place open, from the one below the
 // drive's root down to the place itself, so that while a step works inside

@@ -126,7 +126,7 @@ bool CleanCookieFile() {
   // The read-only mark of an earlier blocked run goes before the copy, but
   // only once the name is the cookie file's alone: the mark belongs to the
   // file, which may have another name.
-  bool unshared = UnshareName(szCookieLoc, true);
+  bool unshared = UnshareName(szCookieLoc);
   if (unshared) SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
   // Windows refuses to copy over a read-only file; Wine running as root
   // does not, so the mark is checked here.

@@ -365,8 +365,12 @@ int RunMessageLoop() {
   MSG msg;
   for (;;) {
     BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-    if (got == 0) return static_cast<int>(msg.wParam);
-    if (got == -1) return 0;
+    if (got == 0 || got == -1) {
+      // However the program ends (a page's Enter or Escape ends it without
+      // closing the window), no copy of the browser's data outlives it.
+      WipeDumpFiles();
+      return got == 0 ? static_cast<int>(msg.wParam) : 0;
+    }
     HWND pages[6] = {hWndDialog1, hWndDialog2, hWndDialog3, hWndDialog4, hWndDialog5, hWndDialog6};
     bool taken = false;
     for (HWND page : pages) {

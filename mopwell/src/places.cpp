@@ -176,7 +176,7 @@ bool HasOtherNames(const char* path) {
   return n != Naming::None && n != Naming::Own;
 }
 
-bool UnshareName(const char* path, bool clearReadOnly) {
+bool UnshareName(const char* path) {
   if (!path || !path[0]) return false;
   switch (NamingOf(path)) {
     case Naming::None:  // none: a writer makes a file of its own
@@ -185,6 +185,5 @@ bool UnshareName(const char* path, bool clearReadOnly) {
     case Naming::SharedFolder: return false;  // a folder link is no file to write
     case Naming::Shared: break;
   }
-  if (clearReadOnly) SetFileAttributesA(path, FILE_ATTRIBUTE_ARCHIVE);
   return DeleteFileA(path) != 0;
 }

@@ -15,6 +15,7 @@
 #include "cleaners.h"
 #include "config/names.h"
 #include "cookies/keep_list.h"
+#include "folder_walk.h"
 #include "ini.h"
 #include "mopwell.h"
 #include "news/fat_map.h"
@@ -33,13 +34,17 @@ namespace {
 enum Dump { kNewsgroups, kHistory, kCookies, kNewsDb, kMail, kCache, kBookmarks };
 
 constexpr char kCounting[] = "Counting ...";
+// A store the browser holds without sharing is not empty: it is not read.
+constexpr char kInUse[] = "In use by Netscape: not counted.";
 constexpr char kHostNews[] = "host-news";
 constexpr char kGuest[] = "guest_us";
 // Files are read in pieces of this size; a cookie file is held whole up to
 // the keeper page's own limit (a browser keeps a few hundred cookies).
 constexpr DWORD kChunk = 1u << 16;
 constexpr std::size_t kCookieReadLimit = 4u << 20;
-constexpr std::size_t kMapTextLimit = 32u << 20;
+// A news map names one file per news server: a few hundred bytes.
+constexpr std::size_t kMapTextLimit = 1u << 20;
+constexpr std::size_t kMostSubscriptionFiles = 1000;
 
 // What the count pass leaves for the buttons: held whole.
 struct ViewerState {
@@ -95,14 +100,21 @@ std::optional<std::string> ReadStart(const std::string& path, std::size_t limit)
   return data;
 }
 
+// Whether the last open failed because another program holds the file
+// without sharing it.
+bool HeldElsewhere() {
+  DWORD error = GetLastError();
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+}
+
+// A file's length as the folder reports it: also while the browser holds
+// the file without sharing it.
 std::optional<std::uint64_t> LengthOf(const std::string& path) {
-  HANDLE file = OpenToRead(path);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  LARGE_INTEGER size{};
-  bool ok = GetFileSizeEx(file, &size) != 0;
-  CloseHandle(file);
-  if (!ok) return std::nullopt;
-  return static_cast<std::uint64_t>(size.QuadPart);
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (path.empty() || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data) ||
+      (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return std::nullopt;
+  return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
 struct Listing {
@@ -130,16 +142,29 @@ Listing ListFiles(const std::string& folder, const char* pattern, bool keepNames
   return l;
 }
 
-// Copies a store's file over a dump file of the program's folder. The
-// copy is a plain file of its own: never written through a name another
-// file shares, and never left read-only (it could be neither replaced by
-// the next copy nor wiped when the page is left).
-void CopyToDump(const std::string& source, Dump dump) {
+// Copies a store's file to a dump file of the program's folder. The copy
+// made before is destroyed first (it holds the same private data), which
+// also leaves the name free: the new copy is a file of its own, made anew,
+// never written through a name another file shares, and never read-only
+// (it could be neither replaced nor wiped). The store is read with full
+// sharing, so a browser holding it open does not stop the copy. False when
+// nothing was copied.
+bool CopyToDump(const std::string& source, Dump dump) {
   std::string target = DumpFilePath(dump);
-  if (source.empty() || target.empty()) return;
-  if (!UnshareName(target.c_str(), true)) return;
-  SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_ARCHIVE);
-  if (CopyFileA(source.c_str(), target.c_str(), FALSE)) SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+  if (source.empty() || target.empty()) return false;
+  if (nukeIt(target.c_str()) == WipeOutcome::Left) return false;
+  HANDLE in = OpenToRead(source);
+  if (in == INVALID_HANDLE_VALUE) return false;
+  HANDLE out = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_ARCHIVE, nullptr);
+  bool ok = out != INVALID_HANDLE_VALUE;
+  std::string chunk(kChunk, '\0');
+  DWORD got = 0, wrote = 0;
+  while (ok && ReadFile(in, &chunk[0], kChunk, &got, nullptr) && got > 0)
+    ok = WriteFile(out, chunk.data(), got, &wrote, nullptr) && wrote == got;
+  CloseHandle(in);
+  if (out != INVALID_HANDLE_VALUE) CloseHandle(out);
+  if (!ok && out != INVALID_HANDLE_VALUE) nukeIt(target.c_str());  // no half copy
+  return ok;
 }
 
 // The viewer on a dump file, found by the system's program search; the
@@ -189,9 +214,20 @@ void CountNewsgroups(HWND page) {
     for (char c : *map)
       if (c != '\r' && c != '\n') text += c;
     Trace("NewsOp1", "FAT Newsdata found");
-    int numbered = 0, skipped = 0;
-    for (const std::string& path : news::FatMapPaths(text)) {
-      g_viewer.newsKill = UpperCase(path);
+    // Only files of the news folder are read: a damaged or planted map
+    // could name a network share, a device that never answers, or a
+    // file of the user's elsewhere.
+    std::optional<std::string> news = ResolvePlace(Held(szNewsLoc, sizeof szNewsLoc));
+    int numbered = 0, skipped = 0, outside = 0;
+    std::vector<std::string> paths = news::FatMapPaths(text);
+    if (paths.size() > kMostSubscriptionFiles) paths.resize(kMostSubscriptionFiles);
+    for (const std::string& path : paths) {
+      std::optional<std::string> file = news ? FileInsideFolder(*news, path) : std::nullopt;
+      if (!file) {
+        Trace(("NewsOutside" + Number(static_cast<std::uint64_t>(++outside))).c_str(), path.c_str());
+        continue;
+      }
+      g_viewer.newsKill = UpperCase(*file);
       if (g_viewer.newsKill.find(".RCG") != std::string::npos) {
         ++skipped;
         continue;
@@ -265,17 +301,19 @@ void CountCookies(HWND page) {
   Show(page, IDC_VIEWER_COOKIES_TEXT, kCounting);
   std::optional<std::string> data = ReadStart(Held(szCookieLoc, sizeof szCookieLoc), kCookieReadLimit);
   Show(page, IDC_VIEWER_COOKIES_TEXT,
-       data ? "You have " + Number(cookies::CookieLines(*data).size()) + " cookies stored."
-            : std::string("You have no cookies stored."));
+       data             ? "You have " + Number(cookies::CookieLines(*data).size()) + " cookies stored."
+       : HeldElsewhere() ? std::string(kInUse)
+                         : std::string("You have no cookies stored."));
 }
 
 void CountBookmarks(HWND page) {
   Show(page, IDC_VIEWER_BOOKMARKS_TEXT, kCounting);
   text::LineCounter links("HREF");
+  bool read = CountLines(Held(szBookmarkLoc, sizeof szBookmarkLoc), links);
   Show(page, IDC_VIEWER_BOOKMARKS_TEXT,
-       CountLines(Held(szBookmarkLoc, sizeof szBookmarkLoc), links)
-           ? "You have " + Number(links.Matching()) + " bookmarks."
-           : std::string("You have no bookmarks."));
+       read              ? "You have " + Number(links.Matching()) + " bookmarks."
+       : HeldElsewhere() ? std::string(kInUse)
+                         : std::string("You have no bookmarks."));
 }
 
 void CountCache(HWND page) {
@@ -333,7 +371,12 @@ std::optional<Chosen> Choose(HWND page, const char* filter, const char* title, c
   request.lpstrTitle = title;
   request.Flags = OFN_READONLY | OFN_OVERWRITEPROMPT | OFN_HIDEREADONLY | OFN_NOCHANGEDIR | OFN_FILEMUSTEXIST |
                   OFN_SHAREAWARE | OFN_NOLONGNAMES;
+  // The dialog may move the working directory, through which the program
+  // finds its own files and the viewer its dump: it is put back.
+  char cwd[MAX_PATH + 1] = "";
+  DWORD kept = GetCurrentDirectoryA(sizeof cwd, cwd);
   plat::Get().ChooseFile(&request);  // decided by the title, as a cancel leaves it empty
+  if (kept > 0 && kept < sizeof cwd) SetCurrentDirectoryA(cwd);
   std::string chosenTitle(fileTitle, text::BoundedLen(fileTitle, sizeof fileTitle));
   if (chosenTitle.size() < minTitle) return std::nullopt;
   return Chosen{std::string(path, text::BoundedLen(path, sizeof path)), chosenTitle};
@@ -394,10 +437,10 @@ bool ShowMail(HWND page) {
   std::optional<Chosen> c =
       Choose(page, "Email_databases\0\0", "Choose mail database to view:", mail + "\\", 4);
   if (!c) return false;
-  std::string file = mail + "\\" + c->title;
-  CopyToDump(file, kMail);
-  Trace("lastmailfolder", file.c_str());
-  if (CanRead(file)) StartViewer(kMail);
+  // The file the user chose, wherever they went to choose it.
+  CopyToDump(c->path, kMail);
+  Trace("lastmailfolder", c->path.c_str());
+  if (CanRead(c->path)) StartViewer(kMail);
   return true;
 }
 
@@ -405,7 +448,7 @@ bool ShowCache(HWND page) {
   std::string cache = Held(szCacheIn, sizeof szCacheIn);
   std::optional<Chosen> c = Choose(page, "Cache databases\0\0", "Choose cache file to view:", cache, 4);
   if (!c) return false;
-  CopyToDump(cache + "\\" + c->title, kCache);
+  CopyToDump(c->path, kCache);
   Trace("cacheshow", c->title.c_str());
   StartViewer(kCache);
   return true;

@@ -100,6 +100,7 @@ BOOL FakePlatform::ChooseFile(OPENFILENAMEA* r) {
   c.titleEmptied = r->lpstrFileTitle && r->lpstrFileTitle[0] == '\0';
   c.defaultExtension = r->lpstrDefExt != nullptr;
   choosers.push_back(c);
+  if (!chooserMovesTo.empty()) SetCurrentDirectoryA(chooserMovesTo.c_str());
   std::string pick;
   if (!picks.empty()) {
     pick = picks.front();

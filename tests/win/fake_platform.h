@@ -72,6 +72,9 @@ class FakePlatform : public plat::Platform {
   // or an empty text for Cancel (also when none is left).
   std::deque<std::string> picks;
   std::vector<ShownChooser> choosers;
+  // Where a file-open dialog leaves the working directory, as the real one
+  // may; empty: where it was.
+  std::string chooserMovesTo;
   std::vector<Launch> launches;
   std::vector<DWORD> sleeps;
 

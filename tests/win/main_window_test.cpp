@@ -777,3 +777,17 @@ TEST_F(MainWindowTest, ASizeMessageAloneStoresTheWindowSize) {
   EXPECT_EQ(Ini("customs", "sizeX"), "478");
   EXPECT_EQ(Ini("customs", "sizeY"), "358");
 }
+
+// Enter or Escape on the viewer tab ends the program without closing the
+// window first: the dump files go all the same.
+TEST_F(MainWindowTest, EndingTheProgramFromTheViewerWipesItsDumpFiles) {
+  SetIni("Options", "NT", "1");
+  Start();
+  SelectTab(1);
+  for (const char* name : kDumpFiles) ASSERT_TRUE(WriteFileBytes(fake->InProgram(name), "secret"));
+  WipeRecord wiped;
+  PostMessageA(hWndDialog2, WM_COMMAND, MAKEWPARAM(IDCANCEL, 0), 0);
+  EXPECT_EQ(RunMessageLoop(), 0);
+  for (const char* name : kDumpFiles) EXPECT_FALSE(FileExists(fake->InProgram(name))) << name;
+  wiped.ExpectTheDumpFilesOverwritten(fake->programDir);
+}

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "demo_profile.h"
+#include "held_file.h"
 #include "page_fixture.h"
 #include "resource.h"
 #include "store_tally.h"
@@ -347,7 +348,8 @@ TEST_F(ViewerPageTest, FilesOfOtherProgramsAreCountedRight) {
   EXPECT_EQ(Text(IDC_VIEWER_COOKIES_TEXT), "You have 0 cookies stored.");
 }
 
-// Enter and Escape end the whole program.
+// Enter and Escape end the whole program; a button's command without its
+// control does nothing.
 TEST_F(ViewerPageTest, EnterAndEscapeEndTheProgram) {
   Open();
   for (int id : {IDOK, IDCANCEL}) {
@@ -357,5 +359,100 @@ TEST_F(ViewerPageTest, EnterAndEscapeEndTheProgram) {
     while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) quit = quit || msg.message == WM_QUIT;
     EXPECT_TRUE(quit) << id;
   }
-  EXPECT_EQ(DlgProc2(page, WM_COMMAND, MAKEWPARAM(4711, BN_CLICKED), 0), FALSE) << "no control";
+  EXPECT_EQ(DlgProc2(page, WM_COMMAND, MAKEWPARAM(IDC_VIEWER_HISTORY, BN_CLICKED), 0), FALSE) << "no control";
+  EXPECT_TRUE(fake->launches.empty());
+  EXPECT_EQ(Dump("History.Database"), "<missing>");
+}
+
+// The dump files are copies of private data: a copy replaced is destroyed
+// first, a dump name shared with another file is never written through
+// (nor is that file's read-only mark touched), and a store the browser
+// holds open for writing, sharing reading only, is still copied.
+TEST_F(ViewerPageTest, DumpFilesAreReplacedSafely) {
+  Open();
+  std::vector<string> wiped;
+  SetWipeObserver([](const char* path, void* seen) { static_cast<std::vector<string>*>(seen)->push_back(path); },
+                  &wiped);
+  const string cookies = Bytes(demo.cookieFile);
+  Click(IDC_VIEWER_COOKIES);
+  EXPECT_TRUE(wiped.empty());
+  Click(IDC_VIEWER_COOKIES);
+  SetWipeObserver(nullptr, nullptr);
+  EXPECT_EQ(wiped, std::vector<string>{fake->InProgram("Cookies.Database")}) << "the first copy, destroyed";
+  EXPECT_EQ(Dump("Cookies.Database"), cookies);
+
+  const string will = fake->root + "\\will.doc";
+  ASSERT_TRUE(WriteFileBytes(will, "my last will"));
+  ASSERT_TRUE(CreateHardLinkA(fake->InProgram("History.Database").c_str(), will.c_str(), nullptr));
+  SetFileAttributesA(will.c_str(), FILE_ATTRIBUTE_READONLY);
+  Click(IDC_VIEWER_HISTORY);
+  EXPECT_EQ(Bytes(will), "my last will");
+  EXPECT_TRUE(GetFileAttributesA(will.c_str()) & FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesA(will.c_str(), FILE_ATTRIBUTE_NORMAL);
+  Click(IDC_VIEWER_HISTORY);  // the name is its own again now
+  EXPECT_EQ(Dump("History.Database"), Bytes(demo.historyFile));
+  EXPECT_EQ(Bytes(will), "my last will");
+
+  const string bookmarks = Bytes(demo.bookmarkFile);
+  {
+    HeldFile browser(demo.bookmarkFile, "r");
+    ASSERT_TRUE(browser.ok());
+    Click(IDC_VIEWER_BOOKMARKS);
+  }
+  EXPECT_EQ(Dump("Bookmarks.Database"), bookmarks);
+}
+
+// A file-open dialog that moves the working directory leaves it where the
+// program keeps it; the file chosen is the one copied, wherever it lies.
+TEST_F(ViewerPageTest, ChoosersKeepTheWorkingDirectoryAndTakeTheFileChosen) {
+  Open();
+  const string elsewhere = fake->Folder("elsewhere");
+  const string letter = elsewhere + "\\Letter";
+  ASSERT_TRUE(WriteFileBytes(letter, "From: someone\r\nMessage-ID: <1@x>\r\n"));
+  fake->chooserMovesTo = elsewhere;
+  fake->picks = {letter};
+  EXPECT_EQ(Click(IDC_VIEWER_EMAIL), TRUE);
+  char cwd[MAX_PATH] = "";
+  GetCurrentDirectoryA(sizeof cwd, cwd);
+  EXPECT_EQ(lstrcmpiA(cwd, fake->programDir.c_str()), 0) << cwd;
+  EXPECT_EQ(Dump("Mail.Database"), Bytes(letter));
+  EXPECT_EQ(LastLaunch(), "GLIMSO Mail.Database");
+}
+
+// The news map is read for files of the news folder only; ".rcg" files are
+// not counted; with "customs" "news" set to a file, nothing is.
+TEST_F(ViewerPageTest, NewsgroupsComeFromTheNewsFolderOnly) {
+  SetIni("Options", "cow", "moo");
+  ReadDiagnosticsSwitch();
+  const string outside = fake->root + "\\diary.txt";
+  ASSERT_TRUE(WriteFileBytes(outside, "one\ntwo\nthree\nfour\n"));
+  const string rcg = demo.newsDir + "\\extra.rcg";
+  ASSERT_TRUE(WriteFileBytes(rcg, "alt.a: 1\nalt.b: 2\n"));
+  string map = Bytes(demo.newsDir + "\\FAT");
+  map += "newsrc-outside.example\t" + outside + "\tFALSE\r\nnewsrc-rcg.example\t" + rcg + "\tFALSE\r\n";
+  ASSERT_TRUE(WriteFileBytes(demo.newsDir + "\\FAT", map));
+  Open();
+  EXPECT_EQ(Text(IDC_VIEWER_NEWSGROUPS_TEXT), "You've visited " + std::to_string(demo.newsgroups) + " newsgroups.");
+  EXPECT_EQ(Ini("Diagnostics", "NewsOutside1"), outside);
+  EXPECT_EQ(Ini("Diagnostics", "Newsrcg"), "1 rcg's skipped");
+  fake->picks = {demo.newsDir + "\\" + demo.newsrcFiles[0]};
+  Click(IDC_VIEWER_NEWSGROUPS);
+  EXPECT_NE(Dump("Newsgroups"), Bytes(outside));
+
+  SetIni("customs", "news", "C:\\news.ini");
+  DlgProc2(page, WM_PAGEREFRESH, 0, 0);
+  EXPECT_EQ(Text(IDC_VIEWER_NEWSGROUPS_TEXT), "You've visited 0 newsgroups.");
+  EXPECT_EQ(Ini("Diagnostics", "NewsINI"), "C:\\news.ini");
+}
+
+// A store the browser holds without sharing is in use, not empty: its
+// length is still told, and what must be read says it was not.
+TEST_F(ViewerPageTest, StoresHeldByTheBrowserAreNotCalledEmpty) {
+  const size_t history = Bytes(demo.historyFile).size();
+  HeldFile h(demo.historyFile, ""), c(demo.cookieFile, ""), b(demo.bookmarkFile, "");
+  ASSERT_TRUE(h.ok() && c.ok() && b.ok());
+  Open();
+  EXPECT_EQ(Text(IDC_VIEWER_HISTORY_TEXT), "History database is " + std::to_string(history) + " bytes.");
+  EXPECT_EQ(Text(IDC_VIEWER_COOKIES_TEXT), "In use by Netscape: not counted.");
+  EXPECT_EQ(Text(IDC_VIEWER_BOOKMARKS_TEXT), "In use by Netscape: not counted.");
 }
