@@ -3,6 +3,7 @@
 
     mopwell/res/tabs1.ico        program icon: blue shield with a white tick
     mopwell/res/clean.bmp        clean page picture: a broom sweeping dust
+    glimso/res/glimso.ico        viewer icon: a page of text lines under a lens
     vesko/res/vesko_real.ico     tray icon, real identity shown (red)
     vesko/res/vesko_alias.ico    tray icon, alias shown (green, masked face)
 
@@ -379,6 +380,47 @@ def draw_clean_bitmap(w, h):
     return c.render()
 
 
+def draw_glimso(s):
+    """Viewer icon: a sheet of fixed-width text lines with a magnifying
+    glass held over it - a look into a file."""
+    c = Canvas(s, s)
+    k = s / 32.0
+    # the sheet, its top-right corner folded
+    x0, y0, x1, y1, fold = 3 * k, 2 * k, 24 * k, 29 * k, 6 * k
+    sheet = polygon([(x0, y0), (x1 - fold, y0), (x1, y0 + fold), (x1, y1),
+                     (x0, y1)])
+    c.add(sheet, (70, 80, 100))
+    inner = polygon([(x0 + k, y0 + k), (x1 - fold - 0.4 * k, y0 + k),
+                     (x1 - k, y0 + fold + 0.4 * k), (x1 - k, y1 - k),
+                     (x0 + k, y1 - k)])
+    c.add(inner, vgrad(y0, (255, 255, 255), y1, (228, 232, 240)))
+    c.add(polygon([(x1 - fold, y0), (x1 - fold, y0 + fold), (x1, y0 + fold)]),
+          (190, 198, 214))
+    # rows of text, each cut at the same column; gaps stand for blanks
+    step = max(2.0, 3.0 * k)
+    y = y0 + 4 * k
+    row = 0
+    while y < y1 - 3 * k:
+        right = x1 - (fold + 2 * k if y < y0 + fold + k else 3 * k)
+        gap = x0 + (5 + 4 * (row % 3)) * k
+        c.add(rect(x0 + 3 * k, y, min(gap, right), y + max(1.0, 1.2 * k)),
+              (40, 60, 110))
+        if gap + 2 * k < right:
+            c.add(rect(gap + 1.5 * k, y, right, y + max(1.0, 1.2 * k)),
+                  (40, 60, 110))
+        y += step
+        row += 1
+    # the lens, lower right, with a dark handle
+    cx, cy, r = 20 * k, 19 * k, 7.5 * k
+    c.add(segment(cx + 0.7 * r, cy + 0.7 * r, 30 * k, 30 * k, 3.6 * k),
+          (90, 50, 20))
+    c.add(circle(cx, cy, r), (30, 40, 60))
+    c.add(circle(cx, cy, r - max(1.0, 1.6 * k)), (150, 200, 245), 0.55)
+    c.add(intersect(circle(cx, cy, r - max(1.0, 1.6 * k)),
+                    circle(cx - 2.5 * k, cy - 2.5 * k, 2.5 * k)), WHITE, 0.7)
+    return c.render()
+
+
 def person(s):
     """Head and shoulders, centred in a badge of side s."""
     head = circle(0.5 * s, 0.38 * s, 0.17 * s)
@@ -419,6 +461,8 @@ def main():
           ico_bytes([draw_tabs1(32), draw_tabs1(16)]))
     write(os.path.join(root, "mopwell", "res", "clean.bmp"),
           bmp24_bytes(draw_clean_bitmap(144, 112)))
+    write(os.path.join(root, "glimso", "res", "glimso.ico"),
+          ico_bytes([draw_glimso(32), draw_glimso(16)]))
     red, red_dark = (200, 30, 30), (110, 10, 10)
     green, green_dark = (30, 150, 40), (10, 80, 20)
     write(os.path.join(root, "vesko", "res", "vesko_real.ico"),
