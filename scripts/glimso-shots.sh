@@ -32,13 +32,13 @@ scripts/wine-run.sh --prefix "$WINEPREFIX" cmd /c exit 0 >/dev/null 2>&1 || true
 python3 - "$dumps/Cookies.Database" <<'PY'
 import sys
 rows = [
-    (".netscape.com", "TRUE", "/", "FALSE", "1293839999", "NGUSER", "cd2e5c4f-1b8a-11d3-9f55-00c04f6c2e21"),
-    ("www.yahoo.com", "FALSE", "/", "FALSE", "1293839999", "Y", "v=1&n=5g7k2d0j1a2c3&l=4f0b_3i/o&p=m2a0000"),
-    (".doubleclick.net", "TRUE", "/", "FALSE", "1920499138", "id", "8000007a3c1e2b5"),
-    ("www.amazon.com", "FALSE", "/", "FALSE", "1082444400", "session-id", "002-4135256-7625640"),
-    (".altavista.com", "TRUE", "/", "FALSE", "1577836799", "AV_USERKEY", "AVS1a8e4d3c0a12e93a0c7b5f2e6d14"),
-    ("my.excite.com", "FALSE", "/", "FALSE", "1041379199", "UID", "1C2D43A3372C5B0E"),
-    (".geocities.com", "TRUE", "/", "FALSE", "1009843199", "B", "4k8bd90tm6f3m&b=2"),
+    (".browsermaker.example", "TRUE", "/", "FALSE", "1293839999", "NGUSER", "cd2e5c4f-1b8a-11d3-9f55-00c04f6c2e21"),
+    ("www.portal.example", "FALSE", "/", "FALSE", "1293839999", "Y", "v=1&n=5g7k2d0j1a2c3&l=4f0b_3i/o&p=m2a0000"),
+    (".adserver.example", "TRUE", "/", "FALSE", "1920499138", "id", "8000007a3c1e2b5"),
+    ("www.bookshop.example", "FALSE", "/", "FALSE", "1082444400", "session-id", "002-4135256-7625640"),
+    (".search.example", "TRUE", "/", "FALSE", "1577836799", "AV_USERKEY", "AVS1a8e4d3c0a12e93a0c7b5f2e6d14"),
+    ("my.startpage.example", "FALSE", "/", "FALSE", "1041379199", "UID", "1C2D43A3372C5B0E"),
+    (".homepages.example", "TRUE", "/", "FALSE", "1009843199", "B", "4k8bd90tm6f3m&b=2"),
 ]
 text = ("# Netscape HTTP Cookie File\r\n"
         "# http://www.netscape.com/newsref/std/cookie_spec.html\r\n"
