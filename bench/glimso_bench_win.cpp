@@ -8,6 +8,7 @@
 //   glimso_bench_win [SCRATCH_FOLDER]
 // Needs a display (the window is painted for real).
 #include <windows.h>
+#include <winioctl.h>
 
 #include <cstdint>
 #include <cstdio>
@@ -32,6 +33,8 @@ void Pump() {
 bool MakeFile(const std::string& path, std::uint64_t length) {
   HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
   if (h == INVALID_HANDLE_VALUE) return false;
+  DWORD none = 0;  // on Windows a file is sparse only when marked so
+  DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &none, nullptr);
   // Text at both ends, nothing stored between.
   std::string text;
   while (text.size() < 4096) text += "TRUE\t/\tFALSE\t946684799\tNGUSER\tsomething-stored ";

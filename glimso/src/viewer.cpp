@@ -43,9 +43,11 @@ void MeasureFont(HWND hwnd) {
   GetTextMetricsA(dc, &tm);
   SelectObject(dc, old);
   ReleaseDC(hwnd, dc);
-  Metrics.charWidth = tm.tmAveCharWidth;
-  Metrics.charHeight = tm.tmHeight;
-  Metrics.lineHeight = tm.tmHeight + tm.tmExternalLeading;
+  // A font that could not be measured is drawn as the layout reckons it:
+  // one pixel a column and a line, never all lines at one place.
+  Metrics.charWidth = tm.tmAveCharWidth > 0 ? tm.tmAveCharWidth : 1;
+  Metrics.charHeight = tm.tmHeight > 0 ? tm.tmHeight : 1;
+  Metrics.lineHeight = tm.tmHeight + tm.tmExternalLeading > 0 ? tm.tmHeight + tm.tmExternalLeading : 1;
 }
 
 void RecomputeScrollRanges(HWND hwnd) {
@@ -77,13 +79,15 @@ void OpenFile(HWND hwnd) {
   UpdateWindow(hwnd);
 }
 
-// Where the user holds the thumb. The scroll message carries only 16 bits
-// of it; the bar itself has the whole int.
+// Where the thumb is asked to go. The scroll message carries only 16 bits
+// of it; while the user drags, the bar holds the whole int, whose low 16
+// bits are the message's. A thumb message that comes from no drag (sent by
+// another program, say) is taken as it says.
 int TrackPosition(HWND hwnd, int bar, WPARAM wParam) {
   SCROLLINFO info{};
   info.cbSize = sizeof info;
   info.fMask = SIF_TRACKPOS;
-  if (GetScrollInfo(hwnd, bar, &info)) return info.nTrackPos;
+  if (GetScrollInfo(hwnd, bar, &info) && (info.nTrackPos & 0xFFFF) == HIWORD(wParam)) return info.nTrackPos;
   return HIWORD(wParam);
 }
 

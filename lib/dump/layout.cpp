@@ -88,7 +88,7 @@ std::int64_t VerticalStep(int request, const View& view, const FontMetrics& metr
     case kPageUp: return -page;
     case kPageDown: return page;
     case kThumbPosition:
-    case kThumbTrack: return thumb - view.firstLine;
+    case kThumbTrack: return std::clamp<std::int64_t>(thumb, 0, std::max<std::int64_t>(view.lastFirstLine, 0)) - view.firstLine;
     case kTop: return -view.firstLine;
     case kBottom: return view.lastFirstLine - view.firstLine;
     default: return 0;
@@ -102,7 +102,7 @@ std::int64_t HorizontalStep(int request, const View& view, std::int64_t thumb) {
     case kPageUp: return -kColumnPage;
     case kPageDown: return kColumnPage;
     case kThumbPosition:
-    case kThumbTrack: return thumb - view.firstColumn;
+    case kThumbTrack: return std::clamp<std::int64_t>(thumb, 0, std::max<std::int64_t>(view.lastFirstColumn, 0)) - view.firstColumn;
     default: return 0;  // the horizontal bar has no top and bottom
   }
 }

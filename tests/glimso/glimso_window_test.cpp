@@ -2,6 +2,7 @@
 // of the thumb over a 5 GiB file, paints read afresh while another program
 // writes the file, and a session end that is called off.
 #include <windows.h>
+#include <winioctl.h>
 
 #include <gtest/gtest.h>
 
@@ -227,6 +228,8 @@ TEST_F(GlimsoWindow, ThumbDraggedToTheTopMiddleAndEndOfAFiveGibFile) {
   {
     HANDLE h = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    DWORD none = 0;  // on Windows a file is sparse only when marked so
+    DeviceIoControl(h, FSCTL_SET_SPARSE, nullptr, 0, nullptr, 0, &none, nullptr);
     LARGE_INTEGER at{};
     at.QuadPart = static_cast<LONGLONG>(kFiveGiB - tailBytes - 78);
     DWORD wrote = 0;
@@ -327,4 +330,33 @@ TEST_F(GlimsoWindow, ASessionEndCalledOffLeavesTheViewerPaintingInItsFont) {
   EXPECT_TRUE(shown::RowShows(hwnd_, 0, shown::NumberedLine(0)));
   EXPECT_TRUE(shown::RowShows(hwnd_, 9, shown::NumberedLine(9)));
   DeleteObject(filler);
+}
+
+// A thumb message that comes from no drag (another program sends it) moves
+// the view to the line it names; a pipe or a device named on the command
+// line is no file to show.
+TEST_F(GlimsoWindow, ThumbMessagesFromElsewhereAndNamesThatAreNoFiles) {
+  std::string path = Made("Newsgroups");
+  ASSERT_TRUE(WriteFileBytes(path, NumberedLines(1000)));
+  ASSERT_NE(Open(path), nullptr);
+  SendMessageA(hwnd_, WM_VSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 50), 0);
+  Pump();
+  EXPECT_EQ(glimso::View.firstLine, 50);
+  SendMessageA(hwnd_, WM_VSCROLL, MAKEWPARAM(SB_THUMBTRACK, 70), 0);
+  Pump();
+  EXPECT_EQ(glimso::View.firstLine, 70);
+  Close();
+
+  const char* pipeName = "\\\\.\\pipe\\glimso-test-pipe";
+  HANDLE pipe = CreateNamedPipeA(pipeName, PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE | PIPE_WAIT, PIPE_UNLIMITED_INSTANCES,
+                                 4096, 4096, 0, nullptr);
+  ASSERT_NE(pipe, INVALID_HANDLE_VALUE);
+  for (const char* name : {pipeName, "NUL"}) {
+    SCOPED_TRACE(name);
+    ASSERT_NE(Open(name), nullptr);
+    EXPECT_EQ(Title(), "ERROR: File could not be located.");
+    EXPECT_EQ(glimso::View.lineCount, 0);
+    Close();
+  }
+  CloseHandle(pipe);
 }

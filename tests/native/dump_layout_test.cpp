@@ -122,6 +122,10 @@ TEST(DumpLayout, StepsFollowTheTableAndAreClampedToTheRange) {
   EXPECT_EQ(move(dump::kThumbTrack, 50), 50);
   EXPECT_EQ(move(dump::kThumbPosition, 500), 44);  // a thumb past the end stops at it
   EXPECT_EQ(move(8 /* SB_ENDSCROLL */), 0);
+  // A thumb anywhere at all stays within the range, with no overflow.
+  EXPECT_EQ(move(dump::kThumbTrack, INT64_MIN), -94);
+  EXPECT_EQ(move(dump::kThumbTrack, INT64_MAX), 94);
+  EXPECT_EQ(dump::HorizontalStep(dump::kThumbTrack, v, INT64_MIN), 0);
   // A page is at least one line, even in a window lower than a line.
   dump::View tiny = Shown(78 * 100, 300, 0);
   tiny.clientHeight = 0;
