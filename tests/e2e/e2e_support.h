@@ -79,14 +79,10 @@ class Program {
   Program& operator=(const Program&) = delete;
   bool Start() {
     std::string exe = WindowsPath(MOPWELL_EXE);
-    std::string cmd = "\"" + exe + "\"";
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    return CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
-                          &pi_) != 0;
+    return Launch(exe, "\"" + exe + "\"", nullptr, nullptr);
   }
   HANDLE process() const { return pi_.hProcess; }
-  ~Program() {
+  virtual ~Program() {
     if (pi_.hProcess) {
       if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
         TerminateProcess(pi_.hProcess, 99);
@@ -97,7 +93,18 @@ class Program {
     }
   }
 
- private:
+ protected:
+  // Starts `exe` with the command line `cmd` in `folder` (null: this
+  // program's), with the show state `show` asks for (null: the default).
+  bool Launch(const std::string& exe, std::string cmd, const char* folder, const WORD* show) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    if (show) {
+      si.dwFlags = STARTF_USESHOWWINDOW;
+      si.wShowWindow = *show;
+    }
+    return CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, folder, &si, &pi_) != 0;
+  }
   PROCESS_INFORMATION pi_{};
 };
 

@@ -41,32 +41,12 @@ bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
 // glimso.exe started as the viewer page starts it: "GLIMSO " and the file
 // name, in the folder that holds the dump files. Stopped if still running
 // when the test ends.
-class Glimso {
+class Glimso : public Program {
  public:
-  Glimso() = default;
-  Glimso(const Glimso&) = delete;
-  Glimso& operator=(const Glimso&) = delete;
-  ~Glimso() {
-    if (pi_.hProcess) {
-      if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) {
-        TerminateProcess(pi_.hProcess, 99);
-        WaitForSingleObject(pi_.hProcess, 10000);
-      }
-      CloseHandle(pi_.hProcess);
-      CloseHandle(pi_.hThread);
-    }
-  }
   // `tail` is everything after the program name; `show` the show state
   // the starter asks for.
   bool Start(const std::string& tail, const std::string& folder, WORD show = SW_SHOWMAXIMIZED) {
-    std::string exe = WindowsPath(GLIMSO_EXE);
-    std::string cmd = "GLIMSO " + tail;
-    STARTUPINFOA si{};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = show;
-    return CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, folder.c_str(), &si,
-                          &pi_) != 0;
+    return Launch(WindowsPath(GLIMSO_EXE), "GLIMSO " + tail, folder.c_str(), &show);
   }
   // Its window, once its title reads `title`.
   HWND Window(const std::string& title) {
@@ -79,7 +59,6 @@ class Glimso {
         kPatience);
     return found && probe::StoredText(found) == title ? found : nullptr;
   }
-  HANDLE process() const { return pi_.hProcess; }
 
  private:
   struct Search {
@@ -101,7 +80,6 @@ class Glimso {
     EnumWindows(Visit, reinterpret_cast<LPARAM>(&s));
     return s.found;
   }
-  PROCESS_INFORMATION pi_{};
 };
 
 // Presses a key in the window; sent, so the view has moved when it returns.
