@@ -76,7 +76,8 @@ HINSTANCE FakePlatform::ShellOpen(HWND, const char* verb, const char* file, cons
   return reinterpret_cast<HINSTANCE>(shellExecuteResult);
 }
 
-BOOL FakePlatform::Help(HWND, const char* helpFile, UINT command, ULONG_PTR data) {
+BOOL FakePlatform::Help(HWND owner, const char* helpFile, UINT command, ULONG_PTR data) {
+  helpOwners.push_back(owner);
   launches.push_back({"WinHelp", helpFile ? helpFile : "", std::to_string(data),
                       static_cast<int>(command)});
   return winHelpResult;

@@ -76,6 +76,7 @@ class FakePlatform : public plat::Platform {
   // may; empty: where it was.
   std::string chooserMovesTo;
   std::vector<Launch> launches;
+  std::vector<HWND> helpOwners;  // the owner of each help call, in order
   std::vector<DWORD> sleeps;
 
   UINT winExecResult = 33;
