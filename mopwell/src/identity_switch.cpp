@@ -66,6 +66,10 @@ void ReadRecord(const char* file, const char* section, IdentityRecord& r, bool k
 
 std::size_t Len(const char* field) { return text::BoundedLen(field, sizeof(IdentityRecord::user)); }
 
+// A field that still holds the reader's default was never stored: writing
+// that text would put "(empty!)" in place of what the browser holds.
+bool Stored(const char* field) { return !text::EqualsNoCase(std::string_view(field, Len(field)), kIdentityEmpty); }
+
 // Navigator 3: the values under regit + "User", only into a key that is
 // already there, and only for a user name long enough to be a real one.
 void WriteRegistry(const IdentityRecord& id, bool alias) {
@@ -82,7 +86,8 @@ void WriteRegistry(const IdentityRecord& id, bool alias) {
                 {"User_Addr", id.address},
                 {"User_Name", id.user},
                 {"Reply_To", id.replyTo}};
-  for (const auto& v : values) reg::SetText(key, v.name, std::string_view(v.data, Len(v.data)));
+  for (const auto& v : values)
+    if (Stored(v.data)) reg::SetText(key, v.name, std::string_view(v.data, Len(v.data)));
   RegCloseKey(key);
 }
 
@@ -92,11 +97,16 @@ void WriteBrowserIni(const IdentityRecord& id) {
   ini::GetString(szIniFile, kSecCustoms, kKeyVnet, "=", vnet);
   // An empty value names no file either.
   if (vnet[0] == '\0' || text::EqualsNoCase(vnet, "=")) return;
-  ini::Write(vnet, kBrowserSection, "User\\Sig_File", id.sigFile);
-  ini::Write(vnet, kBrowserSection, "User\\Reply_To", id.replyTo);
-  ini::Write(vnet, kBrowserSection, "User\\User_Name", id.user);
-  ini::Write(vnet, kBrowserSection, "User\\User_Addr", id.address);
-  ini::Write(vnet, kBrowserSection, "User\\User_Organization", id.organization);
+  const struct {
+    const char* key;
+    const char* value;
+  } keys[] = {{"User\\Sig_File", id.sigFile},
+              {"User\\Reply_To", id.replyTo},
+              {"User\\User_Name", id.user},
+              {"User\\User_Addr", id.address},
+              {"User\\User_Organization", id.organization}};
+  for (const auto& k : keys)
+    if (Stored(k.value)) ini::Write(vnet, kBrowserSection, k.key, k.value);
 }
 
 // Communicator 4: the identity lines of prefs.js that are there; none is
@@ -115,6 +125,7 @@ void WritePrefs(const IdentityRecord& id) {
                {"mail.signature_file", id.sigFile}};
   for (const auto& l : lines) {
     if (keepLogin && std::strcmp(l.key, "mail.pop_name") == 0) continue;
+    if (!Stored(l.value)) continue;
     int slot = FindPrefLine(l.key);
     if (PrefsLines[slot].empty()) continue;
     // Values go in as they are held, escapes and all: the identity read
@@ -182,8 +193,11 @@ void SwitchIdentity(HWND page, bool alias) {
   SetStatus(page, kBoxIdentity, caption.c_str());
 
   // Identities that page set-up did not read are no identities: writing
-  // them would replace the user's name, address and login with blanks.
-  if (IdentitiesRead) {
+  // them would replace the user's name, address and login with blanks. Nor
+  // is one that was never saved (Save always stores the address): a run
+  // between a version button and Save would write "(empty!)" and an empty
+  // signature over what the browser holds.
+  if (IdentitiesRead && Stored(id.address)) {
     WriteRegistry(id, alias);
     WriteBrowserIni(id);
     if (communicator) WritePrefs(id);

@@ -260,6 +260,28 @@ TEST_F(IdentitySwitchTest, ValuesThatWouldBreakPrefsLeaveTheirLinesAlone) {
   EXPECT_EQ(Reg("User_Organization"), "Nobody \"Inc\" Ltd");
 }
 
+// An identity never saved holds the readers' default "(empty!)": it is
+// written nowhere (a run between a version button and Save would put that
+// text and an empty signature over the browser's identity). A single field
+// removed by hand leaves its own place alone.
+TEST_F(IdentitySwitchTest, IdentitiesNeverSavedAreWrittenNowhere) {
+  WritePrivateProfileStringA("Realid", nullptr, nullptr, fake->IniPath().c_str());
+  const std::vector<string> regBefore = RegValues();
+  Open();
+  SwitchIdentity(page, false);
+  EXPECT_EQ(Prefs(), kPrefs);
+  EXPECT_EQ(RegValues(), regBefore);
+  EXPECT_EQ(Ini("Options", "userID"), "0");
+
+  WritePrivateProfileStringA("Alias", "User_Organization", nullptr, fake->IniPath().c_str());
+  Open();
+  SwitchIdentity(page, true);
+  EXPECT_TRUE(PrefsHas("mail.identity.organization", "Bloggs Ltd"));
+  EXPECT_TRUE(PrefsHas("mail.identity.username", "Al Ias"));
+  EXPECT_EQ(Reg("User_Organization"), regBefore[2]);
+  EXPECT_EQ(Reg("User_Name"), "Al Ias");
+}
+
 // Before setup nothing was read: the flag and caption only.
 TEST_F(IdentitySwitchTest, IdentitiesNotReadAreWrittenNowhere) {
   SetIni("Options", "NT", nullptr);
