@@ -54,6 +54,7 @@ xvfb_pid=
 # which program with which arguments (for a test, its name), how it ended,
 # and whether the prefix's server was still there. A test runner that stops
 # this script on a time-out stops the program with it.
+started=$(date +%s%N)
 wine "$@" &
 child=$!
 trap 'kill "$child" 2>/dev/null' TERM INT HUP
@@ -68,6 +69,11 @@ if [ "$rc" -ne 0 ]; then
   how="exit code $rc"
   [ "$rc" -gt 128 ] && how="$how (signal $(kill -l $((rc - 128)) 2>/dev/null || echo $((rc - 128))))"
   echo "wine-run: $* ended with $how; wineserver $server" >&2
+  # What the machine looked like, for an end nobody explained.
+  ms=$(( ($(date +%s%N) - started) / 1000000 ))
+  echo "wine-run: after $ms ms; load $(cut -d' ' -f1-3 /proc/loadavg);" \
+       "$(awk '/MemAvailable/ {print int($2/1024)}' /proc/meminfo) MiB free;" \
+       "$(pgrep -c -u "$(id -u)" -f '\.exe' || true) processes running a .exe" >&2
 fi
 [ -n "$xvfb_pid" ] && { kill "$xvfb_pid" 2>/dev/null; wait "$xvfb_pid" 2>/dev/null; }
 exit $rc
