@@ -2,7 +2,7 @@
 # Installs what building and testing need and this machine lacks (Debian 12).
 #   deps.sh [extra-package ...]
 set -euo pipefail
-packages=(cmake ninja-build g++ clang mingw-w64 wine wine64 xvfb googletest python3 "$@")
+packages=(cmake ninja-build g++ clang mingw-w64 wine wine64 xvfb googletest python3 fonts-wine "$@")
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

@@ -31,6 +31,14 @@ mkdir -p "$(dirname "$prefix")"
     # window to be withdrawn when it is destroyed: let Wine place them itself.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
+    # Wine's own fonts (Debian's fonts-wine: Marlett for the caption
+    # buttons, Tahoma, MS Sans Serif) are not found where the package puts
+    # them: this Wine scans the prefix's Fonts folder only. Without them the
+    # title bar shows its buttons as the letters "0 1 r".
+    if [ -d /usr/share/wine/fonts ]; then
+      mkdir -p "$prefix/drive_c/windows/Fonts"
+      cp -n /usr/share/wine/fonts/* "$prefix/drive_c/windows/Fonts/" 2>/dev/null || true
+    fi
     touch "$prefix/.booted"
   fi
   server_id=$(printf 'server-%x-%x' "$(stat -c %d "$prefix")" "$(stat -c %i "$prefix")")

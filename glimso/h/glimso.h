@@ -32,7 +32,8 @@ int RunMessageLoop();
 
 LRESULT CALLBACK ViewerWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
-// The display font: height 14, width 9, weight 400, fixed pitch, "System".
+// The display font: height 14, width 9, weight 400, fixed pitch, "System";
+// another fixed-pitch face of that size where "System" is variable-pitch.
 HFONT CreateDisplayFont();
 
 // ---- the file ----

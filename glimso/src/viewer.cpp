@@ -158,9 +158,40 @@ void DeleteDisplayFont() {
 
 }  // namespace
 
+namespace {
+
+bool IsFixedPitch(HFONT font) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICA tm{};
+  BOOL measured = GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  // The flag's name is the wrong way round: set means variable pitch.
+  return measured && (tm.tmPitchAndFamily & TMPF_FIXED_PITCH) == 0;
+}
+
+}  // namespace
+
+// Columns are placed at multiples of the average character width, so the
+// font must be fixed-pitch. "System" asked for with fixed pitch gives one
+// on most systems, but where a variable-pitch font of that name is
+// installed the face name wins and the columns of a scrolled view no
+// longer line up: then any fixed-pitch face of the same size is taken.
 HFONT CreateDisplayFont() {
-  return CreateFontA(14, 9, 0, 0, 400, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                     DEFAULT_QUALITY, FIXED_PITCH, "System");
+  HFONT font = CreateFontA(14, 9, 0, 0, 400, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                           DEFAULT_QUALITY, FIXED_PITCH, "System");
+  if (!font || IsFixedPitch(font)) return font;
+  for (const char* face : {"", "Courier New", "Courier"}) {
+    HFONT other = CreateFontA(14, 9, 0, 0, 400, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                              DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, face);
+    if (other && IsFixedPitch(other)) {
+      DeleteObject(font);
+      return other;
+    }
+    if (other) DeleteObject(other);
+  }
+  return font;
 }
 
 LRESULT CALLBACK ViewerWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {

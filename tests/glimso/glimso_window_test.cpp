@@ -325,11 +325,35 @@ TEST_F(GlimsoWindow, ASessionEndCalledOffLeavesTheViewerPaintingInItsFont) {
   LOGFONTA font{};
   ASSERT_EQ(GetObjectType(glimso::DisplayFont), static_cast<DWORD>(OBJ_FONT));
   ASSERT_EQ(GetObjectA(glimso::DisplayFont, sizeof font, &font), static_cast<int>(sizeof font));
-  EXPECT_STREQ(font.lfFaceName, "System");
+  HFONT fresh = glimso::CreateDisplayFont();
+  LOGFONTA expected{};
+  ASSERT_EQ(GetObjectA(fresh, sizeof expected, &expected), static_cast<int>(sizeof expected));
+  DeleteObject(fresh);
+  EXPECT_STREQ(font.lfFaceName, expected.lfFaceName);
   EXPECT_EQ(font.lfHeight, 14);
   EXPECT_TRUE(shown::RowShows(hwnd_, 0, shown::NumberedLine(0)));
   EXPECT_TRUE(shown::RowShows(hwnd_, 9, shown::NumberedLine(9)));
   DeleteObject(filler);
+}
+
+// Every byte takes the same width, so a column scrolled to is where the
+// view's arithmetic puts it, whichever faces this system has.
+TEST(GlimsoFont, EveryCharacterTakesTheAverageWidth) {
+  HFONT font = glimso::CreateDisplayFont();
+  ASSERT_NE(font, nullptr);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICA tm{};
+  ASSERT_TRUE(GetTextMetricsA(dc, &tm));
+  EXPECT_EQ(tm.tmPitchAndFamily & TMPF_FIXED_PITCH, 0) << "variable pitch";
+  for (const char* run : {"iiiiiiii", "WWWWWWWW", "........", "@@@@@@@@", "ab1 ;Z_~"}) {
+    SIZE size{};
+    ASSERT_TRUE(GetTextExtentPoint32A(dc, run, 8, &size));
+    EXPECT_EQ(size.cx, 8 * tm.tmAveCharWidth) << run;
+  }
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(font);
 }
 
 // A thumb message that comes from no drag (another program sends it) moves

@@ -10,10 +10,33 @@
 
 namespace shown {
 
-// The viewer's display font (same arguments as glimso makes it).
+// The viewer's display font, chosen as glimso chooses it: "System" at
+// fixed pitch, or where that name gives a variable-pitch font, the first
+// fixed-pitch face of the same size.
+inline bool FixedPitch(HFONT font) {
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font);
+  TEXTMETRICA tm{};
+  BOOL measured = GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return measured && (tm.tmPitchAndFamily & TMPF_FIXED_PITCH) == 0;
+}
+
 inline HFONT DisplayFont() {
-  return CreateFontA(14, 9, 0, 0, 400, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                     DEFAULT_QUALITY, FIXED_PITCH, "System");
+  HFONT font = CreateFontA(14, 9, 0, 0, 400, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                           DEFAULT_QUALITY, FIXED_PITCH, "System");
+  if (FixedPitch(font)) return font;
+  for (const char* face : {"", "Courier New", "Courier"}) {
+    HFONT other = CreateFontA(14, 9, 0, 0, 400, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                              DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, face);
+    if (FixedPitch(other)) {
+      DeleteObject(font);
+      return other;
+    }
+    DeleteObject(other);
+  }
+  return font;
 }
 
 inline TEXTMETRICA Metrics() {
