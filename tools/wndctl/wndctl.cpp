@@ -7,6 +7,8 @@
 //   wndctl wait CLASS TIMEOUT_MS               wait for a top-level window
 //   wndctl rect CLASS                          print its screen rectangle
 //   wndctl close CLASS                         ask it to close
+//   wndctl post CLASS MSG WPARAM LPARAM        post a message to it (numbers),
+//                                              shown or hidden
 //
 // The page verbs act on the page on show in the window of class CLASS:
 //
@@ -32,6 +34,7 @@ static int Usage() {
                "       wndctl wait CLASS TIMEOUT_MS\n"
                "       wndctl rect CLASS\n"
                "       wndctl close CLASS\n"
+               "       wndctl post CLASS MSG WPARAM LPARAM\n"
                "       wndctl tab CLASS INDEX TIMEOUT_MS\n"
                "       wndctl click CLASS ID\n"
                "       wndctl check CLASS ID 0|1\n"
@@ -113,6 +116,14 @@ int main(int argc, char** argv) {
     if (!hwnd) return 1;
     PostMessageA(hwnd, WM_CLOSE, 0, 0);
     return 0;
+  }
+  if (std::strcmp(verb, "post") == 0 && argc == 6) {
+    if (!hwnd) hwnd = FindWindowA(argv[2], nullptr);  // a window never shown
+    if (!hwnd) return 1;
+    UINT msg = static_cast<UINT>(std::strtoul(argv[3], nullptr, 0));
+    WPARAM wp = static_cast<WPARAM>(std::strtoull(argv[4], nullptr, 0));
+    LPARAM lp = static_cast<LPARAM>(std::strtoll(argv[5], nullptr, 0));
+    return PostMessageA(hwnd, msg, wp, lp) ? 0 : 1;
   }
   for (const char* pageVerb : {"tab", "click", "check", "settext", "text", "rows", "select"})
     if (std::strcmp(verb, pageVerb) == 0) return hwnd ? PageVerb(verb, hwnd, argc, argv) : 1;
