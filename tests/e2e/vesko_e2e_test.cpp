@@ -1,10 +1,10 @@
 // The tray companion in processes of its own, as Windows starts it from the
 // Startup folder: the real vesko.exe looked at from outside (its hidden
-// window, its trace, its dialog, the two-press removal and the start of
-// the main program), and vesko_host.exe, the same code with a shell that
-// writes down each icon call before making it, for what the icon shows:
-// the icon and tip handed to the shell cannot be read back from Wine's tray
-// by another process (tests/vesko/CMakeLists.txt says more).
+// window, its trace, its icon's colour on the screen, its dialog, the
+// two-press removal and the start of the main program), and vesko_host.exe,
+// the same code with a shell that writes down each icon call before making
+// it, for the exact icon and tip: those cannot be read back from Wine's
+// tray by another process (tests/vesko/CMakeLists.txt says more).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -130,6 +130,45 @@ struct Places {
   }
 };
 
+// Red and green pixels of Wine's own tray window (no taskbar here: Wine
+// shows the icons in a small window of its desktop process), read off the
+// screen. Icons of other programs may be there too, so a test compares
+// counts before and after, never absolute ones.
+struct TrayColours {
+  int red = 0, green = 0;
+};
+TrayColours TrayPixels() {
+  TrayColours c;
+  HWND tray = FindWindowA(nullptr, "Wine System Tray");
+  RECT r{};
+  if (!tray || !GetWindowRect(tray, &r)) return c;
+  int w = r.right - r.left, h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  const unsigned char* px = static_cast<const unsigned char*>(bits);
+  for (int i = 0; bits && i < w * h; ++i) {
+    int b = px[4 * i], g = px[4 * i + 1], red = px[4 * i + 2];
+    if (red > 150 && g < 90 && b < 90) ++c.red;
+    if (g > 110 && red < 100 && b < 100) ++c.green;
+  }
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return c;
+}
+
 // The record file holds `line` (after the first `from` lines).
 bool Recorded(const std::string& record, const std::string& line, size_t from = 0) {
   std::vector<std::string> lines = Lines(record);
@@ -154,6 +193,18 @@ TEST(EndToEnd, VeskoRunsHiddenWritesItsTraceAndEndsOnlyOnTheSecondRemovePress) {
   EXPECT_EQ(Trace("VESKOloc"), places.main);
   EXPECT_EQ(Trace("VESKOwas"), places.start);
 
+  // The icon on the screen: red (no "userID" yet), green once the clean
+  // run's choice of the alias is written, gone after the removal.
+  constexpr int kIconShare = 30;  // pixels of one colour in a 16x16 tray icon, at least
+  TrayColours atStart;
+  ASSERT_TRUE(WaitUntil([&] { return (atStart = TrayPixels()).red >= kIconShare; }, kPatience));
+  WriteIni("Options", "userID", "1");
+  TrayColours alias;
+  EXPECT_TRUE(WaitUntil([&] {
+    alias = TrayPixels();
+    return alias.green >= atStart.green + kIconShare && alias.red <= atStart.red - kIconShare;
+  }, kPatience)) << "red " << alias.red << " green " << alias.green << " at start " << atStart.red << "/" << atStart.green;
+
   // First press: the explanation, and the program stays.
   vesko.DoubleClickIcon(main);
   HWND dialog = vesko.Dialog();
@@ -174,6 +225,8 @@ TEST(EndToEnd, VeskoRunsHiddenWritesItsTraceAndEndsOnlyOnTheSecondRemovePress) {
   probe::Click(dialog, 106);
   EXPECT_EQ(probe::WaitForExit(vesko.process(), kPatience), 0);
   EXPECT_FALSE(IsWindow(main));
+  EXPECT_TRUE(WaitUntil([&] { return TrayPixels().green <= alias.green - kIconShare; }, kPatience))
+      << "the green icon is still there";
 }
 
 TEST(EndToEnd, VeskoRunMopwellStartsTheMainProgramFromItsFolder) {
