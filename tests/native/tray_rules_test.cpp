@@ -8,7 +8,7 @@ TEST(TrayMainFolder, DropsTheTemplateNameAndNothingMore) {
   EXPECT_EQ(tray::MainProgramFolder("C:\\Programs\\Mopwell\\MOPWELL.BKM"), "C:\\Programs\\Mopwell");
   EXPECT_EQ(tray::MainProgramFolder("\\\\server\\share\\mw\\MOPWELL.BKM"), "\\\\server\\share\\mw");
   // Whatever the last 12 characters are, they go: the value is not parsed.
-  EXPECT_EQ(tray::MainProgramFolder("D:\\tools\\abcdefghijkl"), "D:\\tools");
+  EXPECT_EQ(tray::MainProgramFolder("D:\\tools\\abcdefghijk"), "D:\\tools");
 }
 
 TEST(TrayMainFolder, ShortValuesNameNoFolder) {
