@@ -6,6 +6,8 @@
     glimso/res/glimso.ico        viewer icon: a page of text lines under a lens
     vesko/res/vesko_real.ico     tray icon, real identity shown (red)
     vesko/res/vesko_alias.ico    tray icon, alias shown (green, masked face)
+    vesko/res/vesko.ico          tray companion's own icon: a badge half green,
+                                 half red, resting on a taskbar strip
 
 Standard library only. Shapes are tested at 4 x 4 points per pixel, which
 gives soft edges without any imaging package. Run from anywhere:
@@ -449,6 +451,29 @@ def draw_tray(s, base, dark, masked):
     return c.render()
 
 
+def draw_vesko(s):
+    """The tray companion's own icon: a badge resting on a strip of the
+    taskbar, its left half green (alias) and right half red (real name),
+    with the white head and shoulders of the tray icons."""
+    c = Canvas(s, s)
+    k = s / 32.0
+    strip = round_rect(0.5 * k, 20 * k, 31.5 * k, 31 * k, 2.5 * k)
+    c.add(strip, (40, 48, 70))
+    c.add(round_rect(1.5 * k, 21 * k, 30.5 * k, 30 * k, 1.8 * k),
+          vgrad(21 * k, (120, 132, 160), 30 * k, (70, 80, 105)))
+    cx, cy, r = 0.5 * s, 0.42 * s, 0.40 * s
+    disc = circle(cx, cy, r)
+    face = circle(cx, cy, r - max(1.0, 1.3 * k))
+    c.add(disc, (25, 25, 30))
+    c.add(intersect(face, lambda x, y: x < cx), (40, 160, 50))
+    c.add(intersect(face, lambda x, y: x >= cx), (210, 35, 35))
+    head = circle(cx, cy - 0.10 * s, 0.14 * s)
+    body = intersect(ellipse(cx, cy + 0.36 * s, 0.25 * s, 0.22 * s),
+                     rect(0, 0, s, cy + 0.30 * s))
+    c.add(intersect(face, union(head, body)), WHITE)
+    return c.render()
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     ap = argparse.ArgumentParser(description=__doc__.splitlines()[0])
@@ -471,6 +496,8 @@ def main():
     write(os.path.join(root, "vesko", "res", "vesko_alias.ico"),
           ico_bytes([draw_tray(32, green, green_dark, True),
                      draw_tray(16, green, green_dark, True)]))
+    write(os.path.join(root, "vesko", "res", "vesko.ico"),
+          ico_bytes([draw_vesko(32), draw_vesko(16)]))
 
 
 if __name__ == "__main__":

@@ -12,7 +12,8 @@ scripts/build.sh all
 
 echo "== shipped programs need no MinGW runtime DLLs"
 for exe in build/win64/mopwell/mopwell.exe build/win32/mopwell/mopwell.exe \
-           build/win64/glimso/glimso.exe build/win32/glimso/glimso.exe; do
+           build/win64/glimso/glimso.exe build/win32/glimso/glimso.exe \
+           build/win64/vesko/vesko.exe build/win32/vesko/vesko.exe; do
   triple=x86_64-w64-mingw32
   case $exe in *win32*) triple=i686-w64-mingw32 ;; esac
   dlls=$($triple-objdump -p "$exe" | awk '/DLL Name/ {print $3}' | tr '\n' ' ')

@@ -1,0 +1,319 @@
+// The tray companion in processes of its own, as Windows starts it from the
+// Startup folder: the real vesko.exe looked at from outside (its hidden
+// window, its trace, its icon's colour on the screen, its dialog, the
+// two-press removal and the start of the main program), and vesko_host.exe,
+// the same code with a shell that writes down each icon call before making
+// it, for the exact icon and tip: those cannot be read back from Wine's
+// tray by another process (tests/vesko/CMakeLists.txt says more).
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "e2e_support.h"
+#include "window_probe.h"
+
+namespace {
+
+constexpr DWORD kPatience = 60000;  // a cold prefix can take long
+const char kShutdownTitle[] = "VESKO Traybar icon shutdown";
+const char kShutdownText[] =
+    "Please doubleclick the icon and select \n\"Remove icon\" again to confirm that \nyou want the "
+    "traybar icon to go away.";
+const char kNavigatorKey[] = "Software\\Netscape\\Netscape Navigator";
+
+std::string Scratch() {
+  char temp[MAX_PATH] = "";
+  GetTempPathA(sizeof temp, temp);
+  return std::string(temp) + "vesko-e2e";
+}
+
+bool WaitUntil(const std::function<bool()>& done, DWORD timeoutMs) {
+  DWORD start = GetTickCount();
+  while (!done()) {
+    if (GetTickCount() - start > timeoutMs) return false;
+    Sleep(10);
+  }
+  return true;
+}
+
+void WriteIni(const char* section, const char* key, const char* value) {
+  WritePrivateProfileStringA(section, key, value, "MOPWELL.INI");
+}
+
+std::string Trace(const char* key) {
+  char buf[512] = "";
+  GetPrivateProfileStringA("Diagnostics", key, "<absent>", buf, sizeof buf, "MOPWELL.INI");
+  return buf;
+}
+
+std::vector<std::string> Lines(const std::string& path) {
+  std::vector<std::string> lines;
+  std::string bytes = Read(path);
+  if (bytes == "<missing>") return lines;
+  std::istringstream in(bytes);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    lines.push_back(line);
+  }
+  return lines;
+}
+
+// vesko.exe or vesko_host.exe, started in a folder of the test's choosing.
+class Vesko : public Program {
+ public:
+  bool StartReal(const std::string& folder) {
+    std::string exe = WindowsPath(VESKO_EXE);
+    return Launch(exe, "\"" + exe + "\"", folder.c_str(), nullptr);
+  }
+  bool StartHost(const std::string& folder, const std::string& record) {
+    std::string exe = WindowsPath(VESKO_HOST_EXE);
+    return Launch(exe, "\"" + exe + "\" \"" + record + "\"", folder.c_str(), nullptr);
+  }
+  bool Running() const { return WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT; }
+
+  // The hidden main window: class "vesko", titled "VESKO".
+  HWND MainWindow() {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = Find(false)) != nullptr; }, kPatience);
+    return found;
+  }
+  // Dialog 100 on the screen.
+  HWND Dialog() {
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = Find(true)) != nullptr; }, kPatience);
+    return found;
+  }
+  void DoubleClickIcon(HWND main) { PostMessageA(main, 301, 199, WM_LBUTTONDBLCLK); }
+
+ private:
+  struct Search {
+    DWORD pid;
+    bool dialog;
+    HWND found;
+  };
+  static BOOL CALLBACK Visit(HWND hwnd, LPARAM lp) {
+    Search* s = reinterpret_cast<Search*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != s->pid) return TRUE;
+    char cls[64] = "";
+    GetClassNameA(hwnd, cls, sizeof cls);
+    bool match = s->dialog ? lstrcmpA(cls, "#32770") == 0 && IsWindowVisible(hwnd) && GetDlgItem(hwnd, 106)
+                           : lstrcmpA(cls, "vesko") == 0 && probe::StoredText(hwnd) == "VESKO";
+    if (!match) return TRUE;
+    s->found = hwnd;
+    return FALSE;
+  }
+  HWND Find(bool dialog) {
+    Search s{pi_.dwProcessId, dialog, nullptr};
+    EnumWindows(Visit, reinterpret_cast<LPARAM>(&s));
+    return s.found;
+  }
+};
+
+// Folders of the test: where vesko starts and the main program's folder.
+struct Places {
+  std::string root = Scratch();
+  std::string start = root + "\\start here";
+  std::string main = root + "\\Mopwell";
+  std::string record = root + "\\icon-calls.txt";
+  Places() {
+    CreateDirectoryA(root.c_str(), nullptr);
+    CreateDirectoryA(start.c_str(), nullptr);
+    CreateDirectoryA(main.c_str(), nullptr);
+  }
+};
+
+// Red and green pixels of Wine's own tray window (no taskbar here: Wine
+// shows the icons in a small window of its desktop process), read off the
+// screen. Icons of other programs may be there too, so a test compares
+// counts before and after, never absolute ones.
+struct TrayColours {
+  int red = 0, green = 0;
+};
+TrayColours TrayPixels() {
+  TrayColours c;
+  HWND tray = FindWindowA(nullptr, "Wine System Tray");
+  RECT r{};
+  if (!tray || !GetWindowRect(tray, &r)) return c;
+  int w = r.right - r.left, h = r.bottom - r.top;
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof bi.bmiHeader;
+  bi.bmiHeader.biWidth = w;
+  bi.bmiHeader.biHeight = -h;
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HBITMAP bmp = CreateDIBSection(screen, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  BitBlt(mem, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  const unsigned char* px = static_cast<const unsigned char*>(bits);
+  for (int i = 0; bits && i < w * h; ++i) {
+    int b = px[4 * i], g = px[4 * i + 1], red = px[4 * i + 2];
+    if (red > 150 && g < 90 && b < 90) ++c.red;
+    if (g > 110 && red < 100 && b < 100) ++c.green;
+  }
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  return c;
+}
+
+// The record file holds `line` (after the first `from` lines).
+bool Recorded(const std::string& record, const std::string& line, size_t from = 0) {
+  std::vector<std::string> lines = Lines(record);
+  for (size_t i = from; i < lines.size(); ++i)
+    if (lines[i] == line) return true;
+  return false;
+}
+
+}  // namespace
+
+TEST(EndToEnd, VeskoRunsHiddenWritesItsTraceAndEndsOnlyOnTheSecondRemovePress) {
+  PrefixCleanup cleanup(Scratch());
+  Places places;
+  WriteIni("CopyMe", "which", (places.main + "\\MOPWELL.BKM").c_str());
+  Vesko vesko;
+  ASSERT_TRUE(vesko.StartReal(places.start));
+  HWND main = vesko.MainWindow();
+  ASSERT_NE(main, nullptr);
+  EXPECT_FALSE(IsWindowVisible(main));
+  ASSERT_TRUE(WaitUntil([] { return Trace("VESKOwas") != "<absent>"; }, kPatience));
+  EXPECT_EQ(Trace("VESKO"), "4.50.001");
+  EXPECT_EQ(Trace("VESKOloc"), places.main);
+  EXPECT_EQ(Trace("VESKOwas"), places.start);
+
+  // The icon on the screen: red (no "userID" yet), green once the clean
+  // run's choice of the alias is written, gone after the removal.
+  constexpr int kIconShare = 30;  // pixels of one colour in a 16x16 tray icon, at least
+  TrayColours atStart;
+  ASSERT_TRUE(WaitUntil([&] { return (atStart = TrayPixels()).red >= kIconShare; }, kPatience));
+  WriteIni("Options", "userID", "1");
+  TrayColours alias;
+  EXPECT_TRUE(WaitUntil([&] {
+    alias = TrayPixels();
+    return alias.green >= atStart.green + kIconShare && alias.red <= atStart.red - kIconShare;
+  }, kPatience)) << "red " << alias.red << " green " << alias.green << " at start " << atStart.red << "/" << atStart.green;
+
+  // First press: the explanation, and the program stays.
+  vesko.DoubleClickIcon(main);
+  HWND dialog = vesko.Dialog();
+  ASSERT_NE(dialog, nullptr);
+  probe::Click(dialog, 106);
+  HWND box = probe::WaitForMessageBox(kShutdownTitle, kPatience);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(probe::MessageBoxText(box), kShutdownText);
+  probe::PressButton(box, IDOK);
+  ASSERT_TRUE(WaitUntil([&] { return !IsWindow(box); }, kPatience));
+  EXPECT_TRUE(vesko.Running());
+  EXPECT_TRUE(IsWindow(main));
+
+  // Second press: the program ends, with 0.
+  vesko.DoubleClickIcon(main);
+  dialog = vesko.Dialog();
+  ASSERT_NE(dialog, nullptr);
+  probe::Click(dialog, 106);
+  EXPECT_EQ(probe::WaitForExit(vesko.process(), kPatience), 0);
+  EXPECT_FALSE(IsWindow(main));
+  EXPECT_TRUE(WaitUntil([&] { return TrayPixels().green <= alias.green - kIconShare; }, kPatience))
+      << "the green icon is still there";
+}
+
+TEST(EndToEnd, VeskoRunMopwellStartsTheMainProgramFromItsFolder) {
+  PrefixCleanup cleanup(Scratch());
+  Places places;
+  // A stand-in for the main program, which notes where it ran from.
+  ASSERT_TRUE(CopyFileA(WindowsPath(MOPWELL_STANDIN_EXE).c_str(), (places.main + "\\MOPWELL.EXE").c_str(), FALSE));
+  WriteIni("CopyMe", "which", (places.main + "\\MOPWELL.BKM").c_str());
+  Vesko vesko;
+  ASSERT_TRUE(vesko.StartReal(places.start));
+  HWND main = vesko.MainWindow();
+  ASSERT_NE(main, nullptr);
+  vesko.DoubleClickIcon(main);
+  HWND dialog = vesko.Dialog();
+  ASSERT_NE(dialog, nullptr);
+  probe::Click(dialog, 105);
+  std::string note = places.main + "\\standin-ran.txt";
+  ASSERT_TRUE(WaitUntil([&] { return Exists(note) && !Lines(note).empty(); }, kPatience));
+  // Its own file in the main program's folder, started there, shown normally.
+  EXPECT_EQ(Lines(note)[0], places.main + "\\MOPWELL.EXE|" + places.main + "|1");
+  EXPECT_TRUE(vesko.Running());
+}
+
+TEST(EndToEnd, VeskoShowsTheRealNameWithoutConfigurationAndFollowsEveryWriteInTheWindowsDirectory) {
+  PrefixCleanup cleanup(Scratch());
+  Places places;
+  std::string unrelated = WindowsDir() + "\\vesko-e2e-unrelated.txt";
+  Vesko vesko;
+  ASSERT_TRUE(vesko.StartHost(places.start, places.record));
+  // Added red, then the first refresh: the first stage only. The real
+  // shell accepted each call ("-> 1").
+  ASSERT_TRUE(WaitUntil([&] { return Recorded(places.record, "MOD 199 RED 301 Using REAL NAME! -> 1"); }, kPatience))
+      << Read(places.record);
+  EXPECT_EQ(Lines(places.record)[0], "ADD 199 RED 301 Using REAL NAME! -> 1");
+
+  // Another program (this test) records the alias choice, as a clean run does.
+  size_t seen = Lines(places.record).size();
+  DWORD start = GetTickCount();
+  WriteIni("Options", "userID", "1");
+  ASSERT_TRUE(WaitUntil([&] { return Recorded(places.record, "MOD 199 GRN 301 Using ALIAS! -> 1", seen); }, kPatience))
+      << Read(places.record);
+  std::printf("green %lu ms after the write\n", static_cast<unsigned long>(GetTickCount() - start));
+
+  // A write of anything else there refreshes too, to the same result.
+  seen = Lines(places.record).size();
+  ASSERT_TRUE(Write(unrelated, "not the configuration"));
+  bool refreshed = WaitUntil([&] { return Lines(places.record).size() > seen; }, kPatience);
+  std::vector<std::string> after = Lines(places.record);
+  DeleteFileA(unrelated.c_str());
+  ASSERT_TRUE(refreshed);
+  for (size_t i = seen; i < after.size(); ++i) EXPECT_EQ(after[i], "MOD 199 GRN 301 Using ALIAS! -> 1");
+}
+
+TEST(EndToEnd, VeskoNamesTheCurrentProfileInTheTipAndKeepsALongNameToTwentyFourCharacters) {
+  PrefixCleanup cleanup(Scratch());
+  Places places;
+  std::string profiles = places.root + "\\profiles\\";
+  CreateDirectoryA(profiles.c_str(), nullptr);
+  const std::string name30 = "A-profile-name-of-thirty-chars";
+  const std::string name24 = name30.substr(0, 24);
+  ASSERT_EQ(name30.size(), 30u);
+  CreateDirectoryA((profiles + name24).c_str(), nullptr);
+  WritePrivateProfileStringA("Options", "userID", "1", (profiles + name24 + "\\MPW-ID.INI").c_str());
+  CreateDirectoryA((profiles + "Eve Ray").c_str(), nullptr);
+  WritePrivateProfileStringA("Options", "userID", "0", (profiles + "Eve Ray\\MPW-ID.INI").c_str());
+  HKEY key;
+  ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, kNavigatorKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+            ERROR_SUCCESS);
+  RegSetValueExA(key, "CurrentUser", 0, REG_SZ, reinterpret_cast<const BYTE*>(name30.c_str()),
+                 static_cast<DWORD>(name30.size() + 1));
+  WriteIni("CopyMe", "profroot", profiles.c_str());
+
+  Vesko vesko;
+  ASSERT_TRUE(vesko.StartHost(places.start, places.record));
+  ASSERT_TRUE(WaitUntil([&] { return Recorded(places.record, "MOD 199 GRN 301 " + name24 + " is using ALIAS! -> 1"); },
+                        kPatience))
+      << Read(places.record);
+
+  // The browser switches profiles; the next write in the Windows directory
+  // shows the new one.
+  size_t seen = Lines(places.record).size();
+  const char eve[] = "Eve Ray";
+  RegSetValueExA(key, "CurrentUser", 0, REG_SZ, reinterpret_cast<const BYTE*>(eve), sizeof eve);
+  RegCloseKey(key);
+  WriteIni("Options", "newsrc", "1");
+  ASSERT_TRUE(WaitUntil([&] { return Recorded(places.record, "MOD 199 RED 301 Eve Ray is using REAL NAME! -> 1", seen); },
+                        kPatience))
+      << Read(places.record);
+  for (const std::string& line : Lines(places.record)) EXPECT_LE(line.size(), 16u + 63u + 5u) << line;
+}

@@ -1,0 +1,176 @@
+// vesko's dialog and its ends: the double-click on the icon, the three
+// buttons, the two-press removal, the close request and a quit message from
+// outside; and the icon calls themselves.
+#include <string>
+
+#include "vesko_run.h"
+
+namespace {
+const char kShutdownTitle[] = "VESKO Traybar icon shutdown";
+const char kShutdownText[] =
+    "Please doubleclick the icon and select \n\"Remove icon\" again to confirm that \nyou want the "
+    "traybar icon to go away.";
+}  // namespace
+
+TEST_F(VeskoRun, OnlyADoubleClickOpensTheDialogAndCancelClosesIt) {
+  int open = 0;
+  Then("the first refresh", [&] { return Calls(NIM_MODIFY).size() >= 1; },
+       [&] {
+         for (LPARAM mouse : {WM_LBUTTONDOWN, WM_LBUTTONUP, WM_RBUTTONDBLCLK, WM_MOUSEMOVE})
+           PostMessageA(vesko::hWndMain, WM_VESKO_ICON, VESKO_ICON_ID, mouse);
+       });
+  // Timer ticks come after every posted message has been handled.
+  Then("the other mouse messages handled", [] { return true; }, [&] { open = OpenDialog() ? 1 : 0; DoubleClickIcon(); });
+  Then("the dialog", [&] { return OpenDialog() != nullptr; }, [&] { DoubleClickIcon(); });
+  Then("the second double-click handled", [] { return true; },
+       [&] {
+         OpenDialog(&open);
+         PressInDialog(IDCANCEL);
+       });
+  Then("the dialog closed", [&] { return OpenDialog() == nullptr; });
+  ThenQuit();
+  Run();
+  EXPECT_EQ(open, 1) << "one dialog, however often the icon is double-clicked";
+  EXPECT_TRUE(platform.boxes.empty());
+  EXPECT_TRUE(tray.execs.empty());
+  EXPECT_TRUE(Calls(NIM_DELETE).empty());
+}
+
+TEST_F(VeskoRun, TheDialogHasItsThreeButtonsAtItsPlace) {
+  RECT r{};
+  std::string texts[3];
+  LONG style = 0, exStyle = 0;
+  Then("the refresh", [&] { return Calls(NIM_MODIFY).size() >= 1; }, [&] { DoubleClickIcon(); });
+  Then("the dialog", [&] { return OpenDialog() != nullptr; },
+       [&] {
+         HWND dlg = OpenDialog();
+         GetClientRect(dlg, &r);
+         MapWindowPoints(dlg, nullptr, reinterpret_cast<POINT*>(&r), 2);
+         style = GetWindowLongA(dlg, GWL_STYLE);
+         exStyle = GetWindowLongA(dlg, GWL_EXSTYLE);
+         int ids[3] = {IDC_RUN_MOPWELL, IDCANCEL, IDC_REMOVE_ICON};
+         char buf[64];
+         for (int i = 0; i < 3; ++i) {
+           GetDlgItemTextA(dlg, ids[i], buf, sizeof buf);
+           texts[i] = buf;
+         }
+         RECT du{301, 222, 301 + 59, 222 + 54};
+         MapDialogRect(dlg, &du);
+         // Compared below in pixels: the dialog units of its own font,
+         // from the owner's client area, as for every dialog placed
+         // without DS_ABSALIGN.
+         POINT origin{0, 0};
+         ClientToScreen(vesko::hWndMain, &origin);
+         OffsetRect(&du, origin.x, origin.y);
+         r.left -= du.left, r.top -= du.top, r.right -= du.right, r.bottom -= du.bottom;
+         PressInDialog(IDCANCEL);
+       });
+  Then("closed", [&] { return OpenDialog() == nullptr; });
+  ThenQuit();
+  Run();
+  EXPECT_EQ(texts[0], "Run Mopwell");
+  EXPECT_EQ(texts[1], "Cancel");
+  EXPECT_EQ(texts[2], "Remove icon");
+  EXPECT_TRUE(style & WS_POPUP);
+  EXPECT_NE(style & WS_CAPTION, WS_CAPTION) << "no title bar";
+  EXPECT_TRUE(exStyle & WS_EX_DLGMODALFRAME);
+  // Place and size of the client area: 59 by 54 dialog units at 301,222.
+  EXPECT_EQ(r.left, 0);
+  EXPECT_EQ(r.top, 0);
+  EXPECT_EQ(r.right, 0);
+  EXPECT_EQ(r.bottom, 0);
+}
+
+TEST_F(VeskoRun, RunMopwellStartsTheMainProgramShownNormallyFromItsFolder) {
+  std::string program = platform.Folder("main program");
+  WriteIni("CopyMe", "which", (program + "\\MOPWELL.BKM").c_str());
+  Then("the refresh", [&] { return Calls(NIM_MODIFY).size() >= 1; }, [&] { DoubleClickIcon(); });
+  Then("the dialog", [&] { return OpenDialog() != nullptr; }, [&] { PressInDialog(IDC_RUN_MOPWELL); });
+  Then("the start", [&] { return !tray.execs.empty() && OpenDialog() == nullptr; });
+  ThenQuit();
+  Run();
+  ASSERT_EQ(tray.execs.size(), 1u);
+  EXPECT_EQ(tray.execs[0].cmdLine, "MOPWELL.EXE");
+  EXPECT_EQ(tray.execs[0].show, static_cast<UINT>(SW_SHOWNORMAL));
+  EXPECT_EQ(tray.execs[0].cwd, program);
+  EXPECT_TRUE(Calls(NIM_DELETE).empty());
+}
+
+TEST_F(VeskoRun, RemovingTheIconTakesTwoPressesTheFirstOnlyExplains) {
+  size_t callsAtFirstBox = 0;
+  platform.onBox = [&](const ShownBox&) { callsAtFirstBox = tray.calls.size(); };
+  Then("the refresh", [&] { return Calls(NIM_MODIFY).size() >= 1; }, [&] { DoubleClickIcon(); });
+  Then("the dialog", [&] { return OpenDialog() != nullptr; }, [&] { PressInDialog(IDC_REMOVE_ICON); });
+  Then("the explanation", [&] { return platform.boxes.size() == 1 && OpenDialog() == nullptr; },
+       [&] { DoubleClickIcon(); });
+  Then("the dialog again", [&] { return OpenDialog() != nullptr; }, [&] { PressInDialog(IDC_REMOVE_ICON); });
+  // No quit from the test: the program ends by itself.
+  EXPECT_EQ(Run(), 0);
+
+  ASSERT_EQ(platform.boxes.size(), 1u);
+  EXPECT_EQ(platform.boxes[0].title, kShutdownTitle);
+  EXPECT_EQ(platform.boxes[0].text, kShutdownText);
+  EXPECT_EQ(platform.boxes[0].type, static_cast<UINT>(MB_OK));
+  EXPECT_EQ(platform.boxes[0].owner, nullptr);
+  ASSERT_EQ(Calls(NIM_DELETE).size(), 1u);
+  EXPECT_EQ(Describe(tray.calls.back()), "DEL 199");
+  EXPECT_EQ(tray.calls.back().owner, vesko::hWndMain);
+  EXPECT_FALSE(IsWindow(vesko::hWndMain));
+  EXPECT_GT(callsAtFirstBox, 0u);
+  for (size_t i = 0; i + 1 < tray.calls.size(); ++i) EXPECT_NE(tray.calls[i].message, static_cast<DWORD>(NIM_DELETE));
+}
+
+TEST_F(VeskoRun, ACloseRequestRemovesTheIconAndGoesBackToTheStartFolderButTheWindowStays) {
+  std::string program = platform.Folder("closing");
+  WriteIni("CopyMe", "which", (program + "\\MOPWELL.BKM").c_str());
+  std::string before, after;
+  bool windowAfter = false;
+  Then("the refresh", [&] { return Calls(NIM_MODIFY).size() >= 1; },
+       [&] {
+         before = CurrentDirectory();
+         PostMessageA(vesko::hWndMain, WM_CLOSE, 0, 0);
+       });
+  Then("the icon removed", [&] { return !Calls(NIM_DELETE).empty(); },
+       [&] {
+         after = CurrentDirectory();
+         windowAfter = IsWindow(vesko::hWndMain) != FALSE;
+       });
+  ThenQuit(3);
+  EXPECT_EQ(Run(), 3);
+  EXPECT_EQ(before, program);
+  EXPECT_EQ(after, startDir);
+  EXPECT_TRUE(windowAfter);
+  EXPECT_EQ(Describe(Calls(NIM_DELETE)[0]), "DEL 199");
+}
+
+TEST_F(VeskoRun, AQuitMessageFromOutsideEndsTheProgramWithItsCode) {
+  // The wait inside the window's creation takes the quit message; the
+  // program must end then, not wait in a second loop for a quit that has
+  // already come.
+  Then("the refresh", [&] { return Calls(NIM_MODIFY).size() >= 1; });
+  ThenQuit(42);
+  EXPECT_EQ(Run(), 42);
+  EXPECT_TRUE(IsWindow(vesko::hWndMain));
+}
+
+TEST(VeskoIcon, TipsAreCutToSixtyThreeCharactersAndTheIconIsDestroyedAfterwards) {
+  TrayRecorder tray;
+  vesko::hInstance = GetModuleHandleA(nullptr);
+  HWND owner = CreateWindowExA(0, "STATIC", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, nullptr, nullptr);
+  std::string tip(100, 't');
+  HICON icon = vesko::LoadIdentityIcon(true);
+  ASSERT_NE(icon, nullptr);
+  EXPECT_TRUE(vesko::MyTaskBarAddIcon(owner, 7, icon, tip.c_str()));
+  ICONINFO info{};
+  EXPECT_FALSE(GetIconInfo(icon, &info)) << "the icon handle passed in is destroyed";
+  EXPECT_TRUE(vesko::MyTaskBarModifyIcon(owner, 7, vesko::LoadIdentityIcon(false), nullptr));
+  EXPECT_TRUE(vesko::MyTaskBarModifyIcon(owner, 7, vesko::LoadIdentityIcon(false), std::string(63, 'u').c_str()));
+  ASSERT_EQ(tray.calls.size(), 3u);
+  EXPECT_EQ(tray.calls[0].tip, std::string(63, 't'));
+  EXPECT_EQ(tray.calls[0].icon, "GRN");
+  EXPECT_EQ(tray.calls[0].id, 7u);
+  EXPECT_EQ(tray.calls[1].tip, "");
+  EXPECT_EQ(tray.calls[1].icon, "RED");
+  EXPECT_EQ(tray.calls[2].tip, std::string(63, 'u'));
+  DestroyWindow(owner);
+}

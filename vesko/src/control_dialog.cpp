@@ -1,0 +1,67 @@
+// Dialog 100, opened by a double-click on the icon: start the main program,
+// cancel, or remove the icon. Removing takes two presses in one run; the
+// first only says how to confirm.
+#include "platform.h"
+#include "vesko.h"
+
+namespace vesko {
+
+namespace {
+
+constexpr char kMainProgram[] = "MOPWELL.EXE";
+constexpr char kShutdownTitle[] = "VESKO Traybar icon shutdown";
+constexpr char kShutdownText[] =
+    "Please doubleclick the icon and select \n\"Remove icon\" again to confirm that \nyou want the "
+    "traybar icon to go away.";
+
+void RemoveIcon(HWND dlg) {
+  EndDialog(dlg, IDC_REMOVE_ICON);
+  if (state.removePresses == 0) {
+    ++state.removePresses;
+    plat::Prompt(nullptr, kShutdownText, kShutdownTitle, MB_OK);
+    return;
+  }
+  MyTaskBarDeleteIcon(hWndMain, VESKO_ICON_ID);
+  DestroyWindow(hWndMain);
+  PostQuitMessage(0);
+}
+
+}  // namespace
+
+void OpenDialog(HWND owner) {
+  // Another double-click while the dialog is up brings that dialog
+  // forward; a second dialog on top of it would answer for the same icon.
+  if (state.dialog) {
+    SetForegroundWindow(state.dialog);
+    return;
+  }
+  DialogBoxParamA(hInstance, MAKEINTRESOURCEA(IDD_VESKO), owner, DlgProc6, 0);
+  state.dialog = nullptr;
+}
+
+INT_PTR CALLBACK DlgProc6(HWND dlg, UINT message, WPARAM wParam, LPARAM) {
+  switch (message) {
+    case WM_INITDIALOG:
+      state.dialog = dlg;
+      SetForegroundWindow(dlg);
+      return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wParam)) {
+        case IDCANCEL:
+          EndDialog(dlg, IDCANCEL);
+          return TRUE;
+        case IDC_RUN_MOPWELL:
+          // Found through the current directory, the main program's folder.
+          EndDialog(dlg, IDC_RUN_MOPWELL);
+          GetShell().Exec(kMainProgram, SW_SHOWNORMAL);
+          return TRUE;
+        case IDC_REMOVE_ICON:
+          RemoveIcon(dlg);
+          return TRUE;
+      }
+      break;
+  }
+  return FALSE;
+}
+
+}  // namespace vesko

@@ -1,0 +1,95 @@
+// The hidden main window. Its creation does all the program's work: it
+// finds its places, arms the watch, shows the first icon, writes the trace
+// and then runs the combined wait until the program ends.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstring>
+
+#include "vesko.h"
+
+namespace vesko {
+
+HINSTANCE hInstance = nullptr;
+HWND hWndMain = nullptr;
+State state;
+
+namespace {
+
+constexpr char kClassName[] = "vesko";
+constexpr char kTitle[] = "VESKO";
+
+void Startup(HWND hwnd) {
+  std::memset(&state, 0, sizeof state);
+  state.dwChangeHandles = INVALID_HANDLE_VALUE;
+  hWndMain = hwnd;
+
+  TakePlaces();
+  ArmWatch();
+  ShortenIniFileName();
+  AddFirstIcon(hwnd);
+  PostMessageA(hwnd, WM_USER, 0, 0);
+  WriteTraceKeys();
+  Check(hwnd);
+}
+
+}  // namespace
+
+int ProgramMain(HINSTANCE instance, HINSTANCE previous) {
+  hInstance = instance;
+  if (!previous) {
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = MainWndProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, "0VESKO");
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    wc.lpszClassName = kClassName;
+    RegisterClassA(&wc);  // a class left by an earlier run in this process serves as well
+  }
+  // Never shown. Its creation returns when the program ends.
+  HWND hwnd = CreateWindowExA(0, kClassName, kTitle, WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_MINIMIZEBOX,
+                              224, 238, 145, 106, nullptr, nullptr, instance, nullptr);
+  // The quit message has been taken off the queue by the wait inside the
+  // creation: the program ends here, whether or not the window is still
+  // there (the confirmed "Remove icon" destroys it, a quit message from
+  // elsewhere does not). A loop started now would wait for ever.
+  if (state.ended) return state.exitCode;
+  if (!hwnd) return 0;
+
+  InitCommonControls();
+  MSG msg{};
+  while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  return static_cast<int>(msg.wParam);
+}
+
+LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_CREATE:
+      Startup(hwnd);
+      return 0;
+    case WM_USER:
+      Refresh(hwnd);
+      return 0;
+    case WM_VESKO_ICON:
+      if (lParam == WM_LBUTTONDBLCLK) {
+        OpenDialog(hwnd);
+        return 0;
+      }
+      break;
+    case WM_CLOSE:
+      // The icon goes, the window stays.
+      MyTaskBarDeleteIcon(hwnd, VESKO_ICON_ID);
+      SetCurrentDirectoryA(state.was_at);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);
+      return 0;
+  }
+  return DefWindowProcA(hwnd, message, wParam, lParam);
+}
+
+}  // namespace vesko

@@ -1,0 +1,52 @@
+// The one notification icon: added at start, modified by every refresh,
+// deleted on a close request and on the confirmed "Remove icon".
+#include "vesko.h"
+#include "text/bounded.h"
+
+namespace vesko {
+
+namespace {
+
+// The record as the first shells know it: their tips hold 63 characters,
+// and so do ours.
+BOOL Notify(DWORD message, HWND hwnd, UINT id, HICON icon, const char* tip) {
+  NOTIFYICONDATAA data{};
+  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  data.hWnd = hwnd;
+  data.uID = id;
+  data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
+  data.uCallbackMessage = WM_VESKO_ICON;
+  data.hIcon = icon;
+  text::CopyCut(data.szTip, 64, tip ? tip : "");
+  BOOL result = GetShell().NotifyIcon(message, &data);
+  if (icon) DestroyIcon(icon);
+  return result;
+}
+
+}  // namespace
+
+BOOL MyTaskBarAddIcon(HWND hwnd, UINT id, HICON icon, const char* tip) {
+  return Notify(NIM_ADD, hwnd, id, icon, tip);
+}
+
+BOOL MyTaskBarModifyIcon(HWND hwnd, UINT id, HICON icon, const char* tip) {
+  return Notify(NIM_MODIFY, hwnd, id, icon, tip);
+}
+
+BOOL MyTaskBarDeleteIcon(HWND hwnd, UINT id) {
+  NOTIFYICONDATAA data{};
+  data.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  data.hWnd = hwnd;
+  data.uID = id;
+  return GetShell().NotifyIcon(NIM_DELETE, &data);
+}
+
+HICON LoadIdentityIcon(bool alias) {
+  // Loaded at the tray's size and not shared, so that destroying it after
+  // the shell has taken its copy is right.
+  return static_cast<HICON>(LoadImageA(hInstance, alias ? "GRN" : "RED", IMAGE_ICON,
+                                       GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                       LR_DEFAULTCOLOR));
+}
+
+}  // namespace vesko

@@ -1,0 +1,7 @@
+#include <windows.h>
+
+#include "vesko.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previous, LPSTR, int) {
+  return vesko::ProgramMain(instance, previous);
+}
