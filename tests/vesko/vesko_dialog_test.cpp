@@ -54,13 +54,17 @@ TEST_F(VeskoRun, TheDialogHasItsThreeButtonsAtItsPlace) {
            GetDlgItemTextA(dlg, ids[i], buf, sizeof buf);
            texts[i] = buf;
          }
-         RECT du{301, 222, 301 + 59, 222 + 54};
-         MapDialogRect(dlg, &du);
          // Compared below in pixels: the dialog units of its own font,
          // from the owner's client area, as for every dialog placed
-         // without DS_ABSALIGN.
+         // without DS_ABSALIGN. Place and size are each converted on
+         // their own, as the dialog manager does (the far corner would
+         // round differently).
+         RECT place{301, 222, 0, 0}, size{0, 0, 59, 54};
+         MapDialogRect(dlg, &place);
+         MapDialogRect(dlg, &size);
          POINT origin{0, 0};
          ClientToScreen(vesko::hWndMain, &origin);
+         RECT du{place.left, place.top, place.left + size.right, place.top + size.bottom};
          OffsetRect(&du, origin.x, origin.y);
          r.left -= du.left, r.top -= du.top, r.right -= du.right, r.bottom -= du.bottom;
          PressInDialog(IDCANCEL);
