@@ -92,4 +92,7 @@ echo "== end-to-end: the real programs in their own processes"
 # the way of the programs' own start and end.
 fresh_wineserver
 ctest --test-dir build/win64 --output-on-failure --no-tests=error -R '^EndToEnd\.' || status=1
+
+echo "== help file in Wine's help viewer (contents and contexts 2 to 5)"
+scripts/help-check.sh || status=1
 exit $status
