@@ -1,7 +1,7 @@
 #!/bin/bash
 # Makes the README's pictures again, from the programs as they are built:
 # the six tabs of mopwell on the demo browser user, set up the way a new
-# user would (an alias typed in, "4 or higher", a cookie chosen to keep),
+# user would (an alias typed in, "4 or higher", a cookie kept),
 # glimso showing the demo user's cookie file, and vesko's dialog.
 #   scripts/pictures.sh [OUT]      (default: docs/pictures)
 # Runs in a prefix of its own (build/pictures/wineprefix, made afresh each
@@ -78,11 +78,17 @@ sleep 2
 ctl click Mopwell 151 >/dev/null
 ctl answer "Saving settings" 1 30000 >/dev/null || fail "Settings were not saved"
 
-# Fettlor: one cookie moved to the keep list (not saved).
+# Fettlor: one cookie moved to the keep list and saved (the keep file in
+# the program's folder is put back afterwards).
 ctl tab Mopwell 2 30000 >/dev/null || fail "no Fettlor page"
 sleep 2
 first=$(ctl rows Mopwell 147 | grep -m1 'clay-guild' || true)
-[ -n "$first" ] && ctl select Mopwell 147 "$first" >/dev/null && ctl click Mopwell 156 >/dev/null
+[ -n "$first" ] || fail "the demo user's cookies are not listed"
+ctl select Mopwell 147 "$first" >/dev/null || fail "no cookie row to select"
+ctl click Mopwell 156 >/dev/null
+sleep 1
+ctl click Mopwell 151 >/dev/null
+ctl answer "Fettlor settings" 1 30000 >/dev/null || fail "the keep list was not saved"
 
 names=(clean viewer fettlor settings preferences documentation)
 for i in 0 1 2 3 4 5; do
@@ -110,7 +116,15 @@ if [ -f "$ship/vesko.exe" ]; then
   prog=$!
   for _ in $(seq 1 300); do ctl post vesko 301 199 515 >/dev/null && break; sleep 0.2; done
   ctl wait "#32770" 30000 >/dev/null || fail "no vesko dialog"
-  shoot "#32770" "$out/vesko-dialog.png"
+  # Wine's stand-in for the notification area (top left of the screen,
+  # where the icon sits) beside the dialog.
+  sleep 1
+  read -r left top right bottom < <(ctl rect "#32770") || fail "no vesko dialog"
+  import -window root -crop "$((right - left))x$((bottom - top))+$left+$top" +repage "$work/dialog.png"
+  import -window root -crop "166x46+0+0" +repage "$work/tray.png"
+  convert "$work/tray.png" -background white -gravity north -splice 0x0 "$work/dialog.png" \
+    -bordercolor white -border 6 +append "$out/vesko-dialog.png"
+  echo "$out/vesko-dialog.png"
   ctl post vesko 16 0 0 >/dev/null || true   # WM_CLOSE: the icon goes
   kill "$prog" 2>/dev/null || true
   wait "$prog" 2>/dev/null || true

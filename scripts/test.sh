@@ -10,18 +10,24 @@ cd "$root"
 scripts/deps.sh
 scripts/build.sh all
 
-echo "== shipped programs need no MinGW runtime DLLs"
-for exe in build/win64/mopwell/mopwell.exe build/win32/mopwell/mopwell.exe \
-           build/win64/glimso/glimso.exe build/win32/glimso/glimso.exe \
-           build/win64/vesko/vesko.exe build/win32/vesko/vesko.exe; do
-  triple=x86_64-w64-mingw32
-  case $exe in *win32*) triple=i686-w64-mingw32 ;; esac
-  dlls=$($triple-objdump -p "$exe" | awk '/DLL Name/ {print $3}' | tr '\n' ' ')
-  echo "$exe: $dlls"
-  if echo "$dlls" | grep -qiE 'libstdc|libgcc|winpthread'; then
-    echo "FAIL: $exe needs a MinGW runtime DLL" >&2
+echo "== the shipping folders hold what ships, and the programs need no MinGW runtime DLLs"
+shipped="MOPWELL.BK3 MOPWELL.BK4 MOPWELL.BKM MOPWELL.HLP MOPWELL.TXT TROUBLE.TXT glimso.exe mopwell.exe vesko.exe"
+for dist in build/win64/dist build/win32/dist; do
+  held=$(cd "$dist" && ls | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
+  if [ "$held" != "$shipped" ]; then
+    echo "FAIL: $dist holds \"$held\", not \"$shipped\"" >&2
     exit 1
   fi
+  triple=x86_64-w64-mingw32
+  case $dist in *win32*) triple=i686-w64-mingw32 ;; esac
+  for exe in "$dist"/*.exe; do
+    dlls=$($triple-objdump -p "$exe" | awk '/DLL Name/ {print $3}' | tr '\n' ' ')
+    echo "$exe: $dlls"
+    if echo "$dlls" | grep -qiE 'libstdc|libgcc|winpthread'; then
+      echo "FAIL: $exe needs a MinGW runtime DLL" >&2
+      exit 1
+    fi
+  done
 done
 
 # One display and one wineserver for the whole run.

@@ -55,6 +55,25 @@ static std::string RowReading(HWND page, int id, const std::string& text) {
   return std::string();
 }
 
+// A top-level window of the class, shown or not (the first found).
+static HWND HiddenWindow(const char* className) {
+  struct Search {
+    const char* cls;
+    HWND found;
+  } s{className, nullptr};
+  EnumWindows(
+      [](HWND hwnd, LPARAM lp) -> BOOL {
+        Search* search = reinterpret_cast<Search*>(lp);
+        char cls[256] = "";
+        GetClassNameA(hwnd, cls, sizeof cls);
+        if (lstrcmpA(cls, search->cls) != 0) return TRUE;
+        search->found = hwnd;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&s));
+  return s.found;
+}
+
 static int PageVerb(const char* verb, HWND main, int argc, char** argv) {
   constexpr DWORD kPatience = 10000;
   if (std::strcmp(verb, "tab") == 0 && argc == 5)
@@ -118,7 +137,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (std::strcmp(verb, "post") == 0 && argc == 6) {
-    if (!hwnd) hwnd = FindWindowA(argv[2], nullptr);  // a window never shown
+    if (!hwnd) hwnd = HiddenWindow(argv[2]);  // a window never shown
     if (!hwnd) return 1;
     UINT msg = static_cast<UINT>(std::strtoul(argv[3], nullptr, 0));
     WPARAM wp = static_cast<WPARAM>(std::strtoull(argv[4], nullptr, 0));
