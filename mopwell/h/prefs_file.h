@@ -22,6 +22,10 @@ bool LoadPrefsFile(const char* path, void (*opened)() = nullptr);
 // attributes are kept; a link is written through.
 bool WritePrefsFile();
 
+// Where WritePrefsFile would write, without writing: false when it would
+// refuse (the reasons above).
+bool PrefsWriteTarget(std::string& path);
+
 // Before a step edits the table: when the file the table was loaded from
 // (or last written to) has changed on disk since, by its last-write time
 // or its size, loads it again, so the edits go over what the browser wrote
@@ -29,6 +33,10 @@ bool WritePrefsFile();
 // A file that has gone away leaves the table as it is. Returns true when
 // the table was loaded now.
 bool ReloadPrefsIfChanged();
+// While held, ReloadPrefsIfChanged loads nothing: a preview that has
+// "written" the table keeps it, as the real run keeps the table it wrote.
+// Returns the state before.
+bool HoldPrefsReload(bool held);
 
 // Puts `bytes` in place of the file at `path` (created when missing): the
 // new content is written whole and flushed beside it, then moved over it,

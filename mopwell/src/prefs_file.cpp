@@ -162,16 +162,15 @@ bool ReplaceRefused(DWORD error) {
          error == ERROR_ACCESS_DENIED || error == ERROR_CALL_NOT_IMPLEMENTED;
 }
 
-bool WriteTable() {
+// Where the table would be written and how; Refuse when it may not be.
+prefs::WriteAction PlanTableWrite(std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
   // Only into a real profile folder: never one that resolves to a drive's
   // root or to nothing ("C:\.", "??", a relative name).
   std::optional<std::string> place = ResolvePlace(std::string(ProfileDir, text::BoundedLen(ProfileDir, sizeof ProfileDir)));
-  if (!place) return false;
+  if (!place) return prefs::WriteAction::Refuse;
   const std::string& profile = *place;
-  std::string path = prefs::PrefsPathIn(profile);
-  if (!text::CopyWhole(PrefsFile, path)) return false;
+  path = prefs::PrefsPathIn(profile);
 
-  WIN32_FILE_ATTRIBUTE_DATA data{};
   prefs::WriteTarget target;
   if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
     target.exists = true;
@@ -184,7 +183,14 @@ bool WriteTable() {
   std::string full = FullPath(path);
   bool owned = g_owned && prefs::SamePath(full, g_ownedPath);
 
-  prefs::WriteAction action = prefs::PlanWrite(profile.size(), target, owned);
+  return prefs::PlanWrite(profile.size(), target, owned);
+}
+
+bool WriteTable() {
+  std::string path;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  prefs::WriteAction action = PlanTableWrite(path, data);
+  if (path.empty() || !text::CopyWhole(PrefsFile, path)) return false;
   if (action == prefs::WriteAction::Refuse) return false;
 
   std::string bytes = PrefsLines.Serialize();
@@ -208,6 +214,7 @@ bool WriteTable() {
   }
   if (ok) {
     g_owned = true;
+    std::string full = FullPath(path);
     g_ownedPath.swap(full);
     if (!StampOf(path, g_stamp)) g_stamp = FileStamp{};
   }
@@ -251,6 +258,15 @@ bool LoadPrefsFile(const char* path, void (*opened)()) {
   return ok;
 }
 
+bool PrefsWriteTarget(std::string& path) {
+  try {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    return PlanTableWrite(path, data) != prefs::WriteAction::Refuse;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
 bool WritePrefsFile() {
   try {
     return WriteTable();
@@ -259,7 +275,18 @@ bool WritePrefsFile() {
   }
 }
 
+namespace {
+bool g_reloadHeld = false;
+}  // namespace
+
+bool HoldPrefsReload(bool held) {
+  bool was = g_reloadHeld;
+  g_reloadHeld = held;
+  return was;
+}
+
 bool ReloadPrefsIfChanged() {
+  if (g_reloadHeld) return false;
   try {
     if (!g_owned) {
       std::string path(PrefsFile, text::BoundedLen(PrefsFile, sizeof PrefsFile));
