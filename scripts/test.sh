@@ -13,7 +13,7 @@ scripts/build.sh all
 echo "== the shipping folders hold what ships, and the programs need no MinGW runtime DLLs"
 shipped="MOPWELL.BK3 MOPWELL.BK4 MOPWELL.BKM MOPWELL.HLP MOPWELL.TXT TROUBLE.TXT glimso.exe mopclean.exe mopwell.exe vesko.exe"
 for dist in build/win64/dist build/win32/dist; do
-  held=$(cd "$dist" && ls | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
+  held=$(cd "$dist" && ls -A | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
   if [ "$held" != "$shipped" ]; then
     echo "FAIL: $dist holds \"$held\", not \"$shipped\"" >&2
     exit 1

@@ -288,8 +288,12 @@ TEST(EndToEnd, VeskoNamesTheCurrentProfileInTheTipAndKeepsALongNameToTwentyFourC
   const std::string name30 = "A-profile-name-of-thirty-chars";
   const std::string name24 = name30.substr(0, 24);
   ASSERT_EQ(name30.size(), 30u);
+  // The profile's own folder (the whole name) says alias; a folder named by
+  // the tip's 24 characters says real name and must not be the one read.
+  CreateDirectoryA((profiles + name30).c_str(), nullptr);
+  WritePrivateProfileStringA("Options", "userID", "1", (profiles + name30 + "\\MPW-ID.INI").c_str());
   CreateDirectoryA((profiles + name24).c_str(), nullptr);
-  WritePrivateProfileStringA("Options", "userID", "1", (profiles + name24 + "\\MPW-ID.INI").c_str());
+  WritePrivateProfileStringA("Options", "userID", "0", (profiles + name24 + "\\MPW-ID.INI").c_str());
   CreateDirectoryA((profiles + "Eve Ray").c_str(), nullptr);
   WritePrivateProfileStringA("Options", "userID", "0", (profiles + "Eve Ray\\MPW-ID.INI").c_str());
   HKEY key;

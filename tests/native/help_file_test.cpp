@@ -129,6 +129,15 @@ TEST_F(HelpFileTest, TopicChainHoldsTheFiveTopics) {
   EXPECT_EQ(file().topicBytes % 4096, 0u) << "the last block is padded to its full size";
   EXPECT_GE(file().fonts.size(), 3u) << "normal, heading and bold";
   EXPECT_FALSE(file().faces.empty());
+  // Sizes a reader can use: 8 to 20 points, a known family, a face that is
+  // there. A descriptor read from the wrong bytes shows text at 100 points.
+  for (const hlp::FontDescriptor& d : file().fonts) {
+    EXPECT_GE(d.halfPoints, 16);
+    EXPECT_LE(d.halfPoints, 40);
+    EXPECT_GE(d.family, 1);
+    EXPECT_LE(d.family, 5);
+    EXPECT_LT(static_cast<size_t>(d.face), file().faces.size());
+  }
 }
 
 // HELP_CONTEXT 2..5 and HELP_CONTENTS land on the topics the Documentation

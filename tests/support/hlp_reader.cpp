@@ -367,6 +367,10 @@ HelpFile Read(std::string_view bytes) {
   std::uint16_t faceCount = font.U16(0), descriptorCount = font.U16(2);
   std::uint16_t facesAt = font.U16(4), descriptorsAt = font.U16(6);
   if (faceCount == 0 || descriptorsAt < facesAt) Fail("|FONT: no face names");
+  // Version 21 keeps the names right after the header, 20 bytes each: a
+  // descriptor list that starts elsewhere is read from the wrong bytes.
+  if (facesAt != 8) Fail("|FONT: face names not after the header");
+  if (descriptorsAt != 8u + 20u * faceCount) Fail("|FONT: descriptors not after 20-byte face names");
   std::size_t slot = (descriptorsAt - facesAt) / faceCount;
   for (std::uint16_t i = 0; i < faceCount; ++i) {
     std::size_t at = facesAt + i * slot;
@@ -377,6 +381,7 @@ HelpFile Read(std::string_view bytes) {
   for (std::uint16_t i = 0; i < descriptorCount; ++i) {
     std::size_t at = descriptorsAt + i * 11u;
     file.fonts.push_back(FontDescriptor{font.U8(at), font.U8(at + 1), font.U8(at + 2), font.U16(at + 3)});
+    if (file.fonts.back().face >= faceCount) Fail("|FONT: a descriptor names no face");
   }
 
   Span topic = find("|TOPIC");

@@ -94,10 +94,29 @@ TEST_F(VeskoRun, RunMopwellStartsTheMainProgramShownNormallyFromItsFolder) {
   ThenQuit();
   Run();
   ASSERT_EQ(tray.execs.size(), 1u);
-  EXPECT_EQ(tray.execs[0].cmdLine, "MOPWELL.EXE");
+  // By its full path: by name alone the system looks in this program's own
+  // folder (the Startup folder) before the current one.
+  EXPECT_EQ(tray.execs[0].cmdLine, "\"" + program + "\\MOPWELL.EXE\"");
   EXPECT_EQ(tray.execs[0].show, static_cast<UINT>(SW_SHOWNORMAL));
   EXPECT_EQ(tray.execs[0].cwd, program);
   EXPECT_TRUE(Calls(NIM_DELETE).empty());
+}
+
+// Without a main program's folder (no "which" yet) the name alone is all
+// there is; a folder at a drive root gets no second backslash.
+TEST_F(VeskoRun, RunMopwellWithoutAFolderOrAtADriveRoot) {
+  for (const char* which : {"@", "C:\\MOPWELL.BKM"}) {
+    WriteIni("CopyMe", "which", which);
+    tray.execs.clear();
+    Then("the refresh", [&] { return Calls(NIM_MODIFY).size() >= 1; }, [&] { DoubleClickIcon(); });
+    Then("the dialog", [&] { return OpenDialog() != nullptr; }, [&] { PressInDialog(IDC_RUN_MOPWELL); });
+    Then("the start", [&] { return !tray.execs.empty() && OpenDialog() == nullptr; });
+    ThenQuit();
+    Run();
+    ASSERT_EQ(tray.execs.size(), 1u) << which;
+    EXPECT_EQ(tray.execs[0].cmdLine, which[0] == '@' ? "MOPWELL.EXE" : "\"C:\\MOPWELL.EXE\"") << which;
+    TearDown();
+  }
 }
 
 TEST_F(VeskoRun, RemovingTheIconTakesTwoPressesTheFirstOnlyExplains) {
@@ -122,6 +141,38 @@ TEST_F(VeskoRun, RemovingTheIconTakesTwoPressesTheFirstOnlyExplains) {
   EXPECT_FALSE(IsWindow(vesko::hWndMain));
   EXPECT_GT(callsAtFirstBox, 0u);
   for (size_t i = 0; i + 1 < tray.calls.size(); ++i) EXPECT_NE(tray.calls[i].message, static_cast<DWORD>(NIM_DELETE));
+}
+
+// The explanation asks for another double-click: one made while it is
+// still up opens the dialog again, as one made after it.
+TEST_F(VeskoRun, ADoubleClickWhileTheExplanationIsUpOpensTheDialog) {
+  // The recorded box stays "up" while its handler runs: the handler
+  // double-clicks the icon and lets the program's window have its
+  // messages, as a modal box would, until the dialog has come and gone.
+  bool inBox = false, openedDuringBox = false;
+  platform.onBox = [&](const ShownBox&) {
+    inBox = true;
+    DoubleClickIcon();
+    DWORD start = GetTickCount();
+    MSG msg;
+    while (!openedDuringBox && GetTickCount() - start < 20000) {
+      if (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+      else Sleep(5);
+    }
+    inBox = false;
+  };
+  Then("the refresh", [&] { return Calls(NIM_MODIFY).size() >= 1; }, [&] { DoubleClickIcon(); });
+  Then("the dialog", [&] { return OpenDialog() != nullptr; }, [&] { PressInDialog(IDC_REMOVE_ICON); });
+  Then("the dialog again while the explanation is up", [&] { return inBox && OpenDialog() != nullptr; },
+       [&] {
+         openedDuringBox = true;
+         PressInDialog(IDCANCEL);
+       });
+  Then("the explanation gone", [&] { return !inBox && platform.boxes.size() == 1 && OpenDialog() == nullptr; });
+  ThenQuit();
+  Run();
+  EXPECT_TRUE(openedDuringBox);
+  EXPECT_TRUE(Calls(NIM_DELETE).empty()) << "a cancelled dialog removes nothing";
 }
 
 TEST_F(VeskoRun, ACloseRequestRemovesTheIconAndGoesBackToTheStartFolderButTheWindowStays) {

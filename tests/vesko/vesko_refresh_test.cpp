@@ -141,18 +141,31 @@ TEST_F(VeskoRun, ProfileNamesAreKeptToTwentyFourCharactersAndTheTipStaysWithinTh
   EXPECT_EQ(tray.calls.back().tip.size(), 44u);
   TearDown();
 
-  // Thirty characters in the registry: the first 24 are the name, and the
-  // identity file is read from the folder they name.
+  // Thirty characters in the registry: the tip shows the first 24, but the
+  // identity file is the profile's own, not that of a profile whose name
+  // is those 24 characters.
   const std::string name30 = name24 + "-extra";
   SetNavigatorUser(kNavigator, name30);
-  Profile(name24, "1");
-  Profile(name30, "0");
+  Profile(name24, "0");
+  Profile(name30, "1");
   tray.calls.clear();
   Then("the cut name's tip", [&] { return Shows("GRN", name24 + " is using ALIAS!"); });
   ThenQuit();
   Run();
   EXPECT_STREQ(vesko::state.CurrentUser, name24.c_str());
+  EXPECT_EQ(std::string(vesko::state.szProFile), ProfileRoot() + name30 + "\\MPW-ID.INI");
   for (const TrayCall& c : tray.calls) EXPECT_LE(c.tip.size(), 63u) << c.tip;
+  TearDown();
+
+  // A name so long that its folder does not fit the path names no file:
+  // the real name, never a file read from a cut path.
+  const std::string name240(240, 'n');
+  SetNavigatorUser(kNavigator, name240);
+  tray.calls.clear();
+  Then("the long name's tip", [&] { return Shows("RED", std::string(24, 'n') + " is using REAL NAME!"); });
+  ThenQuit();
+  Run();
+  EXPECT_STREQ(vesko::state.szProFile, "");
 }
 
 TEST_F(VeskoRun, RegistryKeysThatGoKeepTheNameFoundBefore) {
@@ -245,6 +258,9 @@ TEST_F(VeskoRun, TheMainProgramsFolderComesFromWhichAndBecomesTheCurrentDirector
       {"C:\\MOPWELL.BKM", "C:\\"},  // a program at a drive root
       {"C:\\MOP.BKM", ""},          // fewer than 12 characters
       {"@", ""},
+      // Longer than the 149 characters kept: not taken cut, which would
+      // name another folder.
+      {program + "\\" + std::string(150, 'b') + "\\MOPWELL.BKM", ""},
   };
   for (const Case& c : cases) {
     SetCurrentDirectoryA(startDir.c_str());

@@ -56,21 +56,23 @@ static std::string RowReading(HWND page, int id, const std::string& text) {
 }
 
 // A top-level window of the class, shown or not (the first found).
+struct ClassSearch {
+  const char* cls;
+  HWND found;
+};
+
+static BOOL CALLBACK VisitAnyOfClass(HWND hwnd, LPARAM lp) {
+  ClassSearch* search = reinterpret_cast<ClassSearch*>(lp);
+  char cls[256] = "";
+  GetClassNameA(hwnd, cls, sizeof cls);
+  if (lstrcmpA(cls, search->cls) != 0) return TRUE;
+  search->found = hwnd;
+  return FALSE;
+}
+
 static HWND HiddenWindow(const char* className) {
-  struct Search {
-    const char* cls;
-    HWND found;
-  } s{className, nullptr};
-  EnumWindows(
-      [](HWND hwnd, LPARAM lp) -> BOOL {
-        Search* search = reinterpret_cast<Search*>(lp);
-        char cls[256] = "";
-        GetClassNameA(hwnd, cls, sizeof cls);
-        if (lstrcmpA(cls, search->cls) != 0) return TRUE;
-        search->found = hwnd;
-        return FALSE;
-      },
-      reinterpret_cast<LPARAM>(&s));
+  ClassSearch s{className, nullptr};
+  EnumWindows(VisitAnyOfClass, reinterpret_cast<LPARAM>(&s));
   return s.found;
 }
 

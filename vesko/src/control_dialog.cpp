@@ -1,6 +1,8 @@
 // Dialog 100, opened by a double-click on the icon: start the main program,
 // cancel, or remove the icon. Removing takes two presses in one run; the
 // first only says how to confirm.
+#include <string>
+
 #include "platform.h"
 #include "vesko.h"
 
@@ -14,8 +16,20 @@ constexpr char kShutdownText[] =
     "Please doubleclick the icon and select \n\"Remove icon\" again to confirm that \nyou want the "
     "traybar icon to go away.";
 
-void RemoveIcon(HWND dlg) {
-  EndDialog(dlg, IDC_REMOVE_ICON);
+// The main program in its own folder, by full path: by name alone the
+// system would look in this program's folder (the Startup folder) first,
+// and any program of that name on the search path would do. Without a
+// known folder the name alone is all there is.
+std::string MainProgramCommand() {
+  if (!state.is_at[0]) return kMainProgram;
+  std::string path = state.is_at;
+  if (path.back() != '\\') path += '\\';
+  return "\"" + path + kMainProgram + "\"";
+}
+
+// After the dialog has gone, so that a double-click while the explanation
+// is up opens the dialog again rather than finding the closing one.
+void RemoveIcon() {
   if (state.removePresses == 0) {
     ++state.removePresses;
     plat::Prompt(nullptr, kShutdownText, kShutdownTitle, MB_OK);
@@ -35,8 +49,9 @@ void OpenDialog(HWND owner) {
     SetForegroundWindow(state.dialog);
     return;
   }
-  DialogBoxParamA(hInstance, MAKEINTRESOURCEA(IDD_VESKO), owner, DlgProc6, 0);
+  INT_PTR chosen = DialogBoxParamA(hInstance, MAKEINTRESOURCEA(IDD_VESKO), owner, DlgProc6, 0);
   state.dialog = nullptr;
+  if (chosen == IDC_REMOVE_ICON) RemoveIcon();
 }
 
 INT_PTR CALLBACK DlgProc6(HWND dlg, UINT message, WPARAM wParam, LPARAM) {
@@ -51,12 +66,11 @@ INT_PTR CALLBACK DlgProc6(HWND dlg, UINT message, WPARAM wParam, LPARAM) {
           EndDialog(dlg, IDCANCEL);
           return TRUE;
         case IDC_RUN_MOPWELL:
-          // Found through the current directory, the main program's folder.
           EndDialog(dlg, IDC_RUN_MOPWELL);
-          GetShell().Exec(kMainProgram, SW_SHOWNORMAL);
+          GetShell().Exec(MainProgramCommand().c_str(), SW_SHOWNORMAL);
           return TRUE;
         case IDC_REMOVE_ICON:
-          RemoveIcon(dlg);
+          EndDialog(dlg, IDC_REMOVE_ICON);
           return TRUE;
       }
       break;

@@ -25,11 +25,13 @@ constexpr char kCurrentUserValue[] = "CurrentUser";
 constexpr char kIdFileTail[] = "\\MPW-ID.INI";
 
 // The profile name from one key, when the key and a text value are there.
-// A longer name is cut to what CurrentUser holds.
+// The tip shows at most 24 characters of it; the profile's folder is named
+// by the whole name, or a longer name would read another profile's file.
 void TakeCurrentUser(const char* keyPath) {
   std::string name;
-  if (reg::ReadText(plat::Hkcu(), keyPath, kCurrentUserValue, name) == reg::Read::Ok)
-    text::CopyCut(state.CurrentUser, name);
+  if (reg::ReadText(plat::Hkcu(), keyPath, kCurrentUserValue, name) != reg::Read::Ok) return;
+  text::CopyCut(state.CurrentUser, name);
+  if (!text::CopyWhole(state.profileFolder, name)) state.profileFolder[0] = '\0';
 }
 
 }  // namespace
@@ -52,11 +54,11 @@ void Refresh(HWND hwnd) {
   TakeCurrentUser(kNavigatorKey);
   TakeCurrentUser(kBiffKey);
 
-  text::CopyCut(state.szProFile, profroot);
-  text::AppendCut(state.szProFile, state.CurrentUser);
-  text::AppendCut(state.szProFile, kIdFileTail);
+  // A path that does not fit names no file: it reads as "UserID" 0.
+  std::string idFile = std::string(profroot) + state.profileFolder + kIdFileTail;
+  if (!text::CopyWhole(state.szProFile, idFile)) state.szProFile[0] = '\0';
 
-  alias = ini::GetInt(state.szProFile, kSecOptions, kKeyIdentityInUse, 0) != 0;
+  alias = state.szProFile[0] && ini::GetInt(state.szProFile, kSecOptions, kKeyIdentityInUse, 0) != 0;
   MyTaskBarModifyIcon(hwnd, VESKO_ICON_ID, LoadIdentityIcon(alias),
                       tray::ProfileTip(state.CurrentUser, alias).c_str());
 }

@@ -21,6 +21,7 @@ constexpr char kTraceMainFolder[] = "VESKOloc";
 constexpr char kTraceStartFolder[] = "VESKOwas";
 // The configuration file's name as the refreshes use it: 14 characters.
 constexpr DWORD kShortIniNameSize = 15;
+constexpr size_t kWhichLimit = 149;
 
 }  // namespace
 
@@ -33,9 +34,13 @@ void TakePlaces() {
 
   ini::GetString(szIniFile, kSecPrefs, kKeyIniFileName, szIniFile, state.szIniFile);
 
-  char which[150];
+  // "which" holds at most 149 characters. A longer value is not taken cut:
+  // without its end the folder left after dropping the file name would be
+  // another one. It names no folder then.
+  char which[1024];
   ini::GetString(state.szIniFile, kSecCopyMe, kKeyWhich, kNotSet, which);
-  text::CopyWhole(state.is_at, tray::MainProgramFolder(which));
+  const std::string_view whole(which);
+  text::CopyWhole(state.is_at, whole.size() <= kWhichLimit ? tray::MainProgramFolder(whole) : std::string());
   // No folder named: the program stays where it was started.
   if (state.is_at[0]) SetCurrentDirectoryA(state.is_at);
 }
