@@ -167,6 +167,10 @@ int main(int argc, char** argv) {
   ConsolePlatform platform;
   plat::Install(&platform);
   text::CopyCut(szAppName, "Mopwell");
+  // A preview changes nothing, MOPWELL.INI included: what discovery
+  // records there (the template's name, the profile folder it found, its
+  // trace) is kept in memory for the rest of the preview only.
+  if (preview) ini::HoldWrites(true);
   Discover();
   CleanChoices choices = SavedChoices();
 
@@ -175,6 +179,7 @@ int main(int argc, char** argv) {
     RunClean(choices, list);
     std::printf("%s", list.Text().c_str());
     if (OSV == 0) std::printf("Mopwell is not set up yet: /run refuses to clean until it is.\n");
+    ini::HoldWrites(false);
     plat::Install(nullptr);
     return kCompleted;
   }

@@ -162,3 +162,32 @@ TEST(EndToEnd, MopcleanRunWithAReadOnlyCookieFileAndNoNewsMap) {
   EXPECT_FALSE(Exists(c4.historyFile));
   EXPECT_FALSE(Has(run.out, "message   ")) << "no message box shown or printed: " << run.out;
 }
+
+TEST(EndToEnd, MopcleanPreviewLeavesMopwellIniByteForByte) {
+  DemoForMopclean demo;
+  ASSERT_TRUE(demo.made);
+  const std::string iniPath = WindowsDir() + "\\MOPWELL.INI";
+  // Discovery records the bookmark template's name each time it runs: with
+  // the key gone, a run would write it back.
+  Ini("CopyMe", "which", nullptr);
+  const std::string before = Read(iniPath);
+  ASSERT_NE(before, "<missing>");
+  ASSERT_EQ(before.find("which="), std::string::npos);
+
+  Result preview = RunMopclean("/preview /yes-bookmarks");
+  EXPECT_EQ(preview.code, 0u) << preview.out;
+  // The preview still read what discovery found, as the run would: the
+  // bookmark file would be replaced by the template.
+  std::size_t line = preview.out.find("with the template ");
+  ASSERT_NE(line, std::string::npos) << preview.out;
+  EXPECT_TRUE(Has(preview.out.substr(line, preview.out.find('\n', line) - line), "\\MOPWELL.BKM")) << preview.out;
+  EXPECT_EQ(Read(iniPath), before) << "a preview writes nothing to MOPWELL.INI";
+
+  // The same discovery in a run does write: the comparison above is not
+  // one that holds whatever mopclean does.
+  Result run = RunMopclean("/run /yes-bookmarks");
+  EXPECT_EQ(run.code, 0u) << run.out;
+  char which[MAX_PATH] = "";
+  GetPrivateProfileStringA("CopyMe", "which", "", which, sizeof which, iniPath.c_str());
+  EXPECT_TRUE(Has(which, "MOPWELL.BKM")) << which;
+}
