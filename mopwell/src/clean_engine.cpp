@@ -252,8 +252,10 @@ void CleanRun::SetRegistry(const std::string& keyPath, const std::vector<std::pa
   HKEY key = reg::OpenForWriting(plat::Hkcu(), keyPath);
   if (!key) return;
   for (const auto& v : values) {
+    // Read through a handle of its own: the one above may only set values,
+    // and a read through it fails, which listed every value as not there.
     std::string previous;
-    if (!reg::ReadText(key, v.first.c_str(), previous)) previous = kAbsent;
+    if (reg::ReadText(plat::Hkcu(), keyPath, v.first.c_str(), previous) != reg::Read::Ok) previous = kAbsent;
     if (!preview()) reg::SetText(key, v.first.c_str(), v.second);
     report_.Setting(step_, SettingEvent{SettingEvent::RegistrySet, keyPath, "", v.first, v.second, previous});
   }

@@ -190,7 +190,10 @@ TEST_F(CleanPreviewTest, ChangesNothingAndListsExactlyWhatTheRunThenDoes) {
   EXPECT_NE(text.find("left      " + readOnly + ": read-only"), std::string::npos) << text;
   EXPECT_NE(text.find(outside + ": outside the news folder"), std::string::npos);
   EXPECT_NE(text.find("question  \"You have asked Mopwell to kill all your bookmarks."), std::string::npos);
-  EXPECT_NE(text.find("User_Name = \"Ghost Writer\""), std::string::npos);
+  // A value that is there is listed with what it holds now.
+  std::string userName;
+  ASSERT_TRUE(GetRegText(fake->hkcu, (std::string(regit) + "User").c_str(), "User_Name", userName));
+  EXPECT_NE(text.find("User_Name = \"Ghost Writer\"  (now \"" + userName + "\")"), std::string::npos) << text;
   EXPECT_NE(text.find("+ user_pref(\"mail.identity.username\", \"Ghost Writer\");"), std::string::npos);
   EXPECT_NE(text.find("+ user_pref(\"javascript.enabled\", false);"), std::string::npos);
   EXPECT_NE(text.find("[Options] cache = \"1\""), std::string::npos);
