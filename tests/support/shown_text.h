@@ -8,36 +8,13 @@
 #include <string>
 #include <vector>
 
+#include "glimso.h"
+
 namespace shown {
 
-// The viewer's display font, chosen as glimso chooses it: "System" at
-// fixed pitch, or where that name gives a variable-pitch font, the first
-// fixed-pitch face of the same size.
-inline bool FixedPitch(HFONT font) {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, font);
-  TEXTMETRICA tm{};
-  BOOL measured = GetTextMetricsA(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  return measured && (tm.tmPitchAndFamily & TMPF_FIXED_PITCH) == 0;
-}
-
-inline HFONT DisplayFont() {
-  HFONT font = CreateFontA(14, 9, 0, 0, 400, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                           DEFAULT_QUALITY, FIXED_PITCH, "System");
-  if (FixedPitch(font)) return font;
-  for (const char* face : {"", "Courier New", "Courier"}) {
-    HFONT other = CreateFontA(14, 9, 0, 0, 400, FALSE, FALSE, FALSE, 0, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                              DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, face);
-    if (FixedPitch(other)) {
-      DeleteObject(font);
-      return other;
-    }
-    DeleteObject(other);
-  }
-  return font;
-}
+// The viewer's display font: glimso's own choice (that it is fixed-pitch
+// is tested on its own).
+inline HFONT DisplayFont() { return glimso::CreateDisplayFont(); }
 
 inline TEXTMETRICA Metrics() {
   HFONT font = DisplayFont();

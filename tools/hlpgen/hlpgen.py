@@ -646,13 +646,15 @@ def main(argv=None):
     args = parser.parse_args(argv)
     try:
         data = generate(args.title, parse_numbers(args.numbers), args.sources)
-    except SourceError as e:
+    except BaseException as e:
         # A failed run leaves no help file, not even an older one that no
-        # longer matches the sources.
+        # longer matches the sources, whatever made it fail.
         try:
             os.remove(args.output)
         except OSError:
             pass
+        if not isinstance(e, SourceError):
+            raise
         print("hlpgen: error: %s" % e, file=sys.stderr)
         return 1
     # Written aside and renamed, so that the file is never seen half made.
