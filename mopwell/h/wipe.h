@@ -18,12 +18,14 @@ enum class WipeOutcome {
 // unwiped: its name would go while its bytes stay on the disk.
 WipeOutcome nukeIt(const char* path);
 // The same, telling the file's length as found and (for Left and
-// NameOnly) a short reason.
+// NameOnly, and for a Destroyed file whose name could not be removed) a
+// short reason.
 WipeOutcome nukeIt(const char* path, std::uint64_t* size, const char** why);
 
 // What nukeIt would do to the file, without changing it: `size` receives
 // the file's length, `why` (for Left and NameOnly) a short reason.
-WipeOutcome WouldWipe(const char* path, std::uint64_t* size, const char** why);
+// `markCleared`: the caller clears a read-only mark before the wipe.
+WipeOutcome WouldWipe(const char* path, std::uint64_t* size, const char** why, bool markCleared = false);
 
 // The viewer page's dump files (kDumpFiles) by full path in `folder`, the
 // program's own, formed once at start: later changes of the working

@@ -99,8 +99,8 @@ bool Overwrite(HANDLE file, std::uint64_t size) {
 // name of the same length made of one repeated letter, so it no longer
 // carries the user's file name. The rename never replaces an existing file
 // (it fails instead, and the next letter is tried); a file that cannot be
-// deleted gets its own name back.
-void RenameAndDelete(const char* path) {
+// deleted gets its own name back. False when the file is still there.
+bool RenameAndDelete(const char* path) {
   std::string full(path);
   std::string::size_type slash = full.find_last_of("\\/:");
   std::string folder = slash == std::string::npos ? std::string() : full.substr(0, slash + 1);
@@ -116,12 +116,11 @@ void RenameAndDelete(const char* path) {
     DWORD error = GetLastError();
     if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) break;  // held open, say
   }
-  if (renamed.empty()) {
-    DeleteFileA(path);
-    return;
-  }
+  if (renamed.empty()) return DeleteFileA(path) != 0;
   if (g_renameObserver) g_renameObserver(path, renamed.c_str(), g_renameContext);
-  if (!DeleteFileA(renamed.c_str())) MoveFileA(renamed.c_str(), path);
+  if (DeleteFileA(renamed.c_str())) return true;
+  MoveFileA(renamed.c_str(), path);
+  return false;
 }
 
 }  // namespace
@@ -155,6 +154,9 @@ WipeOutcome RemoveName(const char* path, const char* why) {
 
 constexpr char kLinkOnly[] = "a link: only the link goes, what it leads to stays";
 constexpr char kNameOnly[] = "one of several names of a file: only this name goes, the content stays";
+// A program holds the file sharing reading and writing but not its
+// removal: the content is overwritten, the (now empty of it) name stays.
+constexpr char kNameStays[] = "overwritten, but its name stays: held open by another program";
 
 WipeOutcome Nuke(const char* path, std::uint64_t* size);
 
@@ -210,13 +212,13 @@ WipeOutcome Nuke(const char* path, std::uint64_t* size) {
   if (!overwritten) return LeftAlone(path, "could not be overwritten");  // a disk that filled up, say
 
   if (g_observer) g_observer(path, g_observerContext);
-  RenameAndDelete(path);
+  if (!RenameAndDelete(path)) g_why = kNameStays;
   return WipeOutcome::Destroyed;
 }
 
 }  // namespace
 
-WipeOutcome WouldWipe(const char* path, std::uint64_t* size, const char** why) {
+WipeOutcome WouldWipe(const char* path, std::uint64_t* size, const char** why, bool markCleared) {
   // The same looks as nukeIt, with nothing written: the file is opened
   // for writing (to learn whether a program holds it) and closed again.
   static const char* unused;
@@ -230,7 +232,7 @@ WipeOutcome WouldWipe(const char* path, std::uint64_t* size, const char** why) {
     reason = kLinkOnly;
     return WipeOutcome::NameOnly;
   }
-  if (attributes & FILE_ATTRIBUTE_READONLY) {
+  if ((attributes & FILE_ATTRIBUTE_READONLY) && !markCleared) {
     reason = "read-only";
     return WipeOutcome::Left;
   }
@@ -252,6 +254,14 @@ WipeOutcome WouldWipe(const char* path, std::uint64_t* size, const char** why) {
     reason = kNameOnly;
     return WipeOutcome::NameOnly;
   }
+  // Whether the name could be removed after the overwrite: a holder that
+  // shares no removal refuses an open that asks for it.
+  HANDLE removable = CreateFileA(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (removable == INVALID_HANDLE_VALUE)
+    reason = kNameStays;
+  else
+    CloseHandle(removable);
   return WipeOutcome::Destroyed;
 }
 
