@@ -20,6 +20,8 @@ struct Held {
   bool on = false;
   // file|section|key -> value; no value: the key was deleted.
   std::map<std::string, std::optional<std::string>> keys;
+  // The same names as written, for the list of what is held.
+  std::map<std::string, std::string> shown;
   // file|section: deleted (keys written after the deletion are in `keys`).
   std::map<std::string, bool> deletedSections;
 };
@@ -56,6 +58,16 @@ void HoldWrites(bool hold) {
 }
 
 bool WritesHeld() { return held().on; }
+
+std::vector<std::string> HeldWrites() {
+  std::vector<std::string> lines;
+  for (const auto& d : held().deletedSections) lines.push_back(d.first + ": the section deleted");
+  for (const auto& k : held().keys) {
+    const std::string& name = held().shown[k.first];
+    lines.push_back(k.second ? name + " = \"" + *k.second + "\"" : name + ": deleted");
+  }
+  return lines;
+}
 
 std::string PathOf(const char* file) {
   if (std::strchr(file, '\\') || std::strchr(file, '/') || std::strchr(file, ':'))
@@ -111,6 +123,7 @@ bool Write(const char* file, const char* section, const char* key, const char* v
       return true;
     }
     held().keys[sec + '|' + Upper(key)] = value ? std::optional<std::string>(value) : std::nullopt;
+    held().shown[sec + '|' + Upper(key)] = PathOf(file) + " [" + section + "] " + key;
     return true;
   }
   return ::WritePrivateProfileStringA(section, key, value, PathOf(file).c_str()) != 0;

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace ini {
 
@@ -43,5 +44,8 @@ void DeleteSection(const char* file, const char* section);
 // files keep every byte.
 void HoldWrites(bool hold);
 bool WritesHeld();
+// What is held, a line a key: `file [section] key = "value"`, or
+// `... key: deleted`.
+std::vector<std::string> HeldWrites();
 
 }  // namespace ini

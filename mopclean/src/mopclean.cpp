@@ -20,6 +20,7 @@
 #include "ini.h"
 #include "mopwell.h"
 #include "platform.h"
+#include "prefs_file.h"
 #include "text/bounded.h"
 #include "text/paths.h"
 #include "wipe.h"
@@ -164,22 +165,31 @@ int main(int argc, char** argv) {
     return kUsage;
   }
 
+  // Nobody is there to answer Windows' own boxes either (a drive without
+  // its disk): the call fails instead.
+  SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   ConsolePlatform platform;
   plat::Install(&platform);
   text::CopyCut(szAppName, "Mopwell");
-  // A preview changes nothing, MOPWELL.INI included: what discovery
-  // records there (the template's name, the profile folder it found, its
-  // trace) is kept in memory for the rest of the preview only.
-  if (preview) ini::HoldWrites(true);
+  // A preview changes nothing, MOPWELL.INI, prefs.js and the browser's
+  // profile registry included: what discovery records (the template's
+  // name, the profile folder it found, its trace, prefs.js placeholder
+  // lines) is kept in memory for the rest of the preview only.
+  if (preview) HoldAllWrites(true);
   Discover();
   CleanChoices choices = SavedChoices();
 
   if (preview) {
     PreviewList list(false, yesBookmarks);
+    prefs::LineTable onDisk;
+    std::string bytes;
+    if (PrefsWritesPending() && ReadSmallFile(PrefsFile, bytes, prefs::kMaxFileBytes)) onDisk.Load(bytes);
+    list.Discovered(ini::HeldWrites(),
+                    PrefsWritesPending() ? PrefsChanges(onDisk, PrefsLines) : decltype(PrefsChanges(onDisk, onDisk)){});
     RunClean(choices, list);
     std::printf("%s", list.Text().c_str());
     if (OSV == 0) std::printf("Mopwell is not set up yet: /run refuses to clean until it is.\n");
-    ini::HoldWrites(false);
+    HoldAllWrites(false);
     plat::Install(nullptr);
     return kCompleted;
   }

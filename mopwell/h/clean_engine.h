@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "clean_report.h"
+#include "prefs/line_table.h"
 #include "wipe.h"
 
 // Which steps the user chose (the clean page's boxes).
@@ -51,7 +52,11 @@ class CleanRun {
   // result given on the way is how it ended.
   void Status(const std::string& text, StepResult result = StepResult::Done);
   // The same without showing it: the clean page keeps the caption it has.
+  // After a failed write, a Done text no longer replaces its error text.
   void Outcome(const std::string& text, StepResult result);
+  // Something the step was meant to write (prefs.js, the browser's
+  // settings) was not written: the step fails with `text`, shown now.
+  void WriteFailed(const char* text);
   // The final text of a step that wiped files: `done` when every file was
   // destroyed, otherwise one that says how many were left.
   void Finish(std::size_t left, const char* done);
@@ -83,7 +88,19 @@ class CleanRun {
   CleanStep step_;
   std::string status_;
   StepResult result_ = StepResult::Done;
+  bool writeFailed_ = false;
 };
+
+// While held, what the program writes reaches no file: INI keys and
+// prefs.js are kept in memory (and read back), and the browser's profile
+// registry file is opened read-only. A preview that starts with discovery
+// (mopclean /preview) holds them from the start.
+void HoldAllWrites(bool hold);
+
+// The lines of prefs.js that differ between two tables (before, after;
+// without line ends), in file order.
+std::vector<std::pair<std::string, std::string>> PrefsChanges(const prefs::LineTable& before,
+                                                              const prefs::LineTable& after);
 
 // While muted (a preview runs) the diagnostics trace writes nothing.
 // Returns the state before.

@@ -30,10 +30,17 @@ class PreviewList : public CleanReport {
   bool Ask(CleanStep step, const CleanQuestion& q) override;
   void StepFinished(CleanStep step, const std::string& status, StepResult result) override;
 
+  // What discovery (before the steps) would record: INI keys, each as
+  // ini::HeldWrites gives it, and prefs.js lines (before, after). Listed
+  // first, under a heading of their own.
+  void Discovered(const std::vector<std::string>& iniKeys,
+                  const std::vector<std::pair<std::string, std::string>>& prefsChanges);
+
   // Everything, as reported.
   std::vector<FileEvent> files;
   std::vector<SettingEvent> settings;
   std::vector<std::pair<std::string, std::string>> prefsLines;
+  StepResult results[kCleanSteps] = {};
   // The answer a question gets in the preview: Yes lists what Yes would do.
   bool answer = true;
 

@@ -38,6 +38,32 @@ bool ReloadPrefsIfChanged();
 // Returns the state before.
 bool HoldPrefsReload(bool held);
 
+// While held, WritePrefsFile writes nothing: it says whether it would
+// have written, and the table keeps what would have gone to the file. A
+// preview that starts with discovery (which adds placeholder lines to
+// prefs.js) holds them. Returns the state before; ending the hold forgets
+// whether anything was held.
+bool HoldPrefsWrites(bool held);
+// Whether a write was held since the hold began: the table then differs
+// from the file.
+bool PrefsWritesPending();
+
+// Whether the write PrefsWriteTarget plans would get through now: no
+// program holds the file so that it can neither be replaced nor
+// rewritten, and the folder is there.
+bool PrefsWriteWouldSucceed(const std::string& path);
+
+// Which file the table belongs to and how it looked then. A preview that
+// loads a file the browser changed puts this back afterwards, so the run
+// after it still sees the change and loads the file again.
+struct PrefsFileMark {
+  bool owned = false;
+  std::string path;
+  unsigned long long written = 0, size = 0;
+};
+PrefsFileMark CurrentPrefsFileMark();
+void RestorePrefsFileMark(const PrefsFileMark& mark);
+
 // Puts `bytes` in place of the file at `path` (created when missing): the
 // new content is written whole and flushed beside it, then moved over it,
 // so an interruption never leaves a cut file and a link or a second name

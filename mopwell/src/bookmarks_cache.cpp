@@ -94,8 +94,21 @@ bool BookmarksStep(CleanRun& run) {
     // A backup name that shares its file with another would carry the
     // bookmarks into that other file: it goes first.
     if (run.Unshare("bookmark.bak")) {
-      if (!run.preview()) CopyFileA(szBookmarkLoc, "bookmark.bak", FALSE);
-      run.Replaced(FullLongPath("bookmark.bak"), std::string("a copy of ") + szBookmarkLoc);
+      // No bookmark file, or one a program holds shut: no copy is made.
+      bool copied = false;
+      if (!run.preview()) {
+        copied = CopyFileA(szBookmarkLoc, "bookmark.bak", FALSE) != 0;
+      } else {
+        HANDLE source = szBookmarkLoc[0] ? CreateFileA(szBookmarkLoc, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                                         : INVALID_HANDLE_VALUE;
+        copied = source != INVALID_HANDLE_VALUE && MayCreate("bookmark.bak");
+        if (source != INVALID_HANDLE_VALUE) CloseHandle(source);
+      }
+      if (copied)
+        run.Replaced(FullLongPath("bookmark.bak"), std::string("a copy of ") + szBookmarkLoc);
+      else
+        run.Left(FullLongPath("bookmark.bak"), std::string("no copy made of ") + szBookmarkLoc);
     }
     run.SetIni(szIniFile, kSecPrefs, kKeyBookBack, kOff);
   }
@@ -110,7 +123,8 @@ bool BookmarksStep(CleanRun& run) {
     run.Outcome("Bookmark control file not found: the run stops here.", StepResult::Failed);
     return false;
   }
-  bool written = run.preview() ? !left && szBookmarkLoc[0] && MayCreate(szBookmarkLoc)
+  bool written = run.preview() ? !left && szBookmarkLoc[0] && MayCreate(szBookmarkLoc) &&
+                                   FolderOfPathExists(szBookmarkLoc)
                                : WriteFromTemplate(in, szBookmarkLoc);
   std::fclose(in);
   if (!written) {

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -48,6 +49,17 @@ constexpr char kAbsent[] = "<absent>";
 bool g_previewWritten = false;
 prefs::LineTable g_previewFile;
 
+// In a preview, the files already listed as destroyed or as losing their
+// name (full long paths in capitals): the run finds nothing there the
+// second time a map or a walk names one.
+std::set<std::string> g_previewGone;
+
+std::string PlaceKey(const std::string& path) {
+  std::string key = FullLongPath(path);
+  if (!key.empty()) CharUpperBuffA(&key[0], static_cast<DWORD>(key.size()));
+  return key;
+}
+
 // The program-wide texts the steps change while they work (news folder,
 // typed address 1, ...). A preview puts them back, so that a run after it
 // starts from what discovery found, as it would without the preview.
@@ -55,6 +67,7 @@ struct HeldState {
   char newsLoc[sizeof szNewsLoc], newsSub[sizeof NewsSub], newsIt[sizeof newsit], newsPlace[sizeof szNewsPlace],
       newsKill[sizeof NewsKill], url1[sizeof URL1], cacheLoc[sizeof szCacheLoc], prefsFile[sizeof PrefsFile];
   prefs::LineTable lines;
+  PrefsFileMark mark = CurrentPrefsFileMark();
   HeldState() : lines(PrefsLines) {
     std::memcpy(newsLoc, szNewsLoc, sizeof newsLoc);
     std::memcpy(newsSub, NewsSub, sizeof newsSub);
@@ -75,6 +88,7 @@ struct HeldState {
     std::memcpy(szCacheLoc, cacheLoc, sizeof cacheLoc);
     std::memcpy(PrefsFile, prefsFile, sizeof prefsFile);
     PrefsLines = lines;
+    RestorePrefsFileMark(mark);
   }
 };
 
@@ -139,6 +153,26 @@ bool RunSteps(const CleanChoices& choices, CleanReport& report) {
 
 }  // namespace
 
+void HoldAllWrites(bool hold) {
+  ini::HoldWrites(hold);
+  HoldPrefsWrites(hold);
+  LookUpReadOnly(hold);
+}
+
+std::vector<std::pair<std::string, std::string>> PrefsChanges(const prefs::LineTable& before,
+                                                              const prefs::LineTable& after) {
+  std::vector<std::string> was = TableLines(before), now = TableLines(after);
+  std::vector<std::pair<std::string, std::string>> changes;
+  // The table keeps every line in its place: an edit replaces a line or
+  // adds one after the last.
+  for (std::size_t i = 0; i < now.size() || i < was.size(); ++i) {
+    const std::string& a = i < was.size() ? was[i] : std::string();
+    const std::string& b = i < now.size() ? now[i] : std::string();
+    if (a != b) changes.emplace_back(a, b);
+  }
+  return changes;
+}
+
 const char* StepTitle(CleanStep step) { return kSteps[static_cast<int>(step)].title; }
 const char* StepKey(CleanStep step) { return kSteps[static_cast<int>(step)].key; }
 
@@ -171,9 +205,17 @@ bool RunClean(const CleanChoices& choices, CleanReport& report) {
   HeldState held;
   bool wasMuted = MuteTrace(true);
   bool wasHeld = HoldPrefsReload(false);
-  g_previewWritten = false;
+  // Lines discovery added to the table while writes were held are the
+  // run's first change to prefs.js: the steps' changes are told after them.
+  g_previewWritten = PrefsWritesPending();
+  if (g_previewWritten) {
+    g_previewFile = PrefsLines;
+    HoldPrefsReload(true);
+  }
+  g_previewGone.clear();
   bool completed = RunSteps(choices, report);
   g_previewWritten = false;
+  g_previewGone.clear();
   HoldPrefsReload(wasHeld);
   MuteTrace(wasMuted);
   held.Restore();
@@ -183,13 +225,20 @@ bool RunClean(const CleanChoices& choices, CleanReport& report) {
 // ---- CleanRun ----
 
 void CleanRun::Outcome(const std::string& text, StepResult result) {
+  if (writeFailed_ && result == StepResult::Done) return;  // the failed write's text stays
   status_ = text;
   if (static_cast<int>(result) > static_cast<int>(result_) || result == StepResult::Unchecked) result_ = result;
 }
 
 void CleanRun::Status(const std::string& text, StepResult result) {
   Outcome(text, result);
-  report_.Working(step_, text, false);
+  report_.Working(step_, status_, false);
+}
+
+void CleanRun::WriteFailed(const char* text) {
+  Outcome(text, StepResult::Failed);
+  writeFailed_ = true;
+  report_.Working(step_, status_, false);
 }
 
 void CleanRun::Finish(std::size_t left, const char* done) {
@@ -206,10 +255,16 @@ void CleanRun::End() { report_.StepFinished(step_, status_, result_); }
 WipeOutcome CleanRun::Destroy(const std::string& path, bool quiet) {
   std::uint64_t size = 0;
   const char* why = "";
-  WipeOutcome outcome = preview() ? WouldWipe(path.c_str(), &size, &why) : nukeIt(path.c_str(), &size, &why);
+  WipeOutcome outcome = WipeOutcome::Missing;
+  if (!preview()) {
+    outcome = nukeIt(path.c_str(), &size, &why);
+  } else if (!g_previewGone.count(PlaceKey(path))) {
+    outcome = WouldWipe(path.c_str(), &size, &why);
+    if (outcome == WipeOutcome::Destroyed || outcome == WipeOutcome::NameOnly) g_previewGone.insert(PlaceKey(path));
+  }
   switch (outcome) {
     case WipeOutcome::Destroyed:
-      if (!quiet) report_.File(step_, FileEvent{FileEvent::Destroyed, path, size, ""});
+      if (!quiet) report_.File(step_, FileEvent{FileEvent::Destroyed, path, size, why});
       break;
     case WipeOutcome::NameOnly: report_.File(step_, FileEvent{FileEvent::NameRemoved, path, 0, why}); break;
     case WipeOutcome::Left: report_.File(step_, FileEvent{FileEvent::Left, path, size, why}); break;
@@ -223,6 +278,7 @@ void CleanRun::Left(const std::string& path, const std::string& why) {
 }
 
 void CleanRun::Replaced(const std::string& path, const std::string& from) {
+  if (preview()) g_previewGone.erase(PlaceKey(path));  // there again
   WIN32_FILE_ATTRIBUTE_DATA data{};
   std::uint64_t size = 0;
   if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
@@ -232,16 +288,27 @@ void CleanRun::Replaced(const std::string& path, const std::string& from) {
 
 bool CleanRun::Unshare(const char* path) {
   if (!preview()) return UnshareName(path);
-  if (HasOtherNames(path))
+  bool removes = false;
+  bool would = WouldUnshare(path, &removes);
+  if (removes) {
     report_.File(step_, FileEvent{FileEvent::NameRemoved, path, 0, "a link or second name: removed before writing"});
-  return true;
+    g_previewGone.insert(PlaceKey(path));
+  }
+  return would;
 }
 
 void CleanRun::SetIni(const char* file, const char* section, const char* key, const char* value) {
   std::string previous = ini::GetString(file, section, key, kAbsent, 4096);
-  if (!preview()) ini::Write(file, section, key, value);
+  if (!value && previous == kAbsent) return;  // nothing to delete
+  if (!preview() && !ini::Write(file, section, key, value)) {
+    // Not written (a read-only file, say). MOPWELL.INI only remembers the
+    // program's own choices; any other file is the browser's, and then the
+    // step did not do all it was meant to.
+    Left(ini::PathOf(file), std::string("[") + section + "] " + key + " could not be written");
+    if (lstrcmpiA(file, szIniFile) != 0) WriteFailed("Error!    Settings could not be written!");
+    return;
+  }
   if (!value) {
-    if (previous == kAbsent) return;  // nothing to delete
     report_.Setting(step_, SettingEvent{SettingEvent::IniDeleted, ini::PathOf(file), section, key, "", previous});
     return;
   }
@@ -256,7 +323,11 @@ void CleanRun::SetRegistry(const std::string& keyPath, const std::vector<std::pa
     // and a read through it fails, which listed every value as not there.
     std::string previous;
     if (reg::ReadText(plat::Hkcu(), keyPath, v.first.c_str(), previous) != reg::Read::Ok) previous = kAbsent;
-    if (!preview()) reg::SetText(key, v.first.c_str(), v.second);
+    if (!preview() && !reg::SetText(key, v.first.c_str(), v.second)) {
+      Left("HKEY_CURRENT_USER\\" + keyPath, v.first + " could not be set");
+      WriteFailed("Error!    Settings could not be written!");
+      continue;
+    }
     report_.Setting(step_, SettingEvent{SettingEvent::RegistrySet, keyPath, "", v.first, v.second, previous});
   }
   RegCloseKey(key);
@@ -272,9 +343,14 @@ bool CleanRun::WritePrefs() {
     before = g_previewFile;
   else if (writable && ReadSmallFile(path, bytes, prefs::kMaxFileBytes))
     before.Load(bytes);
-  bool written = writable && (preview() || WritePrefsFile());
+  bool written = writable && (preview() ? PrefsWriteWouldSucceed(path) : WritePrefsFile());
   if (!written) {
-    if (!path.empty()) Left(path, "prefs.js cannot be written (read-only, or not the file that was read)");
+    if (!path.empty()) {
+      Left(path, writable ? "prefs.js cannot be written now (held open by another program)"
+                          : "prefs.js cannot be written (read-only, or not the file that was read)");
+      // Its lines keep what the step was meant to change.
+      WriteFailed("Error!    prefs.js could not be written!");
+    }
     return false;
   }
   if (preview()) {
@@ -284,13 +360,6 @@ bool CleanRun::WritePrefs() {
     g_previewFile = PrefsLines;
     HoldPrefsReload(true);
   }
-  std::vector<std::string> was = TableLines(before), now = TableLines(PrefsLines);
-  // The table keeps every line in its place: an edit replaces a line or
-  // adds one after the last.
-  for (std::size_t i = 0; i < now.size() || i < was.size(); ++i) {
-    const std::string& a = i < was.size() ? was[i] : std::string();
-    const std::string& b = i < now.size() ? now[i] : std::string();
-    if (a != b) report_.PrefsLine(step_, a, b);
-  }
+  for (const auto& change : PrefsChanges(before, PrefsLines)) report_.PrefsLine(step_, change.first, change.second);
   return true;
 }

@@ -28,6 +28,14 @@ std::string Grouped(std::uint64_t n) {
   return out;
 }
 
+void PreviewList::Discovered(const std::vector<std::string>& iniKeys,
+                             const std::vector<std::pair<std::string, std::string>>& prefsChanges) {
+  if (iniKeys.empty() && prefsChanges.empty()) return;
+  Line("[Before the steps: what finding the browser's files records]");
+  for (const std::string& key : iniKeys) Line("  set       " + key);
+  for (const auto& change : prefsChanges) PrefsLine(CleanStep::Identity, change.first, change.second);
+}
+
 void PreviewList::StepStarted(CleanStep step) { Line(std::string("[") + StepTitle(step) + "]"); }
 
 void PreviewList::File(CleanStep, const FileEvent& e) {
@@ -84,7 +92,8 @@ bool PreviewList::Ask(CleanStep, const CleanQuestion& q) {
   return answer;
 }
 
-void PreviewList::StepFinished(CleanStep, const std::string& status, StepResult result) {
+void PreviewList::StepFinished(CleanStep step, const std::string& status, StepResult result) {
+  results[static_cast<int>(step)] = result;
   const char* how = result == StepResult::Done        ? "done"
                     : result == StepResult::Unchecked ? "not chosen"
                     : result == StepResult::Refused   ? "refused"

@@ -98,11 +98,37 @@ void SetJavaInRegistry(CleanRun& run, const char* data) {
 }
 
 // Destroys the cookie file; `unmark` clears the read-only mark an earlier
-// run's cookie blocker set, which the wipe would otherwise respect. True
-// when the file was left as it was.
+// run's cookie blocker set, which the wipe would otherwise respect. The
+// mark belongs to the file, not to the name: when another name shares the
+// file it is not cleared (and the file is left), and when the wipe leaves
+// the file it is put back, so the blocker still holds. True when the file
+// was left as it was.
 bool CookieWipe(CleanRun& run, bool unmark) {
-  if (unmark) SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
-  return run.Destroy(szCookieLoc) == WipeOutcome::Left;
+  if (!unmark) return run.Destroy(szCookieLoc) == WipeOutcome::Left;
+  if (HasOtherNames(szCookieLoc)) {
+    Trace("NotWiped", szCookieLoc);
+    run.Left(szCookieLoc, "read-only, and another name shares the file: its mark is not cleared");
+    return true;
+  }
+  if (run.preview()) {
+    // The file as the wipe will find it: its mark cleared.
+    std::uint64_t size = 0;
+    const char* why = "";
+    switch (WouldWipe(szCookieLoc, &size, &why, true)) {
+      case WipeOutcome::Destroyed:
+        run.report().File(run.step(), FileEvent{FileEvent::Destroyed, szCookieLoc, size,
+                                                std::string("its read-only mark (the cookie blocker's) is cleared first") +
+                                                    (*why ? std::string("; ") + why : std::string())});
+        return false;
+      case WipeOutcome::Missing: return false;
+      default: run.Left(szCookieLoc, why); return true;
+    }
+  }
+  DWORD marked = GetFileAttributesA(szCookieLoc);
+  SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
+  bool left = run.Destroy(szCookieLoc) == WipeOutcome::Left;
+  if (GetFileAttributesA(szCookieLoc) != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(szCookieLoc, marked);
+  return left;
 }
 
 // The cookie file is replaced by the keep file, or destroyed when there
@@ -125,16 +151,8 @@ bool CleanCookieFile(CleanRun& run) {
     // blocker on; the wipe leaves read-only files alone, so it goes first.
     DWORD attributes = GetFileAttributesA(szCookieLoc);
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-        (attributes & FILE_ATTRIBUTE_READONLY)) {
-      if (!run.preview()) return CookieWipe(run, true);
-      // The preview looks at the file as the wipe will find it: writable.
-      WIN32_FILE_ATTRIBUTE_DATA data{};
-      GetFileAttributesExA(szCookieLoc, GetFileExInfoStandard, &data);
-      std::uint64_t size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-      run.report().File(run.step(), FileEvent{FileEvent::Destroyed, szCookieLoc, size,
-                                              "its read-only mark (the cookie blocker's) is cleared first"});
-      return false;
-    }
+        (attributes & FILE_ATTRIBUTE_READONLY))
+      return CookieWipe(run, true);
     return CookieWipe(run, false);
   }
   bool blocker = ini::GetInt(szIniFile, kSecPrefs, kKeyCookBlocker, 0) != 0;
@@ -142,14 +160,26 @@ bool CleanCookieFile(CleanRun& run) {
   // only once the name is the cookie file's alone: the mark belongs to the
   // file, which may have another name.
   if (run.preview()) {
-    bool blocked = (GetFileAttributesA(szCookieLoc) & FILE_ATTRIBUTE_READONLY) != 0 &&
-                   GetFileAttributesA(szCookieLoc) != INVALID_FILE_ATTRIBUTES;
     CloseHandle(keep);
-    if (HasOtherNames(szCookieLoc))
-      run.report().File(run.step(), FileEvent{FileEvent::NameRemoved, szCookieLoc, 0,
-                                              "a link or second name: removed before the copy"});
+    DWORD found = GetFileAttributesA(szCookieLoc);
+    bool blocked = found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_READONLY);
+    // The copy goes through as the run's would: a name of the file's own
+    // (a shared one removed first), its folder there, and no program
+    // holding the file (the copy opens it for itself alone).
+    bool removes = false;
+    bool copies = run.Unshare(szCookieLoc) && FolderOfPathExists(szCookieLoc);
+    WouldUnshare(szCookieLoc, &removes);
+    if (copies && !removes && found != INVALID_FILE_ATTRIBUTES) {
+      HANDLE alone = CreateFileA(szCookieLoc, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+      copies = alone != INVALID_HANDLE_VALUE && !(found & FILE_ATTRIBUTE_DIRECTORY);
+      if (alone != INVALID_HANDLE_VALUE) CloseHandle(alone);
+    }
+    if (!copies) {
+      run.Left(szCookieLoc, "the keep file could not be copied over it");
+      return true;
+    }
     run.Replaced(szCookieLoc, std::string("the keep file hookies.txt") +
-                                  (blocked ? ", its read-only mark cleared first" : "") +
+                                  (blocked && !removes ? ", its read-only mark cleared first" : "") +
                                   (blocker ? ", then made read-only (cookie blocker)" : ""));
     return false;
   }

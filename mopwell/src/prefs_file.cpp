@@ -186,12 +186,18 @@ prefs::WriteAction PlanTableWrite(std::string& path, WIN32_FILE_ATTRIBUTE_DATA& 
   return prefs::PlanWrite(profile.size(), target, owned);
 }
 
+bool g_writesHeld = false, g_writesPending = false;
+
 bool WriteTable() {
   std::string path;
   WIN32_FILE_ATTRIBUTE_DATA data{};
   prefs::WriteAction action = PlanTableWrite(path, data);
   if (path.empty() || !text::CopyWhole(PrefsFile, path)) return false;
   if (action == prefs::WriteAction::Refuse) return false;
+  if (g_writesHeld) {
+    g_writesPending = true;
+    return true;
+  }
 
   std::string bytes = PrefsLines.Serialize();
   bool ok = false;
@@ -278,6 +284,54 @@ bool WritePrefsFile() {
 namespace {
 bool g_reloadHeld = false;
 }  // namespace
+
+bool HoldPrefsWrites(bool held) {
+  bool was = g_writesHeld;
+  g_writesHeld = held;
+  g_writesPending = false;
+  return was;
+}
+
+bool PrefsWritesPending() { return g_writesPending; }
+
+bool PrefsWriteWouldSucceed(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    // A new file: its folder must be there.
+    std::string folder = FolderOf(FullPath(path));
+    DWORD held = GetFileAttributesA((folder + "\\").c_str());
+    return held != INVALID_FILE_ATTRIBUTES && (held & FILE_ATTRIBUTE_DIRECTORY);
+  }
+  // Replacing needs the name's removal shared; the in-place rewrite needs
+  // reading and writing shared. Either will do.
+  for (DWORD access : {static_cast<DWORD>(DELETE), static_cast<DWORD>(GENERIC_READ | GENERIC_WRITE)}) {
+    DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (access == DELETE ? FILE_SHARE_DELETE : 0);
+    HANDLE file = CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      CloseHandle(file);
+      return true;
+    }
+  }
+  return false;
+}
+
+PrefsFileMark CurrentPrefsFileMark() {
+  PrefsFileMark mark;
+  mark.owned = g_owned;
+  mark.path = g_ownedPath;
+  mark.written = (static_cast<unsigned long long>(g_stamp.written.dwHighDateTime) << 32) | g_stamp.written.dwLowDateTime;
+  mark.size = (static_cast<unsigned long long>(g_stamp.sizeHigh) << 32) | g_stamp.sizeLow;
+  return mark;
+}
+
+void RestorePrefsFileMark(const PrefsFileMark& mark) {
+  g_owned = mark.owned;
+  g_ownedPath = mark.path;
+  g_stamp.written.dwHighDateTime = static_cast<DWORD>(mark.written >> 32);
+  g_stamp.written.dwLowDateTime = static_cast<DWORD>(mark.written);
+  g_stamp.sizeHigh = static_cast<DWORD>(mark.size >> 32);
+  g_stamp.sizeLow = static_cast<DWORD>(mark.size);
+}
 
 bool HoldPrefsReload(bool held) {
   bool was = g_reloadHeld;

@@ -163,16 +163,32 @@ TEST(EndToEnd, MopcleanRunWithAReadOnlyCookieFileAndNoNewsMap) {
   EXPECT_FALSE(Has(run.out, "message   ")) << "no message box shown or printed: " << run.out;
 }
 
-TEST(EndToEnd, MopcleanPreviewLeavesMopwellIniByteForByte) {
+TEST(EndToEnd, MopcleanPreviewLeavesMopwellIniPrefsAndTheProfileRegistryByteForByte) {
   DemoForMopclean demo;
   ASSERT_TRUE(demo.made);
   const std::string iniPath = WindowsDir() + "\\MOPWELL.INI";
+  const std::string prefsPath = demo.c4.folder + "\\prefs.js";
+  const std::string nsregPath = WindowsDir() + "\\nsreg.dat";
   // Discovery records the bookmark template's name each time it runs: with
-  // the key gone, a run would write it back.
+  // the key gone, a run would write it back. It also adds the typed-address
+  // placeholder lines prefs.js lacks, and the profile registry's header
+  // would be set right to a file that grew after it.
   Ini("CopyMe", "which", nullptr);
   const std::string before = Read(iniPath);
   ASSERT_NE(before, "<missing>");
   ASSERT_EQ(before.find("which="), std::string::npos);
+  const std::string prefsBefore = Read(prefsPath);
+  ASSERT_EQ(prefsBefore.find("URL_16"), std::string::npos);
+  std::string nsreg = Read(nsregPath);
+  ASSERT_NE(nsreg, "<missing>");
+  nsreg += std::string(32, '\x5a');
+  {
+    HANDLE f = CreateFileA(nsregPath.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    DWORD wrote = 0;
+    WriteFile(f, nsreg.data(), static_cast<DWORD>(nsreg.size()), &wrote, nullptr);
+    CloseHandle(f);
+  }
 
   Result preview = RunMopclean("/preview /yes-bookmarks");
   EXPECT_EQ(preview.code, 0u) << preview.out;
@@ -182,6 +198,14 @@ TEST(EndToEnd, MopcleanPreviewLeavesMopwellIniByteForByte) {
   ASSERT_NE(line, std::string::npos) << preview.out;
   EXPECT_TRUE(Has(preview.out.substr(line, preview.out.find('\n', line) - line), "\\MOPWELL.BKM")) << preview.out;
   EXPECT_EQ(Read(iniPath), before) << "a preview writes nothing to MOPWELL.INI";
+  EXPECT_TRUE(Read(prefsPath) == prefsBefore) << "nor to prefs.js";
+  EXPECT_TRUE(Read(nsregPath) == nsreg) << "nor to the browser's profile registry";
+  // What discovery would record is listed first.
+  std::size_t first = preview.out.find("[Before the steps");
+  ASSERT_NE(first, std::string::npos) << preview.out;
+  EXPECT_LT(first, preview.out.find("[Use anonymous User ID online]"));
+  EXPECT_TRUE(Has(preview.out, "[CopyMe] which = \"")) << preview.out;
+  EXPECT_TRUE(Has(preview.out, "            + user_pref(\"browser.url_history.URL_16\"")) << preview.out;
 
   // The same discovery in a run does write: the comparison above is not
   // one that holds whatever mopclean does.
@@ -190,4 +214,6 @@ TEST(EndToEnd, MopcleanPreviewLeavesMopwellIniByteForByte) {
   char which[MAX_PATH] = "";
   GetPrivateProfileStringA("CopyMe", "which", "", which, sizeof which, iniPath.c_str());
   EXPECT_TRUE(Has(which, "MOPWELL.BKM")) << which;
+  EXPECT_TRUE(Has(Read(prefsPath), "browser.url_history.URL_16"));
+  EXPECT_FALSE(Read(nsregPath) == nsreg);
 }

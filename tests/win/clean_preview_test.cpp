@@ -14,7 +14,9 @@
 #include "clean_engine.h"
 #include "clean_preview.h"
 #include "cleaners.h"
+#include "places.h"
 #include "demo_profile.h"
+#include "held_file.h"
 #include "page_fixture.h"
 #include "prefs/line_table.h"
 
@@ -88,6 +90,12 @@ class Recorder : public CleanReport {
   void File(CleanStep, const FileEvent& e) override { files.push_back(e); }
   void Setting(CleanStep, const SettingEvent& e) override { settings.push_back(e.where + "|" + e.name + "=" + e.value); }
   void PrefsLine(CleanStep, const std::string& a, const std::string& b) override { prefs.push_back(a + " => " + b); }
+  void StepFinished(CleanStep step, const std::string& status, StepResult result) override {
+    results[static_cast<int>(step)] = result;
+    statuses[static_cast<int>(step)] = status;
+  }
+  StepResult results[kCleanSteps] = {};
+  std::string statuses[kCleanSteps];
   std::vector<FileEvent> files;
   std::vector<std::string> settings, prefs;
 };
@@ -290,4 +298,121 @@ TEST_F(CleanPreviewTest, PreviewButtonShowsTheListAndLeavesThePageAsItWas) {
   Press(IDOK);
   EXPECT_FALSE(FileExists(demo.historyFile));
   EXPECT_TRUE(FileExists(demo.bookmarkFile));
+}
+
+// What a hostile or busy profile does to the run, foreseen by the preview
+// exactly: the same files destroyed, replaced and left, and every step
+// ending as the preview said it would.
+void ExpectRunAsPreviewed(const PreviewList& list, const Recorder& run) {
+  for (FileEvent::Kind kind : {FileEvent::Destroyed, FileEvent::NameRemoved, FileEvent::Replaced, FileEvent::Left})
+    EXPECT_EQ(PathsOf(run.files, kind), PathsOf(list.files, kind)) << "kind " << kind << "\n" << list.Text();
+  for (int i = 0; i < kCleanSteps; ++i)
+    EXPECT_EQ(static_cast<int>(run.results[i]), static_cast<int>(list.results[i])) << StepTitle(static_cast<CleanStep>(i));
+}
+
+TEST_F(CleanPreviewTest, HeldFilesAndRepeatedNamesAreForeseenAsTheRunMeetsThem) {
+  // The browser holds the cookie file for itself while a keep file waits
+  // to replace it, and holds prefs.js shut as well; the news map names one
+  // subscription file twice, once in other letters.
+  ASSERT_TRUE(WriteFileBytes(fake->InProgram("hookies.txt"), "kept.example\tTRUE\t/\tFALSE\t0\tk\tv\n"));
+  SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_NORMAL);
+  std::string map;
+  ReadFileBytes(demo.newsDir + "\\FAT", map);
+  std::string twice = demo.newsDir + "\\" + demo.newsrcFiles.at(0);
+  std::string upper = Upper(twice);
+  map += "again.example\t" + upper + "\tFALSE\r\n";
+  WriteFileBytes(demo.newsDir + "\\FAT", map);
+  std::string cookies, prefsBytes;
+  ASSERT_TRUE(ReadFileBytes(demo.cookieFile, cookies));
+  ASSERT_TRUE(ReadFileBytes((demo.folder + "\\prefs.js"), prefsBytes));
+  HeldFile cookieHolder(demo.cookieFile, "r");
+  HeldFile prefsHolder((demo.folder + "\\prefs.js"), "r");
+  ASSERT_TRUE(cookieHolder.ok() && prefsHolder.ok());
+
+  PreviewList list;
+  RunClean(SavedChoices(), list);
+  std::string text = list.Text();
+  EXPECT_NE(text.find("left      " + demo.cookieFile + ": the keep file could not be copied over it"), std::string::npos)
+      << text;
+  EXPECT_NE(text.find(": prefs.js cannot be written now (held open by another program)"), std::string::npos) << text;
+  EXPECT_EQ(list.results[static_cast<int>(CleanStep::TypedUrls)], StepResult::Failed);
+  std::size_t listedTwice = 0;
+  for (const FileEvent& e : list.files) listedTwice += e.kind == FileEvent::Destroyed && Upper(e.path) == upper;
+  EXPECT_EQ(listedTwice, 1u) << "a file is destroyed once, however often it is named";
+
+  Recorder run;
+  RunClean(SavedChoices(), run);
+  ExpectRunAsPreviewed(list, run);
+  EXPECT_EQ(run.statuses[static_cast<int>(CleanStep::TypedUrls)], "Error!    prefs.js could not be written!")
+      << "not \"URL listings cleaned\" while the addresses stay in prefs.js";
+  std::uint64_t bytes = 0;
+  for (const FileEvent& e : run.files) bytes += e.kind == FileEvent::Destroyed ? e.size : 0;
+  EXPECT_EQ(list.destroyedBytes(), bytes);
+  std::string after;
+  ASSERT_TRUE(ReadFileBytes(demo.cookieFile, after));
+  EXPECT_EQ(after, cookies);
+  ASSERT_TRUE(ReadFileBytes((demo.folder + "\\prefs.js"), after));
+  EXPECT_EQ(after, prefsBytes);
+}
+
+TEST_F(CleanPreviewTest, ABlockedCookieFileKeepsItsMarkWhenTheWipeCannotTakeIt) {
+  // The cookie blocker's mark from an earlier run, no keep file.
+  DeleteFileA(fake->InProgram("hookies.txt").c_str());
+  ASSERT_TRUE(SetFileAttributesA(demo.cookieFile.c_str(), FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
+  {
+    HeldFile browser(demo.cookieFile, "r");
+    ASSERT_TRUE(browser.ok());
+    PreviewList list;
+    RunClean(SavedChoices(), list);
+    EXPECT_NE(list.Text().find("left      " + demo.cookieFile + ": held open by another program"), std::string::npos)
+        << list.Text();
+    Recorder run;
+    RunClean(SavedChoices(), run);
+    ExpectRunAsPreviewed(list, run);
+    EXPECT_EQ(run.results[static_cast<int>(CleanStep::Cookies)], StepResult::Failed);
+  }
+  EXPECT_TRUE(GetFileAttributesA(demo.cookieFile.c_str()) & FILE_ATTRIBUTE_READONLY) << "the blocker still holds";
+
+  // A second name of the blocked file: the mark is the other name's too.
+  std::string other = demo.folder + "\\cookies-too.txt";
+  ASSERT_TRUE(CreateHardLinkA(other.c_str(), demo.cookieFile.c_str(), nullptr));
+  PreviewList list;
+  RunClean(SavedChoices(), list);
+  EXPECT_NE(list.Text().find("read-only, and another name shares the file"), std::string::npos) << list.Text();
+  Recorder run;
+  RunClean(SavedChoices(), run);
+  ExpectRunAsPreviewed(list, run);
+  EXPECT_TRUE(FileExists(demo.cookieFile));
+  EXPECT_TRUE(GetFileAttributesA(other.c_str()) & FILE_ATTRIBUTE_READONLY);
+  SetFileAttributesA(demo.cookieFile.c_str(), FILE_ATTRIBUTE_NORMAL);
+}
+
+TEST_F(CleanPreviewTest, ABookmarkFileWhoseFolderIsGoneStopsThePreviewWhereItStopsTheRun) {
+  lstrcpynA(szBookmarkLoc, (demo.folder + "\\gone\\bookmark.htm").c_str(), sizeof szBookmarkLoc);
+  PreviewList list;
+  EXPECT_FALSE(RunClean(SavedChoices(), list));
+  EXPECT_EQ(list.results[static_cast<int>(CleanStep::Bookmarks)], StepResult::Failed);
+  EXPECT_EQ(list.Text().find("[" + std::string(StepTitle(CleanStep::Cache)) + "]"), std::string::npos)
+      << "no step after the bookmark step is listed";
+  Recorder run;
+  EXPECT_FALSE(RunClean(SavedChoices(), run));
+  ExpectRunAsPreviewed(list, run);
+  // No bookmark file, so no backup copy either.
+  EXPECT_TRUE(PathsOf(run.files, FileEvent::Left).count(Upper(FullLongPath("bookmark.bak"))));
+}
+
+TEST_F(CleanPreviewTest, APreviewBeforeOkKeepsWhatTheBrowserWroteMeanwhile) {
+  // The browser writes prefs.js after discovery read it.
+  std::string prefsBytes;
+  ASSERT_TRUE(ReadFileBytes((demo.folder + "\\prefs.js"), prefsBytes));
+  const std::string added = "user_pref(\"browser.written.meanwhile\", \"kept\");";
+  Sleep(20);
+  ASSERT_TRUE(WriteFileBytes((demo.folder + "\\prefs.js"), prefsBytes + added + "\n"));
+  PreviewList list;
+  RunClean(SavedChoices(), list);
+  Recorder run;
+  ASSERT_TRUE(RunClean(SavedChoices(), run));
+  std::string after;
+  ASSERT_TRUE(ReadFileBytes((demo.folder + "\\prefs.js"), after));
+  EXPECT_NE(after.find(added), std::string::npos) << "the run wrote the table of before the browser's change";
 }
