@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <cstring>
+#include <iterator>
 #include <set>
 #include <string>
 #include <vector>
@@ -55,7 +56,16 @@ prefs::LineTable g_previewFile;
 std::set<std::string> g_previewGone;
 
 std::string PlaceKey(const std::string& path) {
-  std::string key = FullLongPath(path);
+  // The long form is asked for only where a short name may stand: Wine
+  // reads the whole folder for it, and a walk names thousands of files.
+  std::string key;
+  if (path.find('~') != std::string::npos) {
+    key = FullLongPath(path);
+  } else {
+    char full[MAX_PATH * 2];
+    DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
+    key = n > 0 && n < sizeof full ? std::string(full, n) : path;
+  }
   if (!key.empty()) CharUpperBuffA(&key[0], static_cast<DWORD>(key.size()));
   return key;
 }
@@ -64,29 +74,22 @@ std::string PlaceKey(const std::string& path) {
 // typed address 1, ...). A preview puts them back, so that a run after it
 // starts from what discovery found, as it would without the preview.
 struct HeldState {
-  char newsLoc[sizeof szNewsLoc], newsSub[sizeof NewsSub], newsIt[sizeof newsit], newsPlace[sizeof szNewsPlace],
-      newsKill[sizeof NewsKill], url1[sizeof URL1], cacheLoc[sizeof szCacheLoc], prefsFile[sizeof PrefsFile];
+  struct Field {
+    char* text;
+    std::size_t size;
+  };
+  const Field fields[8] = {{szNewsLoc, sizeof szNewsLoc}, {NewsSub, sizeof NewsSub},
+                           {newsit, sizeof newsit},       {szNewsPlace, sizeof szNewsPlace},
+                           {NewsKill, sizeof NewsKill},   {URL1, sizeof URL1},
+                           {szCacheLoc, sizeof szCacheLoc}, {PrefsFile, sizeof PrefsFile}};
+  std::vector<std::string> saved;  // each field whole, as bytes
   prefs::LineTable lines;
   PrefsFileMark mark = CurrentPrefsFileMark();
   HeldState() : lines(PrefsLines) {
-    std::memcpy(newsLoc, szNewsLoc, sizeof newsLoc);
-    std::memcpy(newsSub, NewsSub, sizeof newsSub);
-    std::memcpy(newsIt, newsit, sizeof newsIt);
-    std::memcpy(newsPlace, szNewsPlace, sizeof newsPlace);
-    std::memcpy(newsKill, NewsKill, sizeof newsKill);
-    std::memcpy(url1, URL1, sizeof url1);
-    std::memcpy(cacheLoc, szCacheLoc, sizeof cacheLoc);
-    std::memcpy(prefsFile, PrefsFile, sizeof prefsFile);
+    for (const Field& f : fields) saved.emplace_back(f.text, f.size);
   }
   void Restore() const {
-    std::memcpy(szNewsLoc, newsLoc, sizeof newsLoc);
-    std::memcpy(NewsSub, newsSub, sizeof newsSub);
-    std::memcpy(newsit, newsIt, sizeof newsIt);
-    std::memcpy(szNewsPlace, newsPlace, sizeof newsPlace);
-    std::memcpy(NewsKill, newsKill, sizeof newsKill);
-    std::memcpy(URL1, url1, sizeof url1);
-    std::memcpy(szCacheLoc, cacheLoc, sizeof cacheLoc);
-    std::memcpy(PrefsFile, prefsFile, sizeof prefsFile);
+    for (std::size_t i = 0; i < std::size(fields); ++i) std::memcpy(fields[i].text, saved[i].data(), fields[i].size);
     PrefsLines = lines;
     RestorePrefsFileMark(mark);
   }
