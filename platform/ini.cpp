@@ -1,11 +1,73 @@
 #include "ini.h"
 
+#include <cstdlib>
 #include <cstring>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "platform.h"
 
 namespace ini {
+
+namespace {
+
+// The held writes. Names of files, sections and keys are compared without
+// case, as the profile functions compare them.
+struct Held {
+  bool on = false;
+  // file|section|key -> value; no value: the key was deleted.
+  std::map<std::string, std::optional<std::string>> keys;
+  // The same names as written, for the list of what is held.
+  std::map<std::string, std::string> shown;
+  // file|section: deleted (keys written after the deletion are in `keys`).
+  std::map<std::string, bool> deletedSections;
+};
+Held& held() {
+  static Held h;
+  return h;
+}
+
+std::string Upper(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return s;
+}
+std::string SectionName(const char* file, const char* section) {
+  return Upper(PathOf(file)) + '|' + Upper(section ? section : "");
+}
+
+// The held value of a key: nullopt when nothing is held for it; a held
+// nullopt when it is deleted (by itself or with its section).
+std::optional<std::optional<std::string>> HeldValue(const char* file, const char* section, const char* key) {
+  if (!held().on || !section || !key) return std::nullopt;
+  std::string sec = SectionName(file, section);
+  auto k = held().keys.find(sec + '|' + Upper(key));
+  if (k != held().keys.end()) return k->second;
+  if (held().deletedSections.count(sec)) return std::optional<std::string>();
+  return std::nullopt;
+}
+
+}  // namespace
+
+void HoldWrites(bool hold) {
+  held() = Held();
+  held().on = hold;
+}
+
+bool WritesHeld() { return held().on; }
+
+std::vector<std::string> HeldWrites() {
+  std::vector<std::string> lines;
+  for (const auto& d : held().deletedSections) lines.push_back(d.first + ": the section deleted");
+  for (const auto& k : held().keys) {
+    const std::string& name = held().shown[k.first];
+    lines.push_back(k.second ? name + " = \"" + *k.second + "\"" : name + ": deleted");
+  }
+  return lines;
+}
 
 std::string PathOf(const char* file) {
   if (std::strchr(file, '\\') || std::strchr(file, '/') || std::strchr(file, ':'))
@@ -25,6 +87,13 @@ DWORD GetString(const char* file, const char* section, const char* key, const ch
                 char* buffer, DWORD size) {
   if (size == 0) return 0;
   buffer[0] = '\0';
+  if (auto h = HeldValue(file, section, key)) {
+    std::string value = *h ? **h : std::string(def ? def : "");
+    DWORD n = static_cast<DWORD>(value.size() < size ? value.size() : size - 1);
+    std::memcpy(buffer, value.data(), n);
+    buffer[n] = '\0';
+    return n;
+  }
   DWORD n = ::GetPrivateProfileStringA(section, key, def, buffer, size, PathOf(file).c_str());
   if (n >= size) n = size - 1;
   buffer[n] = '\0';
@@ -32,6 +101,12 @@ DWORD GetString(const char* file, const char* section, const char* key, const ch
 }
 
 int GetInt(const char* file, const char* section, const char* key, int def) {
+  if (auto h = HeldValue(file, section, key)) {
+    // As the profile function reads a number: none or an empty value is
+    // the default, otherwise the leading decimal digits.
+    if (!*h || (*h)->empty()) return def;
+    return static_cast<int>(std::strtol((*h)->c_str(), nullptr, 10));
+  }
   return static_cast<int>(::GetPrivateProfileIntA(section, key, def, PathOf(file).c_str()));
 }
 
@@ -40,6 +115,17 @@ bool GetOnOff(const char* file, const char* section, const char* key) {
 }
 
 bool Write(const char* file, const char* section, const char* key, const char* value) {
+  if (held().on) {
+    if (!section) return false;
+    std::string sec = SectionName(file, section);
+    if (!key) {
+      DeleteSection(file, section);
+      return true;
+    }
+    held().keys[sec + '|' + Upper(key)] = value ? std::optional<std::string>(value) : std::nullopt;
+    held().shown[sec + '|' + Upper(key)] = PathOf(file) + " [" + section + "] " + key;
+    return true;
+  }
   return ::WritePrivateProfileStringA(section, key, value, PathOf(file).c_str()) != 0;
 }
 
@@ -54,6 +140,14 @@ void WriteInt(const char* file, const char* section, const char* key, int value)
 }
 
 void DeleteSection(const char* file, const char* section) {
+  if (held().on) {
+    if (!section) return;
+    std::string sec = SectionName(file, section);
+    held().deletedSections[sec] = true;
+    for (auto k = held().keys.begin(); k != held().keys.end();)
+      k = k->first.compare(0, sec.size() + 1, sec + '|') == 0 ? held().keys.erase(k) : std::next(k);
+    return;
+  }
   ::WritePrivateProfileStringA(section, nullptr, nullptr, PathOf(file).c_str());
 }
 

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 namespace ini {
 
@@ -33,5 +34,18 @@ bool Write(const char* file, const char* section, const char* key, const char* v
 void WriteOnOff(const char* file, const char* section, const char* key, bool on);
 void WriteInt(const char* file, const char* section, const char* key, int value);
 void DeleteSection(const char* file, const char* section);
+
+// While writes are held, Write, WriteOnOff, WriteInt and DeleteSection
+// change no file: what they would have written is kept in memory, and the
+// reads above see it, so a run that reads back what it wrote earlier goes
+// on as it would with the file written. Ending the hold forgets it all.
+// A preview holds the writes of the whole program (discovery records what
+// it found in MOPWELL.INI, the trace writes as it goes) so that the INI
+// files keep every byte.
+void HoldWrites(bool hold);
+bool WritesHeld();
+// What is held, a line a key: `file [section] key = "value"`, or
+// `... key: deleted`.
+std::vector<std::string> HeldWrites();
 
 }  // namespace ini

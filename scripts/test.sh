@@ -11,7 +11,7 @@ scripts/deps.sh
 scripts/build.sh all
 
 echo "== the shipping folders hold what ships, and the programs need no MinGW runtime DLLs"
-shipped="MOPWELL.BK3 MOPWELL.BK4 MOPWELL.BKM MOPWELL.HLP MOPWELL.TXT TROUBLE.TXT glimso.exe mopwell.exe vesko.exe"
+shipped="MOPWELL.BK3 MOPWELL.BK4 MOPWELL.BKM MOPWELL.HLP MOPWELL.TXT TROUBLE.TXT glimso.exe mopclean.exe mopwell.exe vesko.exe"
 for dist in build/win64/dist build/win32/dist; do
   held=$(cd "$dist" && ls -A | LC_ALL=C sort | tr '\n' ' ' | sed 's/ $//')
   if [ "$held" != "$shipped" ]; then

@@ -1,9 +1,10 @@
-// The steps of the clean run and what the clean page reads for them at
-// set-up. Every step writes its status texts into its own check box on the
-// clean page (`page`). The run driver writes a step's "Options" key: "1"
-// before calling a checked step, "0" (and the left-alone text) for an
-// unchecked one; the identity switch and the bookmark step write theirs
-// themselves.
+// The steps of the clean run as the clean page runs them one by one, and
+// what the page reads for them at set-up. Each runs the engine's step
+// (clean_engine.h) with the page as its front end: the step's status texts
+// go into its own check box on the clean page (`page`). The run driver
+// writes a step's "Options" key: "1" before calling a checked step, "0"
+// (and the left-alone text) for an unchecked one; the identity switch and
+// the bookmark step write theirs themselves.
 #pragma once
 #include <windows.h>
 
@@ -15,26 +16,6 @@ extern const char kLeftAlone[];  // fourteen blanks, then "Left alone."
 // Sets a box's caption and repaints it at once, without taking any input
 // message, so a long step shows its progress.
 void SetStatus(HWND page, int box, const char* text);
-
-// Progress of a walk in one box: the file being wiped is shown when the
-// box last changed long enough ago for a person to read it (setting a
-// caption costs milliseconds, far more than wiping a small file).
-class Progress {
- public:
-  Progress(HWND page, int box) : page_(page), box_(box) {}
-  void Show(const char* text);
-  void Show(const std::string& text) { Show(text.c_str()); }
-
- private:
-  HWND page_;
-  int box_;
-  DWORD shownAt_ = 0;
-  bool shown_ = false;
-};
-
-// The final caption of a step that wiped files: `done` when every file was
-// destroyed, otherwise one that says how many were left as they were.
-void FinishStatus(HWND page, int box, std::size_t left, const char* done);
 
 // ---- Identity switch (box 125) ----
 struct IdentityRecord {

@@ -26,6 +26,10 @@ std::vector<std::string> ListNames(const std::string& folder,
 
 // Called with the file's name before it is wiped.
 using BeforeWipe = std::function<void(const std::string& name)>;
+// What wipes a file (by full path); nukeIt when none is given. The clean
+// run passes its own, which reports each file (and in a preview only
+// looks).
+using Wiper = std::function<WipeOutcome(const std::string& path)>;
 
 // What a walk did: files handed to the wipe, and those of them it had to
 // leave as they were (held open, read-only).
@@ -50,14 +54,14 @@ struct WipeTally {
 // does not exist holds nothing.
 
 // Wipes every file of one listing of `folder`.
-WipeTally WipeListedFiles(const std::string& folder, const BeforeWipe& before);
+WipeTally WipeListedFiles(const std::string& folder, const BeforeWipe& before, const Wiper& wipe = {});
 
 // Wipes the files of `folder` until a fresh listing shows no file that has
 // not been wiped already: files that appear while the walk runs are taken
 // too, and a file that survives its wipe (read-only, held open) is never
 // wiped a second time. Each listing costs one pass over the folder, so the
 // walk stays linear in the number of files.
-WipeTally WipeUntilEmpty(const std::string& folder, const BeforeWipe& before);
+WipeTally WipeUntilEmpty(const std::string& folder, const BeforeWipe& before, const Wiper& wipe = {});
 
 // Where a path that came from outside the program (a file the browser
 // wrote) really leads, when that is inside `folder`: the full, long-form

@@ -29,6 +29,9 @@ constexpr UINT WM_PAGEREFRESH = 0x90DE;
 
 // ---- Discovery ----
 void CheckNSReg();  // last Communicator profile from the browser's registry file
+// While set, the lookup opens the browser's registry file read-only (it
+// may otherwise set the file's header right). Returns the state before.
+bool LookUpReadOnly(bool readOnly);
 void getIt();       // every browser location and the identity
 
 // ---- Configuration ----

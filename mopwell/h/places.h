@@ -38,6 +38,12 @@ bool HasOtherNames(const char* path);
 // held by a program that does not share its deletion) — then nothing may
 // be written there.
 bool UnshareName(const char* path);
+// What UnshareName would do, changing nothing: true when it would return
+// true; `removes` tells whether it would remove the name to get there.
+bool WouldUnshare(const char* path, bool* removes);
+
+// Whether the folder a file of this path would be made in is there.
+bool FolderOfPathExists(const char* path);
 
 // Holds every folder of a resolved place open, from the one below the
 // drive's root down to the place itself, so that while a step works inside

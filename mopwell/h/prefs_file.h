@@ -22,6 +22,10 @@ bool LoadPrefsFile(const char* path, void (*opened)() = nullptr);
 // attributes are kept; a link is written through.
 bool WritePrefsFile();
 
+// Where WritePrefsFile would write, without writing: false when it would
+// refuse (the reasons above).
+bool PrefsWriteTarget(std::string& path);
+
 // Before a step edits the table: when the file the table was loaded from
 // (or last written to) has changed on disk since, by its last-write time
 // or its size, loads it again, so the edits go over what the browser wrote
@@ -29,6 +33,36 @@ bool WritePrefsFile();
 // A file that has gone away leaves the table as it is. Returns true when
 // the table was loaded now.
 bool ReloadPrefsIfChanged();
+// While held, ReloadPrefsIfChanged loads nothing: a preview that has
+// "written" the table keeps it, as the real run keeps the table it wrote.
+// Returns the state before.
+bool HoldPrefsReload(bool held);
+
+// While held, WritePrefsFile writes nothing: it says whether it would
+// have written, and the table keeps what would have gone to the file. A
+// preview that starts with discovery (which adds placeholder lines to
+// prefs.js) holds them. Returns the state before; ending the hold forgets
+// whether anything was held.
+bool HoldPrefsWrites(bool held);
+// Whether a write was held since the hold began: the table then differs
+// from the file.
+bool PrefsWritesPending();
+
+// Whether the write PrefsWriteTarget plans would get through now: no
+// program holds the file so that it can neither be replaced nor
+// rewritten, and the folder is there.
+bool PrefsWriteWouldSucceed(const std::string& path);
+
+// Which file the table belongs to and how it looked then. A preview that
+// loads a file the browser changed puts this back afterwards, so the run
+// after it still sees the change and loads the file again.
+struct PrefsFileMark {
+  bool owned = false;
+  std::string path;
+  unsigned long long written = 0, size = 0;
+};
+PrefsFileMark CurrentPrefsFileMark();
+void RestorePrefsFileMark(const PrefsFileMark& mark);
 
 // Puts `bytes` in place of the file at `path` (created when missing): the
 // new content is written whole and flushed beside it, then moved over it,

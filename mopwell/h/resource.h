@@ -39,6 +39,7 @@
 #define IDC_CLEAN_CACHE       113
 #define IDC_CLEAN_DOCS        153
 #define IDC_CLEAN_HELP        120
+#define IDC_CLEAN_PREVIEW     135
 #define IDC_CLEAN_INFO1       133
 #define IDC_CLEAN_INFO2       134
 #define IDC_CLEAN_BOXFRAME    122

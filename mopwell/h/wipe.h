@@ -1,6 +1,7 @@
 // Destroying files: overwrite with the marker block through to the disk,
 // then delete.
 #pragma once
+#include <cstdint>
 #include <string>
 
 // What became of a file handed to the wipe.
@@ -16,6 +17,15 @@ enum class WipeOutcome {
 // Destroys one file. A file that cannot be overwritten is never deleted
 // unwiped: its name would go while its bytes stay on the disk.
 WipeOutcome nukeIt(const char* path);
+// The same, telling the file's length as found and (for Left and
+// NameOnly, and for a Destroyed file whose name could not be removed) a
+// short reason.
+WipeOutcome nukeIt(const char* path, std::uint64_t* size, const char** why);
+
+// What nukeIt would do to the file, without changing it: `size` receives
+// the file's length, `why` (for Left and NameOnly) a short reason.
+// `markCleared`: the caller clears a read-only mark before the wipe.
+WipeOutcome WouldWipe(const char* path, std::uint64_t* size, const char** why, bool markCleared = false);
 
 // The viewer page's dump files (kDumpFiles) by full path in `folder`, the
 // program's own, formed once at start: later changes of the working

@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "clean_engine.h"
 #include "cleaners.h"
 #include "config/names.h"
 #include "folder_walk.h"
@@ -22,8 +23,6 @@ char szFixBookmark[MAX_PATH];
 
 namespace {
 
-constexpr int kBoxBookmarks = 112, kBoxCache = 113, kBoxDocs = 153;
-
 // Fourteen blanks, the indent of a cache file's name in its box.
 constexpr char kIndent[] = "              ";
 
@@ -35,9 +34,6 @@ bool HasAny(const char* path, const char* a, const char* b, const char* c) {
   return std::strstr(path, a) || std::strstr(path, b) || std::strstr(path, c);
 }
 
-void Exclaim(const char* text, const char* title) {
-  plat::Prompt(nullptr, text, title, MB_OK | MB_ICONEXCLAMATION);
-}
 
 // Reads the next piece of `in` into `piece`; returns its length, 0 at the
 // end. Any byte may occur, a zero byte included.
@@ -82,50 +78,71 @@ void ReadBookmarkTemplatePath() {
   ini::GetString(szIniFile, kSecCopyMe, kKeyWhich, "", szFixBookmark);
 }
 
-bool CleanBookmarks(HWND page) {
-  if (plat::Prompt(nullptr,
-                   "You have asked Mopwell to kill all your bookmarks.\n\n"
-                   "Do you REALLY want to remove them all?",
-                   "WARNING!", MB_YESNO | MB_ICONQUESTION) != IDYES) {
-    SetStatus(page, kBoxBookmarks, kLeftAlone);
+bool BookmarksStep(CleanRun& run) {
+  static const CleanQuestion kKillAll = {
+      "You have asked Mopwell to kill all your bookmarks.\n\nDo you REALLY want to remove them all?", "WARNING!",
+      "the bookmark file is wiped and rebuilt from the template", "the bookmark file is left as it is"};
+  if (!run.Ask(kKillAll)) {
+    run.Status(kLeftAlone, run.canAsk() ? StepResult::Unchecked : StepResult::Refused);
     return true;
   }
-  ini::Write(szIniFile, kSecOptions, kKeyBookmarks, kOn);
-  SetStatus(page, kBoxBookmarks, szBookmarkLoc);
+  run.SetIni(szIniFile, kSecOptions, kKeyBookmarks, kOn);
+  run.Show(szBookmarkLoc);
 
   // One backup each time the user asks for one.
   if (ini::GetInt(szIniFile, kSecPrefs, kKeyBookBack, 0) != 0) {
     // A backup name that shares its file with another would carry the
     // bookmarks into that other file: it goes first.
-    if (UnshareName("bookmark.bak")) CopyFileA(szBookmarkLoc, "bookmark.bak", FALSE);
-    ini::Write(szIniFile, kSecPrefs, kKeyBookBack, kOff);
+    if (run.Unshare("bookmark.bak")) {
+      // No bookmark file, or one a program holds shut: no copy is made.
+      bool copied = false;
+      if (!run.preview()) {
+        copied = CopyFileA(szBookmarkLoc, "bookmark.bak", FALSE) != 0;
+      } else {
+        HANDLE source = szBookmarkLoc[0] ? CreateFileA(szBookmarkLoc, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                                       OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                                         : INVALID_HANDLE_VALUE;
+        copied = source != INVALID_HANDLE_VALUE && MayCreate("bookmark.bak");
+        if (source != INVALID_HANDLE_VALUE) CloseHandle(source);
+      }
+      if (copied)
+        run.Replaced(FullLongPath("bookmark.bak"), std::string("a copy of ") + szBookmarkLoc);
+      else
+        run.Left(FullLongPath("bookmark.bak"), std::string("no copy made of ") + szBookmarkLoc);
+    }
+    run.SetIni(szIniFile, kSecPrefs, kKeyBookBack, kOff);
   }
 
   Trace("Bookill", szBookmarkLoc);
-  nukeIt(szBookmarkLoc);
+  bool left = run.Destroy(szBookmarkLoc, true) == WipeOutcome::Left;
 
   std::FILE* in = szFixBookmark[0] ? std::fopen(szFixBookmark, "rb") : nullptr;
   if (!in) {
-    Exclaim("Bookmark control file not found.", "Error!");
+    run.Notice("Bookmark control file not found.", "Error!");
     Trace("Bookma1", "Bookmark source NOT found");
+    run.Outcome("Bookmark control file not found: the run stops here.", StepResult::Failed);
     return false;
   }
-  bool written = WriteFromTemplate(in, szBookmarkLoc);
+  bool written = run.preview() ? !left && szBookmarkLoc[0] && MayCreate(szBookmarkLoc) &&
+                                   FolderOfPathExists(szBookmarkLoc)
+                               : WriteFromTemplate(in, szBookmarkLoc);
   std::fclose(in);
   if (!written) {
-    Exclaim("Cannot write new Bookmark file!", "ERROR! ERROR! ERROR!");
+    run.Notice("Cannot write new Bookmark file!", "ERROR! ERROR! ERROR!");
     Trace("Bookma2", "Bookmark write failure");
+    run.Outcome("Cannot write new Bookmark file: the run stops here.", StepResult::Failed);
     return false;
   }
-  SetStatus(page, kBoxBookmarks, "Done!     Bookmarks cleaned.");
+  run.Replaced(szBookmarkLoc, std::string("the template ") + szFixBookmark);
+  run.Status("Done!     Bookmarks cleaned.");
   return true;
 }
 
-void CleanCache(HWND page) {
+void CacheStep(CleanRun& run) {
   // The driver has written the "cache" key. szCacheLoc stays the folder:
   // the search pattern is formed beside it. The guard judges the folder
   // the walk will really list: "." and ".." resolved, links followed.
-  SetStatus(page, kBoxCache, szCacheLoc);
+  run.Show(szCacheLoc);
   std::optional<std::string> place = ResolvePlace(szCacheLoc);
   const std::string folder = place ? *place : std::string(szCacheLoc);
   Trace("CachFil", folder.c_str());
@@ -135,16 +152,18 @@ void CleanCache(HWND page) {
   bool refused = !place || (!HasAny(folder.c_str(), "CACHE", "cache", "Cache") &&
                             ini::GetInt(szIniFile, kSecPrefs, kKeyFatDB, 0) == 0);
   if (!refused) {
-    Progress progress(page, kBoxCache);
-    tally = WipeListedFiles(folder, [&progress](const std::string& name) { progress.Show(kIndent + name); });
+    tally = WipeListedFiles(
+        folder, [&run](const std::string& name) { run.Passing(kIndent + name); },
+        [&run](const std::string& path) { return run.Destroy(path); });
     refused = tally.refused;
   }
   if (refused) {
     Trace("BADcachefileLOC-PROT-TRIG", folder.c_str());
-    Exclaim("Cache files not in a folder named CACHE.", "Protection triggered!");
-    SetStatus(page, kBoxCache, "Error!    Cache left alone!");
+    run.Notice("Cache files not in a folder named CACHE.", "Protection triggered!");
+    run.Left(folder, "not in a folder named CACHE");
+    run.Status("Error!    Cache left alone!", StepResult::Refused);
   } else {
-    FinishStatus(page, kBoxCache, tally.left, "Done!     Cache dir cleaned.");
+    run.Finish(tally.left, "Done!     Cache dir cleaned.");
   }
 
   // The archive has no guard of its own and is emptied even when the cache
@@ -161,20 +180,22 @@ void CleanCache(HWND page) {
   std::optional<std::string> archive = FolderToEmpty(named);
   WipeTally archived;
   if (archive) {
-    Progress progress(page, kBoxCache);
-    archived = WipeUntilEmpty(*archive, [&progress](const std::string& name) { progress.Show(name); });
+    archived = WipeUntilEmpty(
+        *archive, [&run](const std::string& name) { run.Passing(name); },
+        [&run](const std::string& path) { return run.Destroy(path); });
   }
   if (!archive || archived.refused) {
     Trace("BADarchiveLOC-PROT-TRIG", named.c_str());
-    SetStatus(page, kBoxCache, "Error!    Archive left alone!");
+    run.Left(named, "the archive is no folder to empty");
+    run.Status("Error!    Archive left alone!", StepResult::Refused);
     return;
   }
   tally += archived;
   Trace("Archive Dir was done", paths::Join(*archive, "*.*").c_str());
-  FinishStatus(page, kBoxCache, tally.left, "Done!     Cache+archive cleaned");
+  run.Finish(tally.left, "Done!     Cache+archive cleaned");
 }
 
-void CleanRecentDocuments(HWND page) {
+void RecentDocumentsStep(CleanRun& run) {
   // The driver has written the "docs" key.
   std::optional<std::string> place = ResolvePlace(szDocDir);
   const std::string folder = place ? *place : std::string(szDocDir);
@@ -182,15 +203,17 @@ void CleanRecentDocuments(HWND page) {
   WipeTally tally;
   bool refused = !place || !HasAny(folder.c_str(), "RECENT", "recent", "Recent");
   if (!refused) {
-    Progress progress(page, kBoxDocs);
-    tally = WipeUntilEmpty(folder, [&progress](const std::string& name) { progress.Show(name); });
+    tally = WipeUntilEmpty(
+        folder, [&run](const std::string& name) { run.Passing(name); },
+        [&run](const std::string& path) { return run.Destroy(path); });
     refused = tally.refused;
   }
   if (refused) {
     Trace("BADrecentdocsfileLOC-PROT-TRIG", folder.c_str());
-    Exclaim("Recent documents were not found.", "Protection triggered!");
-    SetStatus(page, kBoxDocs, "Error!    Recent Docs left alone!");
+    run.Notice("Recent documents were not found.", "Protection triggered!");
+    run.Left(folder, "not in a folder named RECENT");
+    run.Status("Error!    Recent Docs left alone!", StepResult::Refused);
     return;
   }
-  FinishStatus(page, kBoxDocs, tally.left, "Done!     Recent docs cleaned.");
+  run.Finish(tally.left, "Done!     Recent docs cleaned.");
 }

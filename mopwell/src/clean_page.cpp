@@ -1,11 +1,15 @@
 // The clean page (dialog 100) and the welcome page (dialog 900): the boxes
-// remember the user's choice, OK runs the steps in their fixed order and
-// ends the program after a completed run.
+// remember the user's choice, OK runs the steps in their fixed order
+// (clean_engine.cpp) and ends the program after a completed run, Preview
+// lists what OK would do (clean_preview.cpp). The page is the engine's
+// front end that shows each step's texts in its box.
 #include <windows.h>
 
 #include <cstring>
 #include <string>
 
+#include "clean_engine.h"
+#include "clean_preview.h"
 #include "cleaners.h"
 #include "config/names.h"
 #include "ini.h"
@@ -21,9 +25,14 @@ namespace {
 constexpr int kBoxIdentity = 125, kBoxNews = 107, kBoxNewsSubs = 108, kBoxMail = 150,
               kBoxHistory = 109, kBoxUrls = 110, kBoxCookies = 111, kBoxBookmarks = 112,
               kBoxCache = 113, kBoxDocs = 153;
-constexpr int kInfo1 = 133, kInfo2 = 134, kHelpButton = 120;
+constexpr int kInfo1 = 133, kInfo2 = 134, kHelpButton = 120, kPreviewButton = 135;
 
 bool g_running = false;
+
+// Each step's box, in the order of the steps.
+constexpr int kBoxes[kCleanSteps] = {kBoxIdentity, kBoxNews,    kBoxNewsSubs,  kBoxMail,  kBoxHistory,
+                                     kBoxUrls,     kBoxCookies, kBoxBookmarks, kBoxCache, kBoxDocs};
+int BoxOf(CleanStep step) { return kBoxes[static_cast<int>(step)]; }
 
 // Boxes restored from their keys, in this order.
 struct BoxKey {
@@ -36,62 +45,63 @@ const BoxKey kRemembered[] = {{kKeyNewsrc, kBoxNews},     {kKeyWebsites, kBoxHis
                               {kKeyUserID, kBoxIdentity}, {kKeyNewsSubs, kBoxNewsSubs},
                               {kKeyDocs, kBoxDocs},       {kKeyMail, kBoxMail}};
 
+// The clean page as a front end of the run: every text a step shows goes
+// into its box's caption, guards and errors are message boxes, questions
+// are yes/no boxes. The page itself is the progress report.
+class PageReport : public CleanReport {
+ public:
+  explicit PageReport(HWND page) : page_(page) {}
+  void Working(CleanStep step, const std::string& text, bool passing) override {
+    int i = static_cast<int>(step);
+    if (!passing) {
+      // A walk that starts after this text shows its first file at once.
+      shown_[i] = false;
+      SetStatus(page_, BoxOf(step), text.c_str());
+      return;
+    }
+    // Often enough to look alive, rarely enough to cost nothing next to
+    // the wipes themselves (a caption costs milliseconds).
+    constexpr DWORD kEveryMs = 50;
+    DWORD now = GetTickCount();
+    if (shown_[i] && now - shownAt_[i] < kEveryMs) return;
+    shown_[i] = true;
+    shownAt_[i] = now;
+    SetStatus(page_, BoxOf(step), text.c_str());
+  }
+  void Notice(CleanStep, const char* text, const char* title) override {
+    plat::Prompt(nullptr, text, title, MB_OK | MB_ICONEXCLAMATION);
+  }
+  bool Ask(CleanStep, const CleanQuestion& q) override {
+    return plat::Prompt(nullptr, q.text, q.title, MB_YESNO | MB_ICONQUESTION) == IDYES;
+  }
+
+ private:
+  HWND page_;
+  bool shown_[kCleanSteps] = {};
+  DWORD shownAt_[kCleanSteps] = {};
+};
+
 void SetUp(HWND page) {
-  text::CopyCut(szCacheLoc, szCacheIn);
-  OSV = ini::GetInt(szIniFile, kSecOptions, kKeyNT, 0);
-  IdentitiesRead = false;
+  LoadRunSettings();
   if (OSV != 0) {
     SetDlgItemTextA(page, kInfo1, "For free support:");
     SetDlgItemTextA(page, kInfo2, kSupportWeb);
-    ReadIdentities(false);
-    ReadBookmarkTemplatePath();
   }
   if (ini::GetInt(szIniFile, kSecOptions, kKeyMoz, 0) != 0) {
-    FormIdFilePath();
     SetDlgItemTextA(page, kInfo1, "Last Netscape User:");
     SetDlgItemTextA(page, kInfo2,
                     text::BoundedLen(RegProfileDir, sizeof RegProfileDir) > 5 ? CurrentUser : User40);
-    ReadIdentities(true);
-    ReadBookmarkTemplatePath();
   }
   for (const BoxKey& r : kRemembered)
     CheckDlgButton(page, r.box, ini::GetInt(szIniFile, kSecOptions, r.key, 0) != 0 ? BST_CHECKED : BST_UNCHECKED);
-  ReadDiagnosticsSwitch();
 }
 
 bool Checked(HWND page, int box) { return IsDlgButtonChecked(page, box) == BST_CHECKED; }
 
-// The common frame of a step: "1" and the work when checked, "0" and the
-// left-alone text when not.
-void Step(HWND page, int box, const char* key, void (*clean)(HWND)) {
-  if (Checked(page, box)) {
-    ini::Write(szIniFile, kSecOptions, key, kOn);
-    clean(page);
-  } else {
-    ini::Write(szIniFile, kSecOptions, key, kOff);
-    SetStatus(page, box, kLeftAlone);
-  }
-}
-
-// Returns false when a step stopped the run.
-bool RunSteps(HWND page) {
-  SwitchIdentity(page, Checked(page, kBoxIdentity));
-  if (!Checked(page, kBoxNews)) Trace("Newschk", "Left alone");
-  Step(page, kBoxNews, kKeyNewsrc, CleanNewsTracks);
-  Step(page, kBoxNewsSubs, kKeyNewsSubs, CleanNewsDatabases);
-  Step(page, kBoxMail, kKeyMail, CleanMail);
-  Step(page, kBoxHistory, kKeyWebsites, CleanHistory);
-  Step(page, kBoxUrls, kKeyUrlwin, CleanTypedUrls);
-  Step(page, kBoxCookies, kKeyCookies, CleanCookiesAndJava);
-  if (Checked(page, kBoxBookmarks)) {
-    if (!CleanBookmarks(page)) return false;
-  } else {
-    ini::Write(szIniFile, kSecOptions, kKeyBookmarks, kOff);
-    SetStatus(page, kBoxBookmarks, kLeftAlone);
-  }
-  Step(page, kBoxCache, kKeyCache, CleanCache);
-  Step(page, kBoxDocs, kKeyDocs, CleanRecentDocuments);
-  return true;
+CleanChoices BoxChoices(HWND page) {
+  CleanChoices choices;
+  for (int i = 0; i < kCleanSteps; ++i) choices.chosen[i] = Checked(page, kBoxes[i]);
+  return choices;
 }
 
 void Run(HWND page) {
@@ -110,12 +120,32 @@ void Run(HWND page) {
   bool wasEnabled = main && IsWindowEnabled(main);
   if (main) EnableWindow(main, FALSE);
   SetCursor(LoadCursor(nullptr, IDC_WAIT));
-  bool completed = RunSteps(page);
+  PageReport report(page);
+  bool completed = RunClean(BoxChoices(page), report);
   if (completed) plat::Wait(3000);
   SetCursor(LoadCursor(nullptr, IDC_ARROW));
   if (main && wasEnabled) EnableWindow(main, TRUE);
   g_running = false;
   if (completed) PostQuitMessage(0);
+}
+
+// What OK would do with the boxes as they are checked now, in a window of
+// its own; nothing is changed, and the page stays as it is.
+void Preview(HWND page) {
+  if (g_running) return;
+  SetCursor(LoadCursor(nullptr, IDC_WAIT));
+  PreviewList list = PreviewClean(BoxChoices(page));
+  SetCursor(LoadCursor(nullptr, IDC_ARROW));
+  ShowPreviewWindow(GetAncestor(page, GA_ROOT), list);
+}
+
+// A step run on its own through the page (as the run runs it).
+template <void (*F)(CleanRun&), CleanStep S>
+void OnPage(HWND page) {
+  PageReport report(page);
+  CleanRun run(report, S);
+  F(run);
+  run.End();
 }
 
 }  // namespace
@@ -124,27 +154,6 @@ void SetStatus(HWND page, int box, const char* text) {
   SetDlgItemTextA(page, box, text);
   HWND control = GetDlgItem(page, box);
   if (control) UpdateWindow(control);
-}
-
-void Progress::Show(const char* text) {
-  // Often enough to look alive, rarely enough to cost nothing next to the
-  // wipes themselves.
-  constexpr DWORD kEveryMs = 50;
-  DWORD now = GetTickCount();
-  if (shown_ && now - shownAt_ < kEveryMs) return;
-  shown_ = true;
-  shownAt_ = now;
-  SetStatus(page_, box_, text);
-}
-
-void FinishStatus(HWND page, int box, std::size_t left, const char* done) {
-  if (left == 0) {
-    SetStatus(page, box, done);
-    return;
-  }
-  std::string text = "Error!    " + std::to_string(left) + (left == 1 ? " file" : " files") +
-                     " could not be wiped!";
-  SetStatus(page, box, text.c_str());
 }
 
 INT_PTR CALLBACK DlgProc1(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -166,6 +175,9 @@ INT_PTR CALLBACK DlgProc1(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
         case IDCANCEL:
           PostQuitMessage(0);
           return TRUE;
+        case kPreviewButton:
+          Preview(page);
+          return FALSE;
         case kHelpButton:
           plat::Get().Help(page, "MOPWELL.HLP", HELP_CONTENTS, 1);
           return FALSE;
@@ -182,3 +194,26 @@ INT_PTR CALLBACK DlgProc1(HWND page, UINT msg, WPARAM wParam, LPARAM lParam) {
       return FALSE;
   }
 }
+
+// The steps one by one, as the page runs them.
+void SwitchIdentity(HWND page, bool alias) {
+  PageReport report(page);
+  CleanRun run(report, CleanStep::Identity);
+  SwitchIdentityStep(run, alias);
+  run.End();
+}
+void CleanNewsTracks(HWND page) { OnPage<NewsTracksStep, CleanStep::NewsTracks>(page); }
+void CleanNewsDatabases(HWND page) { OnPage<NewsDatabasesStep, CleanStep::NewsDatabases>(page); }
+void CleanMail(HWND page) { OnPage<MailStep, CleanStep::Mail>(page); }
+void CleanHistory(HWND page) { OnPage<HistoryStep, CleanStep::History>(page); }
+void CleanTypedUrls(HWND page) { OnPage<TypedUrlsStep, CleanStep::TypedUrls>(page); }
+void CleanCookiesAndJava(HWND page) { OnPage<CookiesStep, CleanStep::Cookies>(page); }
+bool CleanBookmarks(HWND page) {
+  PageReport report(page);
+  CleanRun run(report, CleanStep::Bookmarks);
+  bool goOn = BookmarksStep(run);
+  run.End();
+  return goOn;
+}
+void CleanCache(HWND page) { OnPage<CacheStep, CleanStep::Cache>(page); }
+void CleanRecentDocuments(HWND page) { OnPage<RecentDocumentsStep, CleanStep::RecentDocs>(page); }

@@ -73,7 +73,7 @@ std::vector<std::string> ListPlainFiles(const std::string& folder) {
   });
 }
 
-WipeTally WipeListedFiles(const std::string& folder, const BeforeWipe& before) {
+WipeTally WipeListedFiles(const std::string& folder, const BeforeWipe& before, const Wiper& wipe) {
   // The whole listing is taken before the first wipe: a wipe renames the
   // entry it destroys, which must not show up again in an open listing.
   WipeTally tally;
@@ -82,12 +82,13 @@ WipeTally WipeListedFiles(const std::string& folder, const BeforeWipe& before) {
   if (pin.state() != PlacePin::State::Held) return tally;
   for (const std::string& name : ListPlainFiles(folder)) {
     if (before) before(name);
-    tally.Count(nukeIt(paths::Join(folder, name).c_str()));
+    std::string path = paths::Join(folder, name);
+    tally.Count(wipe ? wipe(path) : nukeIt(path.c_str()));
   }
   return tally;
 }
 
-WipeTally WipeUntilEmpty(const std::string& folder, const BeforeWipe& before) {
+WipeTally WipeUntilEmpty(const std::string& folder, const BeforeWipe& before, const Wiper& wipe) {
   WipeTally tally;
   PlacePin pin(folder);
   tally.refused = pin.state() == PlacePin::State::Refused;
@@ -99,7 +100,8 @@ WipeTally WipeUntilEmpty(const std::string& folder, const BeforeWipe& before) {
       if (!wiped.insert(NameKey(name)).second) continue;  // survived its wipe
       fresh = true;
       if (before) before(name);
-      tally.Count(nukeIt(paths::Join(folder, name).c_str()));
+      std::string path = paths::Join(folder, name);
+    tally.Count(wipe ? wipe(path) : nukeIt(path.c_str()));
     }
     if (!fresh) break;
   }

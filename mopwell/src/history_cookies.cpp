@@ -9,8 +9,12 @@
 #include <windows.h>
 
 #include <optional>
+#include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "clean_engine.h"
 #include "cleaners.h"
 #include "config/names.h"
 #include "ini.h"
@@ -24,8 +28,6 @@
 #include "wipe.h"
 
 namespace {
-
-constexpr int kBoxHistory = 109, kBoxUrls = 110, kBoxCookies = 111;
 
 constexpr char kKeepFile[] = "hookies.txt";
 constexpr char kVnetNone[] = "=";
@@ -74,7 +76,7 @@ int UrlEntryOf(const std::string& line) {
 // empty entry 1. Such a match can leave the real line of an entry further
 // down with its address in it, so a last pass empties every entry 1 to 15
 // that still holds a value, under its own number.
-void ClearTypedUrlsInPrefs() {
+void ClearTypedUrlsInPrefs(CleanRun& run) {
   ReloadPrefsIfChanged();
   for (int n = 1; n <= kPrefsUrls; ++n) {
     int slot = FindPrefLine(UrlKey(n).c_str());
@@ -88,15 +90,45 @@ void ClearTypedUrlsInPrefs() {
     if (value && value->empty()) continue;
     ReplacePrefLine(slot, EmptyUrlLine(n).c_str());
   }
-  WritePrefsFile();
+  run.WritePrefs();
 }
 
-void SetJavaInRegistry(const char* data) {
-  HKEY key = reg::OpenForWriting(plat::Hkcu(), std::string(regit) + "Java");
-  if (!key) return;
-  reg::SetText(key, "Enable Java", data);
-  reg::SetText(key, "Enable JavaScript", data);
-  RegCloseKey(key);
+void SetJavaInRegistry(CleanRun& run, const char* data) {
+  run.SetRegistry(std::string(regit) + "Java", {{"Enable Java", data}, {"Enable JavaScript", data}});
+}
+
+// Destroys the cookie file; `unmark` clears the read-only mark an earlier
+// run's cookie blocker set, which the wipe would otherwise respect. The
+// mark belongs to the file, not to the name: when another name shares the
+// file it is not cleared (and the file is left), and when the wipe leaves
+// the file it is put back, so the blocker still holds. True when the file
+// was left as it was.
+bool CookieWipe(CleanRun& run, bool unmark) {
+  if (!unmark) return run.Destroy(szCookieLoc) == WipeOutcome::Left;
+  if (HasOtherNames(szCookieLoc)) {
+    Trace("NotWiped", szCookieLoc);
+    run.Left(szCookieLoc, "read-only, and another name shares the file: its mark is not cleared");
+    return true;
+  }
+  if (run.preview()) {
+    // The file as the wipe will find it: its mark cleared.
+    std::uint64_t size = 0;
+    const char* why = "";
+    switch (WouldWipe(szCookieLoc, &size, &why, true)) {
+      case WipeOutcome::Destroyed:
+        run.report().File(run.step(), FileEvent{FileEvent::Destroyed, szCookieLoc, size,
+                                                std::string("its read-only mark (the cookie blocker's) is cleared first") +
+                                                    (*why ? std::string("; ") + why : std::string())});
+        return false;
+      case WipeOutcome::Missing: return false;
+      default: run.Left(szCookieLoc, why); return true;
+    }
+  }
+  DWORD marked = GetFileAttributesA(szCookieLoc);
+  SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
+  bool left = run.Destroy(szCookieLoc) == WipeOutcome::Left;
+  if (GetFileAttributesA(szCookieLoc) != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(szCookieLoc, marked);
+  return left;
 }
 
 // The cookie file is replaced by the keep file, or destroyed when there
@@ -104,7 +136,7 @@ void SetJavaInRegistry(const char* data) {
 // program) is not taken for a missing one: the cookie file then stays as
 // it is, exactly as when the copy itself fails. True when the cookie
 // file was left as it was.
-bool CleanCookieFile() {
+bool CleanCookieFile(CleanRun& run) {
   if (szCookieLoc[0] == '\0') return false;  // no cookie file known
   HANDLE keep = CreateFileA(kKeepFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                             OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -112,6 +144,7 @@ bool CleanCookieFile() {
     DWORD error = GetLastError();
     if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
       Trace("NotWiped", szCookieLoc);
+      run.Left(szCookieLoc, "the keep file hookies.txt cannot be read");
       return true;
     }
     // A read-only mark here was set by an earlier run with the cookie
@@ -119,13 +152,37 @@ bool CleanCookieFile() {
     DWORD attributes = GetFileAttributesA(szCookieLoc);
     if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
         (attributes & FILE_ATTRIBUTE_READONLY))
-      SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
-    return nukeIt(szCookieLoc) == WipeOutcome::Left;
+      return CookieWipe(run, true);
+    return CookieWipe(run, false);
   }
   bool blocker = ini::GetInt(szIniFile, kSecPrefs, kKeyCookBlocker, 0) != 0;
   // The read-only mark of an earlier blocked run goes before the copy, but
   // only once the name is the cookie file's alone: the mark belongs to the
   // file, which may have another name.
+  if (run.preview()) {
+    CloseHandle(keep);
+    DWORD found = GetFileAttributesA(szCookieLoc);
+    bool blocked = found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_READONLY);
+    // The copy goes through as the run's would: a name of the file's own
+    // (a shared one removed first), its folder there, and no program
+    // holding the file (the copy opens it for itself alone).
+    bool removes = false;
+    bool copies = run.Unshare(szCookieLoc) && FolderOfPathExists(szCookieLoc);
+    WouldUnshare(szCookieLoc, &removes);
+    if (copies && !removes && found != INVALID_FILE_ATTRIBUTES) {
+      HANDLE alone = CreateFileA(szCookieLoc, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+      copies = alone != INVALID_HANDLE_VALUE && !(found & FILE_ATTRIBUTE_DIRECTORY);
+      if (alone != INVALID_HANDLE_VALUE) CloseHandle(alone);
+    }
+    if (!copies) {
+      run.Left(szCookieLoc, "the keep file could not be copied over it");
+      return true;
+    }
+    run.Replaced(szCookieLoc, std::string("the keep file hookies.txt") +
+                                  (blocked && !removes ? ", its read-only mark cleared first" : "") +
+                                  (blocker ? ", then made read-only (cookie blocker)" : ""));
+    return false;
+  }
   bool unshared = UnshareName(szCookieLoc);
   if (unshared) SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
   // Windows refuses to copy over a read-only file; Wine running as root
@@ -141,30 +198,35 @@ bool CleanCookieFile() {
     SetFileAttributesA(szCookieLoc, blocker ? FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY
                                             : FILE_ATTRIBUTE_ARCHIVE);
   CloseHandle(keep);
-  if (!copied) Trace("NotWiped", szCookieLoc);
+  if (!copied) {
+    Trace("NotWiped", szCookieLoc);
+    run.Left(szCookieLoc, "the keep file could not be copied over it");
+  } else {
+    run.Replaced(szCookieLoc, std::string("the keep file hookies.txt") +
+                                  (blocker ? ", then made read-only (cookie blocker)" : ""));
+  }
   return !copied;
 }
 
 }  // namespace
 
-void CleanHistory(HWND page) {
-  SetStatus(page, kBoxHistory, HistLoc);
+void HistoryStep(CleanRun& run) {
+  run.Show(HistLoc);
   Trace("HistKil", HistLoc);
-  FinishStatus(page, kBoxHistory, nukeIt(HistLoc) == WipeOutcome::Left ? 1 : 0,
-               "Done!     History DB cleaned.");
+  run.Finish(run.Destroy(HistLoc) == WipeOutcome::Left ? 1 : 0, "Done!     History DB cleaned.");
 }
 
-void CleanTypedUrls(HWND page) {
-  SetStatus(page, kBoxUrls, "Done!     URL listings cleaned.");
+void TypedUrlsStep(CleanRun& run) {
+  run.Status("Done!     URL listings cleaned.");
 
   std::string keyPath = std::string(regit) + "URL History";
-  HKEY key = reg::OpenForWriting(plat::Hkcu(), keyPath);
   URL1[0] = '\0';
-  if (key) {
-    for (int n = 1; n <= kRegistryUrls; ++n) reg::SetText(key, ("URL_" + std::to_string(n)).c_str(), "");
+  if (reg::KeyExists(plat::Hkcu(), keyPath)) {
+    std::vector<std::pair<std::string, std::string>> values;
+    for (int n = 1; n <= kRegistryUrls; ++n) values.emplace_back("URL_" + std::to_string(n), "");
+    run.SetRegistry(keyPath, values);
     Trace("Url-Reg", "URL clears written to reg");
     Trace("Url-Loc", keyPath.c_str());
-    RegCloseKey(key);
   }
 
   // The Corel edition's own settings file. Deleting keys never creates a
@@ -172,20 +234,20 @@ void CleanTypedUrls(HWND page) {
   std::string vnet = ini::GetString(szIniFile, kSecCustoms, kKeyVnet, kVnetNone, MAX_PATH);
   if (!text::EqualsNoCase(vnet, kVnetNone)) {
     for (int n = 1; n <= kRegistryUrls; ++n)
-      ini::Write(vnet.c_str(), kVnetSection, ("URL History\\URL_" + std::to_string(n)).c_str(), nullptr);
+      run.SetIni(vnet.c_str(), kVnetSection, ("URL History\\URL_" + std::to_string(n)).c_str(), nullptr);
   }
   Trace("Url-End", "URL clears above?");
 
-  ClearTypedUrlsInPrefs();
+  ClearTypedUrlsInPrefs(run);
 }
 
-void CleanCookiesAndJava(HWND page) {
-  SetStatus(page, kBoxCookies, szCookieLoc);
-  bool left = CleanCookieFile();
-  FinishStatus(page, kBoxCookies, left ? 1 : 0, "Done!     Cookie file cleaned.");
+void CookiesStep(CleanRun& run) {
+  run.Show(szCookieLoc);
+  bool left = CleanCookieFile(run);
+  run.Finish(left ? 1 : 0, "Done!     Cookie file cleaned.");
 
   bool refuse = ini::GetInt(szIniFile, kSecPrefs, kKeyJavaDesired, 0) != 0;
-  SetJavaInRegistry(refuse ? "no" : "yes");
+  SetJavaInRegistry(run, refuse ? "no" : "yes");
   ReloadPrefsIfChanged();
   if (refuse) {
     SwitchPrefOn(kJavaScriptPlaceholderKey, kJavaScriptKey, kRefuseJavaScript);
@@ -194,6 +256,6 @@ void CleanCookiesAndJava(HWND page) {
     SwitchPrefOff(kJavaScriptKey, kJavaScriptPlaceholder);
     SwitchPrefOff(kJavaKey, kJavaPlaceholder);
   }
-  WritePrefsFile();
-  if (refuse && !left) SetStatus(page, kBoxCookies, "Done!     Cookies+java cleaned.");
+  run.WritePrefs();
+  if (refuse && !left) run.Status("Done!     Cookies+java cleaned.");
 }

@@ -6,7 +6,10 @@
 #include <cstring>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "clean_engine.h"
 #include "cleaners.h"
 #include "config/names.h"
 #include "globals.h"
@@ -27,7 +30,6 @@ bool IdentitiesRead;
 
 namespace {
 
-constexpr int kBoxIdentity = 125;
 constexpr char kCaptionIndent[] = "              ";  // fourteen blanks
 constexpr char kBrowserSection[] = "Netscape Settings";
 
@@ -72,12 +74,10 @@ bool Stored(const char* field) { return !text::EqualsNoCase(std::string_view(fie
 
 // Navigator 3: the values under regit + "User", only into a key that is
 // already there, and only for a user name long enough to be a real one.
-void WriteRegistry(const IdentityRecord& id, bool alias) {
+void WriteRegistry(CleanRun& run, const IdentityRecord& id, bool alias) {
   if (regit[0] == '\0') return;  // no browser key known: "User" alone is no place of the browser's
   if (Len(id.user) < (alias ? 2u : 3u)) return;
   std::string keyPath = std::string(regit, text::BoundedLen(regit, sizeof regit)) + "User";
-  HKEY key = reg::OpenForWriting(plat::Hkcu(), keyPath);
-  if (!key) return;
   const struct {
     const char* name;
     const char* data;
@@ -86,13 +86,14 @@ void WriteRegistry(const IdentityRecord& id, bool alias) {
                 {"User_Addr", id.address},
                 {"User_Name", id.user},
                 {"Reply_To", id.replyTo}};
+  std::vector<std::pair<std::string, std::string>> set;
   for (const auto& v : values)
-    if (Stored(v.data)) reg::SetText(key, v.name, std::string_view(v.data, Len(v.data)));
-  RegCloseKey(key);
+    if (Stored(v.data)) set.emplace_back(v.name, std::string(v.data, Len(v.data)));
+  run.SetRegistry(keyPath, set);
 }
 
 // The Corel edition's own INI file, when "customs" "Vnet" names one.
-void WriteBrowserIni(const IdentityRecord& id) {
+void WriteBrowserIni(CleanRun& run, const IdentityRecord& id) {
   char vnet[MAX_PATH];
   ini::GetString(szIniFile, kSecCustoms, kKeyVnet, "=", vnet);
   // An empty value names no file either.
@@ -106,12 +107,12 @@ void WriteBrowserIni(const IdentityRecord& id) {
               {"User\\User_Addr", id.address},
               {"User\\User_Organization", id.organization}};
   for (const auto& k : keys)
-    if (Stored(k.value)) ini::Write(vnet, kBrowserSection, k.key, k.value);
+    if (Stored(k.value)) run.SetIni(vnet, kBrowserSection, k.key, k.value);
 }
 
 // Communicator 4: the identity lines of prefs.js that are there; none is
 // added.
-void WritePrefs(const IdentityRecord& id) {
+void WritePrefs(CleanRun& run, const IdentityRecord& id) {
   ReloadPrefsIfChanged();
   const bool keepLogin = ini::GetInt(szIniFile, kSecPrefs, kKeyUnrecover, 0) != 0;
   const struct {
@@ -142,7 +143,7 @@ void WritePrefs(const IdentityRecord& id) {
     std::string line = std::string("\nuser_pref(\"") + l.key + "\", \"" + value + "\");";
     ReplacePrefLine(slot, line.c_str());
   }
-  WritePrefsFile();
+  run.WritePrefs();
 }
 
 }  // namespace
@@ -177,20 +178,20 @@ void ReadIdentities(bool fromProfile) {
   ReadRecord(szProFile, kSecRealid, RealIdentity, true);
 }
 
-void SwitchIdentity(HWND page, bool alias) {
+void SwitchIdentityStep(CleanRun& run, bool alias) {
   const IdentityRecord& id = alias ? AliasIdentity : RealIdentity;
   const char* flag = alias ? kOn : kOff;
   const bool communicator = ini::GetInt(szIniFile, kSecOptions, kKeyMoz, 0) != 0;
 
-  ini::Write(szIniFile, kSecOptions, kKeyUserID, flag);
+  run.SetIni(szIniFile, kSecOptions, kKeyUserID, flag);
   // Without a profile's MPW-ID.INI there is nothing to record it in; an
   // empty name would land in the Windows directory or the current folder.
   // Nor through a link or into a file that has another name.
-  if (communicator && szProFile[0] != '\0' && UnshareName(szProFile))
-    ini::Write(szProFile, kSecOptions, kKeyUserID, flag);
+  if (communicator && szProFile[0] != '\0' && run.Unshare(szProFile))
+    run.SetIni(szProFile, kSecOptions, kKeyUserID, flag);
 
   std::string caption = std::string(kCaptionIndent) + std::string(id.user, Len(id.user));
-  SetStatus(page, kBoxIdentity, caption.c_str());
+  run.Status(caption);
 
   // Identities that page set-up did not read are no identities: writing
   // them would replace the user's name, address and login with blanks. Nor
@@ -198,9 +199,9 @@ void SwitchIdentity(HWND page, bool alias) {
   // between a version button and Save would write "(empty!)" and an empty
   // signature over what the browser holds.
   if (IdentitiesRead && Stored(id.address)) {
-    WriteRegistry(id, alias);
-    WriteBrowserIni(id);
-    if (communicator) WritePrefs(id);
+    WriteRegistry(run, id, alias);
+    WriteBrowserIni(run, id);
+    if (communicator) WritePrefs(run, id);
   }
   Trace("UserID", alias ? "AliasID" : "RealID");
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "clean_engine.h"
 #include "cleaners.h"
 #include "config/names.h"
 #include "folder_walk.h"
@@ -24,7 +25,6 @@
 
 namespace {
 
-constexpr int kBoxNews = 107, kBoxNewsSubs = 108, kBoxMail = 150;
 constexpr char kHostNews[] = "host-news";
 
 constexpr char kNoMapCaption[] = "No FAT file!  News data left alone.";
@@ -40,7 +40,9 @@ bool PrefOn(const char* key) { return ini::GetInt(szIniFile, kSecPrefs, key, 0) 
 
 // The map file's whole text behind one blank, or nothing when no readable
 // map can be had.
-bool ReadMap(std::string& data) {
+// The map repair asks the user and may create folders and a map: only a
+// real run with a person to answer may start it.
+bool ReadMap(CleanRun& run, std::string& data) {
   for (int repair = 0;; ++repair) {
     std::string path = NewsMapPath();
     FILE* f = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
@@ -55,37 +57,38 @@ bool ReadMap(std::string& data) {
       return true;
     }
     Trace("FatFILE", "NOT found!");
-    if (repair == kMapRepairs) return false;
+    if (repair == kMapRepairs || run.preview() || !run.canAsk()) return false;
     FixFat();
   }
 }
 
 // One mail file: nothing when its folder did not resolve.
-void WipeMail(HWND page, const std::optional<std::string>& base, const char* name, const char* caption,
+void WipeMail(CleanRun& run, const std::optional<std::string>& base, const char* name, const char* caption,
               WipeTally& tally) {
-  if (base) tally.Count(nukeIt(paths::Join(*base, name).c_str()));
-  if (caption) SetStatus(page, kBoxMail, caption);
+  if (base) tally.Count(run.Destroy(paths::Join(*base, name)));
+  if (caption) run.Show(caption);
 }
 
 // The browser names the folder of unsent messages "Unsent Messages"; older
 // records know it only by its short name.
-void WipeUnsent(HWND page, const std::optional<std::string>& mail, const char* longName, const char* shortName,
+void WipeUnsent(CleanRun& run, const std::optional<std::string>& mail, const char* longName, const char* shortName,
                 const char* caption, WipeTally& tally) {
   const char* name = longName;
   if (mail && GetFileAttributesA(paths::Join(*mail, longName).c_str()) == INVALID_FILE_ATTRIBUTES)
     name = shortName;
-  WipeMail(page, mail, name, caption, tally);
+  WipeMail(run, mail, name, caption, tally);
 }
 
 // A news step that may not touch the folder it was given.
-void RefuseNews(HWND page, int box, const char* caption) {
+void RefuseNews(CleanRun& run, const char* caption) {
   Trace(kNewsTrap, szNewsLoc);
-  SetStatus(page, box, caption);
+  run.Left(szNewsLoc, "the news folder is no folder to empty (it holds the profile, the browser or this program)");
+  run.Status(caption, StepResult::Refused);
 }
 
 }  // namespace
 
-void CleanNewsTracks(HWND page) {
+void NewsTracksStep(CleanRun& run) {
   int wiped = 0, skipped = 0, outside = 0;
   ApplyNewsFolderOverride(kKeyNews);
   std::string subs = ini::GetString(szIniFile, kSecCustoms, kKeySubs, kHostNews, sizeof newsit);
@@ -95,31 +98,34 @@ void CleanNewsTracks(HWND page) {
 
   text::CopyCut(szNewsPlace, NewsMapPath());
   text::CopyCut(NewsSub, paths::Join(szNewsLoc, newsit));
-  SetStatus(page, kBoxNews, szNewsPlace);
+  run.Show(szNewsPlace);
   Trace("Newschk", "using FAT");
   Trace("Newsreg", szNewsPlace);
 
   // A folder named but not fit for cleaning is not even read or repaired.
   if (szNewsLoc[0] != '\0' && !FolderToEmpty(szNewsLoc)) {
-    RefuseNews(page, kBoxNews, kRefusedNews);
+    RefuseNews(run, kRefusedNews);
     return;
   }
   std::string data;
-  if (!ReadMap(data)) {
-    SetStatus(page, kBoxNews, kNoMapCaption);
+  if (!ReadMap(run, data)) {
+    run.Left(szNewsPlace, run.preview() && run.canAsk()
+                              ? "no map file: the run would first try to have one made (it asks), else "
+                                "leaves news data alone"
+                              : "no map file: news data left alone");
+    run.Status(kNoMapCaption, StepResult::Refused);
     return;
   }
   Trace("FatOPEN", "FAT Newsdata read OK");
   // The repair may have chosen the folder: judged again.
   std::optional<std::string> folder = FolderToEmpty(szNewsLoc);
   if (!folder) {
-    RefuseNews(page, kBoxNews, kRefusedNews);
+    RefuseNews(run, kRefusedNews);
     return;
   }
 
   bool wipeRcg = PrefOn(kKeyNewsRCGs);
   WipeTally tally;
-  Progress progress(page, kBoxNews);
   for (const std::string& path : news::FatMapPaths(data)) {
     std::optional<std::string> target = FileInsideFolder(*folder, path);
     // The folders down to the file are held while it is wiped, and the
@@ -132,25 +138,29 @@ void CleanNewsTracks(HWND page) {
     if (!target) {
       // Not a file of this news folder: a damaged or planted map.
       Trace(("NewsOutside" + std::to_string(++outside)).c_str(), path.c_str());
+      run.Left(path, "outside the news folder");
       continue;
     }
     std::string upper = UpperCase(path);
     text::CopyCut(NewsKill, upper);
     if (upper.find(".RCG") == std::string::npos) {
-      progress.Show(upper);
+      run.Passing(upper);
       Trace(("Newsrc" + std::to_string(++wiped)).c_str(), upper.c_str());
-      tally.Count(nukeIt(target->c_str()));
+      tally.Count(run.Destroy(*target));
     } else {
       ++skipped;
-      if (wipeRcg) tally.Count(nukeIt(target->c_str()));
+      if (wipeRcg)
+        tally.Count(run.Destroy(*target));
+      else if (GetFileAttributesA(target->c_str()) != INVALID_FILE_ATTRIBUTES)
+        run.Left(*target, ".rcg subscription kept (NewsRCGs is 0)");
     }
   }
   Trace("Newsrcg", (std::to_string(skipped) + " rcg's skipped").c_str());
   Trace("Newsdid", NewsKill);
-  FinishStatus(page, kBoxNews, tally.left, "Done!     News data cleaned.");
+  run.Finish(tally.left, "Done!     News data cleaned.");
 }
 
-void CleanNewsDatabases(HWND page) {
+void NewsDatabasesStep(CleanRun& run) {
   text::CopyCut(NewsSub, NewsPrefjs);
   bool walk = true;
   if (GetFileAttributesA(NewsSub) != FILE_ATTRIBUTE_DIRECTORY) {
@@ -164,7 +174,7 @@ void CleanNewsDatabases(HWND page) {
       text::CopyCut(NewsSub, paths::Join(subfix, newsit));
     }
   }
-  SetStatus(page, kBoxNewsSubs, "Subscribed news data");
+  run.Show("Subscribed news data");
 
   WipeTally tally;
   if (walk) {
@@ -172,27 +182,29 @@ void CleanNewsDatabases(HWND page) {
     // that holds nothing else the user keeps.
     std::optional<std::string> folder = FolderToEmpty(szNewsLoc);
     if (!folder) {
-      RefuseNews(page, kBoxNewsSubs, kRefusedServers);
+      RefuseNews(run, kRefusedServers);
       return;
     }
     bool keepHostInfo = !PrefOn(kKeyNewsHost);
-    Progress progress(page, kBoxNewsSubs);
     for (const std::string& server : ListServerFolders(*folder)) {
       std::string sub = paths::Join(*folder, server);
       PlacePin pin(sub);  // held while its files go: never swapped for a link
       if (pin.state() != PlacePin::State::Held) continue;
       for (const std::string& name : ListPlainFiles(sub)) {
         std::string path = paths::Join(sub, name);
-        if (keepHostInfo && text::ContainsNoCase(path, "hostinfo.dat")) continue;
-        progress.Show(name);
-        tally.Count(nukeIt(path.c_str()));
+        if (keepHostInfo && text::ContainsNoCase(path, "hostinfo.dat")) {
+          run.Left(path, "host information kept (NewsHost is 0)");
+          continue;
+        }
+        run.Passing(name);
+        tally.Count(run.Destroy(path));
       }
     }
   }
-  FinishStatus(page, kBoxNewsSubs, tally.left, "Done!     Subs+folders cleaned.");
+  run.Finish(tally.left, "Done!     Subs+folders cleaned.");
 }
 
-void CleanMail(HWND page) {
+void MailStep(CleanRun& run) {
   // Each row: the preference that chooses it (none: always), the folder,
   // the file, and the status text shown after its wipe.
   // Each folder resolved once (links followed, never a drive root) and held
@@ -223,11 +235,11 @@ void CleanMail(HWND page) {
   };
   WipeTally tally;
   for (const Row& row : rows)
-    if (!row.pref || PrefOn(row.pref)) WipeMail(page, *row.base, row.name, row.caption, tally);
+    if (!row.pref || PrefOn(row.pref)) WipeMail(run, *row.base, row.name, row.caption, tally);
   if (PrefOn(kKeyDoOutBx)) {
-    WipeUnsent(page, mail, "Unsent Messages", "unsent~1", "Unsent folder", tally);
-    WipeUnsent(page, mail, "Unsent Messages.snm", "Unsent~1.snm", "Unsent database", tally);
+    WipeUnsent(run, mail, "Unsent Messages", "unsent~1", "Unsent folder", tally);
+    WipeUnsent(run, mail, "Unsent Messages.snm", "Unsent~1.snm", "Unsent database", tally);
   }
-  ini::Write(szIniFile, kSecOptions, kKeyMail, kOn);
-  FinishStatus(page, kBoxMail, tally.left, "Done!     Email cleaned.  ");
+  run.SetIni(szIniFile, kSecOptions, kKeyMail, kOn);
+  run.Finish(tally.left, "Done!     Email cleaned.  ");
 }

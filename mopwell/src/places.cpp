@@ -176,6 +176,38 @@ bool HasOtherNames(const char* path) {
   return n != Naming::None && n != Naming::Own;
 }
 
+bool WouldUnshare(const char* path, bool* removes) {
+  *removes = false;
+  if (!path || !path[0]) return false;
+  switch (NamingOf(path)) {
+    case Naming::None:
+    case Naming::Own: return true;
+    case Naming::Unknown:
+    case Naming::SharedFolder: return false;
+    case Naming::Shared: break;
+  }
+  // DeleteFileA refuses a read-only name, and one held open by a program
+  // that does not share its removal: an open asking for removal tells.
+  DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_READONLY)) return false;
+  HANDLE file = CreateFileA(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  *removes = true;
+  return true;
+}
+
+bool FolderOfPathExists(const char* path) {
+  if (!path || !path[0]) return false;
+  std::string full = FullLongPath(path);
+  std::string::size_type slash = full.find_last_of('\\');
+  if (slash == std::string::npos) return false;
+  std::string folder = full.substr(0, slash + 1);
+  DWORD attributes = GetFileAttributesA(folder.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 bool UnshareName(const char* path) {
   if (!path || !path[0]) return false;
   switch (NamingOf(path)) {

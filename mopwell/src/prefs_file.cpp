@@ -162,16 +162,15 @@ bool ReplaceRefused(DWORD error) {
          error == ERROR_ACCESS_DENIED || error == ERROR_CALL_NOT_IMPLEMENTED;
 }
 
-bool WriteTable() {
+// Where the table would be written and how; Refuse when it may not be.
+prefs::WriteAction PlanTableWrite(std::string& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
   // Only into a real profile folder: never one that resolves to a drive's
   // root or to nothing ("C:\.", "??", a relative name).
   std::optional<std::string> place = ResolvePlace(std::string(ProfileDir, text::BoundedLen(ProfileDir, sizeof ProfileDir)));
-  if (!place) return false;
+  if (!place) return prefs::WriteAction::Refuse;
   const std::string& profile = *place;
-  std::string path = prefs::PrefsPathIn(profile);
-  if (!text::CopyWhole(PrefsFile, path)) return false;
+  path = prefs::PrefsPathIn(profile);
 
-  WIN32_FILE_ATTRIBUTE_DATA data{};
   prefs::WriteTarget target;
   if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data)) {
     target.exists = true;
@@ -184,8 +183,21 @@ bool WriteTable() {
   std::string full = FullPath(path);
   bool owned = g_owned && prefs::SamePath(full, g_ownedPath);
 
-  prefs::WriteAction action = prefs::PlanWrite(profile.size(), target, owned);
+  return prefs::PlanWrite(profile.size(), target, owned);
+}
+
+bool g_writesHeld = false, g_writesPending = false;
+
+bool WriteTable() {
+  std::string path;
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  prefs::WriteAction action = PlanTableWrite(path, data);
+  if (path.empty() || !text::CopyWhole(PrefsFile, path)) return false;
   if (action == prefs::WriteAction::Refuse) return false;
+  if (g_writesHeld) {
+    g_writesPending = true;
+    return true;
+  }
 
   std::string bytes = PrefsLines.Serialize();
   bool ok = false;
@@ -208,6 +220,7 @@ bool WriteTable() {
   }
   if (ok) {
     g_owned = true;
+    std::string full = FullPath(path);
     g_ownedPath.swap(full);
     if (!StampOf(path, g_stamp)) g_stamp = FileStamp{};
   }
@@ -251,6 +264,15 @@ bool LoadPrefsFile(const char* path, void (*opened)()) {
   return ok;
 }
 
+bool PrefsWriteTarget(std::string& path) {
+  try {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    return PlanTableWrite(path, data) != prefs::WriteAction::Refuse;
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+}
+
 bool WritePrefsFile() {
   try {
     return WriteTable();
@@ -259,7 +281,66 @@ bool WritePrefsFile() {
   }
 }
 
+namespace {
+bool g_reloadHeld = false;
+}  // namespace
+
+bool HoldPrefsWrites(bool held) {
+  bool was = g_writesHeld;
+  g_writesHeld = held;
+  g_writesPending = false;
+  return was;
+}
+
+bool PrefsWritesPending() { return g_writesPending; }
+
+bool PrefsWriteWouldSucceed(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    // A new file: its folder must be there.
+    std::string folder = FolderOf(FullPath(path));
+    DWORD held = GetFileAttributesA((folder + "\\").c_str());
+    return held != INVALID_FILE_ATTRIBUTES && (held & FILE_ATTRIBUTE_DIRECTORY);
+  }
+  // Replacing needs the name's removal shared; the in-place rewrite needs
+  // reading and writing shared. Either will do.
+  for (DWORD access : {static_cast<DWORD>(DELETE), static_cast<DWORD>(GENERIC_READ | GENERIC_WRITE)}) {
+    DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (access == DELETE ? FILE_SHARE_DELETE : 0);
+    HANDLE file = CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) {
+      CloseHandle(file);
+      return true;
+    }
+  }
+  return false;
+}
+
+PrefsFileMark CurrentPrefsFileMark() {
+  PrefsFileMark mark;
+  mark.owned = g_owned;
+  mark.path = g_ownedPath;
+  mark.written = (static_cast<unsigned long long>(g_stamp.written.dwHighDateTime) << 32) | g_stamp.written.dwLowDateTime;
+  mark.size = (static_cast<unsigned long long>(g_stamp.sizeHigh) << 32) | g_stamp.sizeLow;
+  return mark;
+}
+
+void RestorePrefsFileMark(const PrefsFileMark& mark) {
+  g_owned = mark.owned;
+  g_ownedPath = mark.path;
+  g_stamp.written.dwHighDateTime = static_cast<DWORD>(mark.written >> 32);
+  g_stamp.written.dwLowDateTime = static_cast<DWORD>(mark.written);
+  g_stamp.sizeHigh = static_cast<DWORD>(mark.size >> 32);
+  g_stamp.sizeLow = static_cast<DWORD>(mark.size);
+}
+
+bool HoldPrefsReload(bool held) {
+  bool was = g_reloadHeld;
+  g_reloadHeld = held;
+  return was;
+}
+
 bool ReloadPrefsIfChanged() {
+  if (g_reloadHeld) return false;
   try {
     if (!g_owned) {
       std::string path(PrefsFile, text::BoundedLen(PrefsFile, sizeof PrefsFile));

@@ -1,14 +1,38 @@
 // Which Communicator profile was used last, and where its folder is, from
 // the browser's profile registry file nsreg.dat in the Windows directory.
+#include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <string>
 
 #include "mopwell.h"
 #include "nsreg/nsreg.h"
+#include "nsreg/nsreg_hooks.h"
 #include "platform.h"
 #include "text/bounded.h"
 
 namespace {
+
+bool g_readOnly = false;
+
+// Refuses the library's open for writing, so it takes the file read-only:
+// it neither sets a header right nor brings an older file up to date.
+FILE* ReadOnlyOpen(const char* path, const char* mode) {
+  if (std::strchr(mode, '+') || std::strchr(mode, 'w') || std::strchr(mode, 'a')) {
+    errno = EACCES;
+    return nullptr;
+  }
+  return std::fopen(path, mode);
+}
+
+// The file opened for the lookup, read-only while that is asked for.
+REGERR OpenRegistryFile(const std::string& file, HREG* reg) {
+  if (!g_readOnly) return NR_RegOpen(file.c_str(), reg);
+  NR_FileOpener was = NR_SetFileOpener(&ReadOnlyOpen);
+  REGERR err = NR_RegOpen(file.c_str(), reg);
+  NR_SetFileOpener(was);
+  return err;
+}
 
 constexpr uint32_t kValueBuffer = 256;  // longer values are not read
 
@@ -24,7 +48,7 @@ void ReadEntry(HREG reg, RKEY key, const char* name, char* field, size_t fieldSi
 // its "LastNetscapeUser" into RegProfileDir, copying the name to CurrentUser.
 bool OpenAndReadLastUser(const std::string& file, HREG* reg) {
   *reg = nullptr;
-  if (NR_RegOpen(file.c_str(), reg) != REGERR_OK) {
+  if (OpenRegistryFile(file, reg) != REGERR_OK) {
     *reg = nullptr;
     return false;
   }
@@ -43,6 +67,12 @@ void ReadLocation(HREG reg, const char* name) {
 }
 
 }  // namespace
+
+bool LookUpReadOnly(bool readOnly) {
+  bool was = g_readOnly;
+  g_readOnly = readOnly;
+  return was;
+}
 
 void CheckNSReg() {
   RegProfileDir[0] = '\0';

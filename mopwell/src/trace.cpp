@@ -1,6 +1,7 @@
 #include <string>
 
 #include "config/diag_switch.h"
+#include "clean_engine.h"
 #include "config/names.h"
 #include "ini.h"
 #include "mopwell.h"
@@ -11,7 +12,17 @@ void ReadDiagnosticsSwitch() {
   text::CopyCut(szCommand, diag::SwitchFromCow(cow));
 }
 
+namespace {
+bool g_muted = false;
+}  // namespace
+
+bool MuteTrace(bool muted) {
+  bool was = g_muted;
+  g_muted = muted;
+  return was;
+}
+
 void Trace(const char* key, const char* value) {
-  if (!DiagnosticsOn()) return;
+  if (g_muted || !DiagnosticsOn()) return;
   ini::Write(szIniFile, kSecDiagnostics, key, value ? value : "");
 }

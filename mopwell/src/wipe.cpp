@@ -99,8 +99,8 @@ bool Overwrite(HANDLE file, std::uint64_t size) {
 // name of the same length made of one repeated letter, so it no longer
 // carries the user's file name. The rename never replaces an existing file
 // (it fails instead, and the next letter is tried); a file that cannot be
-// deleted gets its own name back.
-void RenameAndDelete(const char* path) {
+// deleted gets its own name back. False when the file is still there.
+bool RenameAndDelete(const char* path) {
   std::string full(path);
   std::string::size_type slash = full.find_last_of("\\/:");
   std::string folder = slash == std::string::npos ? std::string() : full.substr(0, slash + 1);
@@ -116,12 +116,11 @@ void RenameAndDelete(const char* path) {
     DWORD error = GetLastError();
     if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) break;  // held open, say
   }
-  if (renamed.empty()) {
-    DeleteFileA(path);
-    return;
-  }
+  if (renamed.empty()) return DeleteFileA(path) != 0;
   if (g_renameObserver) g_renameObserver(path, renamed.c_str(), g_renameContext);
-  if (!DeleteFileA(renamed.c_str())) MoveFileA(renamed.c_str(), path);
+  if (DeleteFileA(renamed.c_str())) return true;
+  MoveFileA(renamed.c_str(), path);
+  return false;
 }
 
 }  // namespace
@@ -138,27 +137,52 @@ void SetRenameObserver(RenameObserver observer, void* context) {
 
 namespace {
 
-WipeOutcome LeftAlone(const char* path) {
+// Why the last wipe left a file, or removed only its name.
+const char* g_why = "";
+
+WipeOutcome LeftAlone(const char* path, const char* why) {
   Trace("NotWiped", path);
+  g_why = why;
   return WipeOutcome::Left;
 }
 
 // Removes a name whose content belongs to something else as well.
-WipeOutcome RemoveName(const char* path) {
-  return DeleteFileA(path) ? WipeOutcome::NameOnly : LeftAlone(path);
+WipeOutcome RemoveName(const char* path, const char* why) {
+  g_why = why;
+  return DeleteFileA(path) ? WipeOutcome::NameOnly : LeftAlone(path, "the name could not be removed");
 }
+
+constexpr char kLinkOnly[] = "a link: only the link goes, what it leads to stays";
+constexpr char kNameOnly[] = "one of several names of a file: only this name goes, the content stays";
+// A program holds the file sharing reading and writing but not its
+// removal: the content is overwritten, the (now empty of it) name stays.
+constexpr char kNameStays[] = "overwritten, but its name stays: held open by another program";
+
+WipeOutcome Nuke(const char* path, std::uint64_t* size);
 
 }  // namespace
 
-WipeOutcome nukeIt(const char* path) {
+WipeOutcome nukeIt(const char* path) { return nukeIt(path, nullptr, nullptr); }
+
+WipeOutcome nukeIt(const char* path, std::uint64_t* size, const char** why) {
+  g_why = "";
+  if (size) *size = 0;
+  WipeOutcome outcome = Nuke(path, size);
+  if (why) *why = g_why;
+  return outcome;
+}
+
+namespace {
+
+WipeOutcome Nuke(const char* path, std::uint64_t* size) {
   if (path == nullptr || *path == '\0') return WipeOutcome::Missing;
   DWORD attributes = GetFileAttributesA(path);
   if (attributes == INVALID_FILE_ATTRIBUTES) return WipeOutcome::Missing;  // nothing created
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return WipeOutcome::Missing;  // folders (and folder links) stay
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return RemoveName(path);  // a link: the link only
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return RemoveName(path, kLinkOnly);  // a link: the link only
   // Windows refuses to write a read-only file; Wine running as root does
   // not, so the attribute is honoured here.
-  if (attributes & FILE_ATTRIBUTE_READONLY) return LeftAlone(path);
+  if (attributes & FILE_ATTRIBUTE_READONLY) return LeftAlone(path, "read-only");
 
   HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
                             nullptr, OPEN_EXISTING,
@@ -166,28 +190,78 @@ WipeOutcome nukeIt(const char* path) {
                             nullptr);
   // Held by a program that shares no writing: deleting it now would only
   // hide the name while the bytes stay on the disk.
-  if (file == INVALID_HANDLE_VALUE) return LeftAlone(path);
+  if (file == INVALID_HANDLE_VALUE) return LeftAlone(path, "held open by another program");
   OpenFacts facts;
   if (!FactsOf(file, facts)) {
     CloseHandle(file);
-    return LeftAlone(path);
+    return LeftAlone(path, "cannot be read");
   }
+  if (size) *size = facts.size;
   if (facts.attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)) {
     CloseHandle(file);  // changed between the look and the open
-    return facts.attributes & FILE_ATTRIBUTE_DIRECTORY ? WipeOutcome::Missing : LeftAlone(path);
+    return facts.attributes & FILE_ATTRIBUTE_DIRECTORY ? WipeOutcome::Missing : LeftAlone(path, "read-only");
   }
   if (IsLinkOrFolder(facts.attributes) || facts.links > 1) {
     // Never write through a link, nor into a file another name shares:
     // that content is a document somewhere else.
     CloseHandle(file);
-    return RemoveName(path);
+    return RemoveName(path, kNameOnly);
   }
   bool overwritten = Overwrite(file, facts.size);
   CloseHandle(file);
-  if (!overwritten) return LeftAlone(path);  // a disk that filled up, say
+  if (!overwritten) return LeftAlone(path, "could not be overwritten");  // a disk that filled up, say
 
   if (g_observer) g_observer(path, g_observerContext);
-  RenameAndDelete(path);
+  if (!RenameAndDelete(path)) g_why = kNameStays;
+  return WipeOutcome::Destroyed;
+}
+
+}  // namespace
+
+WipeOutcome WouldWipe(const char* path, std::uint64_t* size, const char** why, bool markCleared) {
+  // The same looks as nukeIt, with nothing written: the file is opened
+  // for writing (to learn whether a program holds it) and closed again.
+  static const char* unused;
+  const char*& reason = why ? *why : unused;
+  reason = "";
+  if (size) *size = 0;
+  if (path == nullptr || *path == '\0') return WipeOutcome::Missing;
+  DWORD attributes = GetFileAttributesA(path);
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return WipeOutcome::Missing;
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) {
+    reason = kLinkOnly;
+    return WipeOutcome::NameOnly;
+  }
+  if ((attributes & FILE_ATTRIBUTE_READONLY) && !markCleared) {
+    reason = "read-only";
+    return WipeOutcome::Left;
+  }
+  HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (file == INVALID_HANDLE_VALUE) {
+    reason = "held open by another program";
+    return WipeOutcome::Left;
+  }
+  OpenFacts facts;
+  bool known = FactsOf(file, facts);
+  CloseHandle(file);
+  if (!known) {
+    reason = "cannot be read";
+    return WipeOutcome::Left;
+  }
+  if (size) *size = facts.size;
+  if (IsLinkOrFolder(facts.attributes) || facts.links > 1) {
+    reason = kNameOnly;
+    return WipeOutcome::NameOnly;
+  }
+  // Whether the name could be removed after the overwrite: a holder that
+  // shares no removal refuses an open that asks for it.
+  HANDLE removable = CreateFileA(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (removable == INVALID_HANDLE_VALUE)
+    reason = kNameStays;
+  else
+    CloseHandle(removable);
   return WipeOutcome::Destroyed;
 }
 

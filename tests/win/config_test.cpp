@@ -20,7 +20,10 @@ class ConfigTest : public ::testing::Test {
     fake = std::make_unique<FakePlatform>();
     szCommand[0] = '\0';
   }
-  void TearDown() override { fake.reset(); }
+  void TearDown() override {
+    ini::HoldWrites(false);
+    fake.reset();
+  }
   std::unique_ptr<FakePlatform> fake;
 };
 
@@ -73,6 +76,42 @@ TEST_F(ConfigTest, NullValueDeletesAKeyAndNullKeyASection) {
   ini::DeleteSection(szIniFile, kSecDiagnostics);
   EXPECT_EQ(ReadIni(fake->IniPath(), "Diagnostics", "A"), "<absent>");
   EXPECT_EQ(ReadIni(fake->IniPath(), "Diagnostics", "B"), "<absent>");
+}
+
+// A preview holds every write: the file keeps its bytes, while the reads
+// see what the run would have written, with the profile functions' rules.
+TEST_F(ConfigTest, HeldWritesChangeNoFileAndAreReadBackUntilReleased) {
+  ini::Write(szIniFile, kSecOptions, kKeyNT, "2");
+  ini::Write(szIniFile, kSecDiagnostics, "A", "1");
+  ini::Write(szIniFile, kSecCopyMe, kKeyWhere, "C:\\Netscape");
+  string before, after;
+  ASSERT_TRUE(ReadFileBytes(fake->IniPath(), before));
+  ini::HoldWrites(true);
+  EXPECT_TRUE(ini::Write(szIniFile, "OPTIONS", "nt", "1"));
+  ini::Write(szIniFile, kSecOptions, kKeyDocs, "12abc");
+  ini::Write(szIniFile, kSecOptions, kKeyMode, "");
+  ini::Write(szIniFile, kSecCopyMe, kKeyWhere, nullptr);
+  ini::DeleteSection(szIniFile, kSecDiagnostics);
+  ini::Write(szIniFile, kSecDiagnostics, "B", "2");  // after the section went
+  ini::WriteInt(szIniFile, kSecCustoms, kKeySizeX, 640);
+  EXPECT_EQ(ini::GetInt(szIniFile, kSecOptions, kKeyNT, 0), 1);
+  EXPECT_EQ(ini::GetInt(szIniFile, kSecOptions, kKeyDocs, 0), 12);
+  EXPECT_EQ(ini::GetInt(szIniFile, kSecOptions, kKeyMode, 7), 7) << "an empty value reads as the default number";
+  EXPECT_EQ(ini::GetString(szIniFile, kSecOptions, kKeyMode, kNotSet, 150), "") << "but as an empty text";
+  EXPECT_EQ(ini::GetString(szIniFile, kSecCopyMe, kKeyWhere, kNotSet, 150), kNotSet);
+  EXPECT_EQ(ini::GetString(szIniFile, kSecDiagnostics, "A", "none", 150), "none");
+  EXPECT_EQ(ini::GetString(szIniFile, kSecDiagnostics, "B", "none", 150), "2");
+  EXPECT_EQ(ini::GetInt(szIniFile, kSecCustoms, kKeySizeX, 0), 640);
+  char small[3];
+  EXPECT_EQ(ini::GetString(szIniFile, kSecCustoms, kKeySizeX, "", small), 2u);
+  EXPECT_STREQ(small, "64");
+  ASSERT_TRUE(ReadFileBytes(fake->IniPath(), after));
+  EXPECT_EQ(after, before) << "no byte written while held";
+  ini::HoldWrites(false);
+  EXPECT_EQ(ini::GetInt(szIniFile, kSecOptions, kKeyNT, 0), 2) << "released: the file again";
+  EXPECT_EQ(ini::GetString(szIniFile, kSecDiagnostics, "A", "none", 150), "1");
+  ini::Write(szIniFile, kSecOptions, kKeyNT, "3");
+  EXPECT_EQ(ReadIni(fake->IniPath(), "Options", "NT"), "3") << "writes reach the file again";
 }
 
 TEST_F(ConfigTest, TraceIsWrittenOnlyWhileDiagnosticsAreOn) {

@@ -107,6 +107,41 @@ TEST_F(ProfileLookupTest, ADamagedFileIsTreatedAsNoProfile) {
   EXPECT_STREQ(CurrentUser, "");
 }
 
+// A preview looks the profile up without changing the browser's file: not
+// a header that lags behind the file's end, not an empty file (which the
+// library would make a new registry of). The ordinary lookup does both,
+// so the comparisons below are not ones that hold whatever happens.
+TEST_F(ProfileLookupTest, ReadOnlyLookupLeavesTheBrowsersFileByteForByte) {
+  std::string file = fake->windowsDir + "\\nsreg.dat";
+  WriteRegistry(fake->windowsDir, "Mary", {{"Mary", "C:\\profiles\\mary"}});
+  std::string bytes;
+  ASSERT_TRUE(ReadFileBytes(file, bytes));
+  bytes += std::string(32, '\x5a');  // written after the header was
+  ASSERT_TRUE(WriteFileBytes(file, bytes));
+
+  bool was = LookUpReadOnly(true);
+  EXPECT_FALSE(was);
+  CheckNSReg();
+  EXPECT_STREQ(CurrentUser, "Mary");
+  EXPECT_STREQ(RegProfileDir, "C:\\profiles\\mary\\");
+  std::string after;
+  ASSERT_TRUE(ReadFileBytes(file, after));
+  EXPECT_TRUE(after == bytes) << "the header was rewritten";
+
+  ASSERT_TRUE(WriteFileBytes(file, ""));
+  CheckNSReg();
+  EXPECT_STREQ(CurrentUser, "");
+  ASSERT_TRUE(ReadFileBytes(file, after));
+  EXPECT_EQ(after.size(), 0u) << "an empty file was made a registry";
+  EXPECT_TRUE(LookUpReadOnly(false));
+
+  // The ordinary lookup.
+  CheckNSReg();
+  ASSERT_TRUE(ReadFileBytes(file, after));
+  EXPECT_GT(after.size(), 0u);
+  ExpectFileReleased();
+}
+
 TEST_F(MainWindowTest, StartupLearnsTheLastProfileBeforeDiscovery) {
   WriteRegistry(fake->windowsDir, "Mary", {{"Mary", "C:\\mary"}});
   SetIni("Options", "NT", "2");

@@ -154,7 +154,13 @@ TEST_F(WipeTest, FileHeldOpenWithReadWriteSharingIsOverwrittenButStays) {
   {
     HeldFile browser(path, "rw");
     ASSERT_TRUE(browser.ok());
-    nukeIt(path.c_str());
+    // The look ahead tells what will happen, and so does the wipe.
+    const char* foreseen = "";
+    EXPECT_EQ(WouldWipe(path.c_str(), nullptr, &foreseen), WipeOutcome::Destroyed);
+    EXPECT_STREQ(foreseen, "overwritten, but its name stays: held open by another program");
+    const char* why = "";
+    EXPECT_EQ(nukeIt(path.c_str(), nullptr, &why), WipeOutcome::Destroyed);
+    EXPECT_STREQ(why, foreseen);
     ASSERT_EQ(seen.calls, 1);
     EXPECT_EQ(seen.bytes.size(), 65535u);
     // The holder did not allow deletion: the file stays, under its own name.
@@ -172,7 +178,12 @@ TEST_F(WipeTest, FileHeldOpenWithDeleteSharingIsOverwrittenAndDeleted) {
   ASSERT_TRUE(WriteFileBytes(path, "the browser holds this"));
   HeldFile browser(path, "rwd");
   ASSERT_TRUE(browser.ok());
-  nukeIt(path.c_str());
+  const char* foreseen = "not asked";
+  EXPECT_EQ(WouldWipe(path.c_str(), nullptr, &foreseen), WipeOutcome::Destroyed);
+  EXPECT_STREQ(foreseen, "");
+  const char* why = "not asked";
+  EXPECT_EQ(nukeIt(path.c_str(), nullptr, &why), WipeOutcome::Destroyed);
+  EXPECT_STREQ(why, "");
   EXPECT_EQ(seen.calls, 1);
   EXPECT_FALSE(FileExists(path));
 }
