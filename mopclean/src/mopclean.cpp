@@ -12,6 +12,8 @@
 
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "clean_engine.h"
 #include "clean_preview.h"
@@ -181,11 +183,15 @@ int main(int argc, char** argv) {
 
   if (preview) {
     PreviewList list(false, yesBookmarks);
-    prefs::LineTable onDisk;
+    // prefs.js lines discovery added: the table against the file.
+    std::vector<std::pair<std::string, std::string>> added;
     std::string bytes;
-    if (PrefsWritesPending() && ReadSmallFile(PrefsFile, bytes, prefs::kMaxFileBytes)) onDisk.Load(bytes);
-    list.Discovered(ini::HeldWrites(),
-                    PrefsWritesPending() ? PrefsChanges(onDisk, PrefsLines) : decltype(PrefsChanges(onDisk, onDisk)){});
+    if (PrefsWritesPending() && ReadSmallFile(PrefsFile, bytes, prefs::kMaxFileBytes)) {
+      prefs::LineTable onDisk;
+      onDisk.Load(bytes);
+      added = PrefsChanges(onDisk, PrefsLines);
+    }
+    list.Discovered(ini::HeldWrites(), added);
     RunClean(choices, list);
     std::printf("%s", list.Text().c_str());
     if (OSV == 0) std::printf("Mopwell is not set up yet: /run refuses to clean until it is.\n");

@@ -67,12 +67,15 @@ class CleanRun {
 
   // Destroys one file through the secure wipe and reports what became of
   // it. `quiet`: a destroyed file is not reported (it is replaced next).
-  WipeOutcome Destroy(const std::string& path, bool quiet = false);
+  // `markCleared`: the step has cleared (in a preview: would clear) the
+  // file's read-only mark first.
+  WipeOutcome Destroy(const std::string& path, bool quiet = false, bool markCleared = false);
   // A file the step does not touch, and why.
   void Left(const std::string& path, const std::string& why);
   void Replaced(const std::string& path, const std::string& from);
   // Makes sure a name is a file's own before it is written (UnshareName).
-  bool Unshare(const char* path);
+  // `removed`, when given, tells whether the name is (would be) removed.
+  bool Unshare(const char* path, bool* removed = nullptr);
   // Sets (value) or deletes (nullptr) an INI key.
   void SetIni(const char* file, const char* section, const char* key, const char* value);
   // Sets text values on an existing key below HKEY_CURRENT_USER; nothing

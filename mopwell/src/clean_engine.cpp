@@ -255,19 +255,23 @@ void CleanRun::Finish(std::size_t left, const char* done) {
 
 void CleanRun::End() { report_.StepFinished(step_, status_, result_); }
 
-WipeOutcome CleanRun::Destroy(const std::string& path, bool quiet) {
+WipeOutcome CleanRun::Destroy(const std::string& path, bool quiet, bool markCleared) {
   std::uint64_t size = 0;
   const char* why = "";
   WipeOutcome outcome = WipeOutcome::Missing;
   if (!preview()) {
     outcome = nukeIt(path.c_str(), &size, &why);
   } else if (!g_previewGone.count(PlaceKey(path))) {
-    outcome = WouldWipe(path.c_str(), &size, &why);
+    outcome = WouldWipe(path.c_str(), &size, &why, markCleared);
     if (outcome == WipeOutcome::Destroyed || outcome == WipeOutcome::NameOnly) g_previewGone.insert(PlaceKey(path));
   }
   switch (outcome) {
     case WipeOutcome::Destroyed:
-      if (!quiet) report_.File(step_, FileEvent{FileEvent::Destroyed, path, size, why});
+      if (!quiet) {
+        std::string note = markCleared ? "its read-only mark (the cookie blocker's) is cleared first" : "";
+        if (*why) note += (note.empty() ? "" : "; ") + std::string(why);
+        report_.File(step_, FileEvent{FileEvent::Destroyed, path, size, note});
+      }
       break;
     case WipeOutcome::NameOnly: report_.File(step_, FileEvent{FileEvent::NameRemoved, path, 0, why}); break;
     case WipeOutcome::Left: report_.File(step_, FileEvent{FileEvent::Left, path, size, why}); break;
@@ -289,10 +293,17 @@ void CleanRun::Replaced(const std::string& path, const std::string& from) {
   report_.File(step_, FileEvent{FileEvent::Replaced, path, size, from});
 }
 
-bool CleanRun::Unshare(const char* path) {
-  if (!preview()) return UnshareName(path);
+bool CleanRun::Unshare(const char* path, bool* removed) {
   bool removes = false;
+  if (removed) *removed = false;
+  if (!preview()) {
+    bool shared = removed && HasOtherNames(path);
+    bool own = UnshareName(path);
+    if (removed) *removed = own && shared;
+    return own;
+  }
   bool would = WouldUnshare(path, &removes);
+  if (removed) *removed = removes;
   if (removes) {
     report_.File(step_, FileEvent{FileEvent::NameRemoved, path, 0, "a link or second name: removed before writing"});
     g_previewGone.insert(PlaceKey(path));

@@ -110,24 +110,11 @@ bool CookieWipe(CleanRun& run, bool unmark) {
     run.Left(szCookieLoc, "read-only, and another name shares the file: its mark is not cleared");
     return true;
   }
-  if (run.preview()) {
-    // The file as the wipe will find it: its mark cleared.
-    std::uint64_t size = 0;
-    const char* why = "";
-    switch (WouldWipe(szCookieLoc, &size, &why, true)) {
-      case WipeOutcome::Destroyed:
-        run.report().File(run.step(), FileEvent{FileEvent::Destroyed, szCookieLoc, size,
-                                                std::string("its read-only mark (the cookie blocker's) is cleared first") +
-                                                    (*why ? std::string("; ") + why : std::string())});
-        return false;
-      case WipeOutcome::Missing: return false;
-      default: run.Left(szCookieLoc, why); return true;
-    }
-  }
   DWORD marked = GetFileAttributesA(szCookieLoc);
-  SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
-  bool left = run.Destroy(szCookieLoc) == WipeOutcome::Left;
-  if (GetFileAttributesA(szCookieLoc) != INVALID_FILE_ATTRIBUTES) SetFileAttributesA(szCookieLoc, marked);
+  if (!run.preview()) SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
+  bool left = run.Destroy(szCookieLoc, false, true) == WipeOutcome::Left;
+  if (!run.preview() && GetFileAttributesA(szCookieLoc) != INVALID_FILE_ATTRIBUTES)
+    SetFileAttributesA(szCookieLoc, marked);
   return left;
 }
 
@@ -167,8 +154,7 @@ bool CleanCookieFile(CleanRun& run) {
     // (a shared one removed first), its folder there, and no program
     // holding the file (the copy opens it for itself alone).
     bool removes = false;
-    bool copies = run.Unshare(szCookieLoc) && FolderOfPathExists(szCookieLoc);
-    WouldUnshare(szCookieLoc, &removes);
+    bool copies = run.Unshare(szCookieLoc, &removes) && FolderOfPathExists(szCookieLoc);
     if (copies && !removes && found != INVALID_FILE_ATTRIBUTES) {
       HANDLE alone = CreateFileA(szCookieLoc, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
       copies = alone != INVALID_HANDLE_VALUE && !(found & FILE_ATTRIBUTE_DIRECTORY);

@@ -119,12 +119,7 @@ class CleanPreviewTest : public PageTest {
   void SetUp() override {
     PageTest::SetUp();
     CurrentPage = 0;
-    DemoOptions o;
-    o.windowsDir = fake->windowsDir;
-    o.root = fake->root + "\\Program Files\\Netscape";
-    o.currentUser = fake->hkcu;
-    o.localMachine = fake->hklm;
-    o.cacheFiles = 30;
+    DemoOptions o = DemoHere(30);
     std::string error;
     ASSERT_TRUE(MakeDemoProfile(o, nullptr, &error)) << error;
     demo = DescribeDemo(o).communicator;

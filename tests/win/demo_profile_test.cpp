@@ -85,14 +85,9 @@ bool IsFile(const std::string& path) {
 class DemoProfileTest : public DiscoveryTest {
  protected:
   DemoOptions Options(bool communicator, bool navigator3, int cacheFiles = 40) const {
-    DemoOptions o;
-    o.windowsDir = fake->windowsDir;
-    o.root = fake->root + "\\Program Files\\Netscape";
-    o.currentUser = fake->hkcu;
-    o.localMachine = fake->hklm;
+    DemoOptions o = DemoHere(cacheFiles);
     o.communicator = communicator;
     o.navigator3 = navigator3;
-    o.cacheFiles = cacheFiles;
     return o;
   }
 

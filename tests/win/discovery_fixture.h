@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "demo_profile.h"
 #include "fake_platform.h"
 #include "mopwell.h"
 
@@ -30,6 +31,17 @@ class DiscoveryTest : public ::testing::Test {
   }
   void WriteNscp(const std::string& text) { WriteFileBytes(fake->windowsDir + "\\NSCP.INI", text); }
   void MakeDir(const std::string& dir) { CreateDirectoryA(dir.c_str(), nullptr); }
+  // The demo browser user's options, placed in this test's Windows
+  // directory, scratch folder and registry roots.
+  DemoOptions DemoHere(int cacheFiles) const {
+    DemoOptions o;
+    o.windowsDir = fake->windowsDir;
+    o.root = fake->root + "\\Program Files\\Netscape";
+    o.currentUser = fake->hkcu;
+    o.localMachine = fake->hklm;
+    o.cacheFiles = cacheFiles;
+    return o;
+  }
 
   const std::string kPlain = "Software\\Netscape\\Netscape Navigator\\";
   const std::string kCorel = "Software\\Corel\\Corel Netscape\\Netscape Navigator\\";

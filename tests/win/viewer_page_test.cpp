@@ -29,12 +29,7 @@ class ViewerPageTest : public PageTest {
  protected:
   void SetUp() override {
     PageTest::SetUp();
-    DemoOptions o;
-    o.windowsDir = fake->windowsDir;
-    o.root = fake->root + "\\Program Files\\Netscape";
-    o.currentUser = fake->hkcu;
-    o.localMachine = fake->hklm;
-    o.cacheFiles = 25;
+    DemoOptions o = DemoHere(25);
     std::string error;
     ASSERT_TRUE(MakeDemoProfile(o, nullptr, &error)) << error;
     demo = DescribeDemo(o).communicator;
