@@ -114,6 +114,46 @@ bool GetOnOff(const char* file, const char* section, const char* key) {
   return GetInt(file, section, key, 0) != 0;
 }
 
+namespace {
+
+// Whether writing `value` (null: deleting) would change the key.
+bool Changes(const std::string& path, const char* section, const char* key, const char* value) {
+  if (!section || !key) return true;
+  // A value no file holds, to tell an absent key from any text.
+  static const char kNone[] = "\x01<none>\x01";
+  std::vector<char> now(4096, '\0');
+  DWORD n = ::GetPrivateProfileStringA(section, key, kNone, now.data(), static_cast<DWORD>(now.size()), path.c_str());
+  std::string current(now.data(), n);
+  if (!value) return current != kNone;
+  return current != value;
+}
+
+bool ReadOnly(const std::string& path) {
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+}
+
+}  // namespace
+
+bool CanWrite(const char* file, const char* section, const char* key, const char* value) {
+  if (held().on) return true;  // what is held is kept in memory
+  std::string path = PathOf(file);
+  if (!Changes(path, section, key, value)) return true;
+  DWORD attributes = GetFileAttributesA(path.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) {
+    std::string::size_type slash = path.find_last_of("\\/");
+    if (slash == std::string::npos) return false;
+    DWORD folder = GetFileAttributesA((path.substr(0, slash) + "\\").c_str());
+    return folder != INVALID_FILE_ATTRIBUTES && (folder & FILE_ATTRIBUTE_DIRECTORY);
+  }
+  if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(h);
+  return true;
+}
+
 bool Write(const char* file, const char* section, const char* key, const char* value) {
   if (held().on) {
     if (!section) return false;
@@ -126,7 +166,15 @@ bool Write(const char* file, const char* section, const char* key, const char* v
     held().shown[sec + '|' + Upper(key)] = PathOf(file) + " [" + section + "] " + key;
     return true;
   }
-  return ::WritePrivateProfileStringA(section, key, value, PathOf(file).c_str()) != 0;
+  // A write that changes nothing is not made: it gets through however the
+  // file is held, as the preview (CanWrite) says.
+  std::string path = PathOf(file);
+  if (!Changes(path, section, key, value)) return true;
+  if (ReadOnly(path)) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return false;
+  }
+  return ::WritePrivateProfileStringA(section, key, value, path.c_str()) != 0;
 }
 
 void WriteOnOff(const char* file, const char* section, const char* key, bool on) {

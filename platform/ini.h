@@ -29,8 +29,15 @@ int GetInt(const char* file, const char* section, const char* key, int def);
 bool GetOnOff(const char* file, const char* section, const char* key);
 
 // Writes a value; a null value deletes the key. False when the file could
-// not be written.
+// not be written. A write that changes nothing is not made (and gets
+// through); a read-only file is not written, as Windows judges it (Wine
+// running as root would write it).
 bool Write(const char* file, const char* section, const char* key, const char* value);
+// Whether Write would get through now, changing nothing: the value is
+// already there, or the file can be opened for writing as the profile
+// functions open it (not read-only, no program holding it shut), or it is
+// not there yet and its folder is.
+bool CanWrite(const char* file, const char* section, const char* key, const char* value);
 void WriteOnOff(const char* file, const char* section, const char* key, bool on);
 void WriteInt(const char* file, const char* section, const char* key, int value);
 void DeleteSection(const char* file, const char* section);

@@ -25,9 +25,28 @@ BOOL Platform::ChooseFile(OPENFILENAMEA* request) { return ::GetOpenFileNameA(re
 
 void Platform::Pause(DWORD ms) { ::Sleep(ms); }
 
+BOOL Platform::WriteBytes(HANDLE file, const void* data, DWORD size, DWORD* written) {
+  return ::WriteFile(file, data, size, written, nullptr);
+}
+
+BOOL Platform::Flush(HANDLE file) { return ::FlushFileBuffers(file); }
+
+HANDLE Platform::FindFirst(const wchar_t* pattern, WIN32_FIND_DATAW* found) {
+  return ::FindFirstFileW(pattern, found);
+}
+
+BOOL Platform::FindNext(HANDLE find, WIN32_FIND_DATAW* found) { return ::FindNextFileW(find, found); }
+
 std::string Platform::WindowsDirectory() {
   char buf[MAX_PATH + 1];
   UINT n = ::GetWindowsDirectoryA(buf, sizeof buf);
+  if (n == 0 || n >= sizeof buf) return std::string();
+  return std::string(buf, n);
+}
+
+std::string Platform::SystemDirectory() {
+  char buf[MAX_PATH + 1];
+  UINT n = ::GetSystemDirectoryA(buf, sizeof buf);
   if (n == 0 || n >= sizeof buf) return std::string();
   return std::string(buf, n);
 }

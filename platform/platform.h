@@ -33,11 +33,24 @@ class Platform {
   // Waiting.
   virtual void Pause(DWORD ms);
 
+  // Writing a file's bytes through to the disk: same arguments and results
+  // as WriteFile and FlushFileBuffers. The secure wipe writes through here,
+  // so that tests can count its writes and flushes and make them fail.
+  virtual BOOL WriteBytes(HANDLE file, const void* data, DWORD size, DWORD* written);
+  virtual BOOL Flush(HANDLE file);
+  // Listing a folder the clean run empties: same arguments and results as
+  // FindFirstFileW and FindNextFileW, so that tests can make a listing
+  // fail or break off.
+  virtual HANDLE FindFirst(const wchar_t* pattern, WIN32_FIND_DATAW* found);
+  virtual BOOL FindNext(HANDLE find, WIN32_FIND_DATAW* found);
+
   // Places. The Windows directory holds the shared configuration file; the
   // program directory holds the program's own files. ProgramPath is the
   // running program's file; the program directory is always the folder that
   // holds it (at a drive root "C:\", never "C:").
   virtual std::string WindowsDirectory();
+  // The Windows system folder (where the system's own programs are).
+  virtual std::string SystemDirectory();
   virtual std::string ProgramPath();
   std::string ProgramDirectory();
   virtual HKEY CurrentUser();

@@ -41,10 +41,7 @@ std::string NewsMapPath();
 // lists nothing.
 std::vector<std::string> ListServerFolders(const std::string& newsFolder);
 
-// A folder a step empties without a name to judge it by (the news folder,
-// the archive), and where the map repair may build a map: `named` resolved
-// (links followed, never a drive root), neither the same as nor holding the
-// profile folder, the mail folder, the browser's main or program folder,
-// the Windows directory or this program's own folder, and not inside this
-// program's own folder. Nothing otherwise: what is there is left alone.
+// Where the map repair may build a map: the news folder `named`, full and
+// long, when it passes the clean run's rule for a news folder (no link, no
+// drive root, nothing kept in it or around it). Nothing otherwise.
 std::optional<std::string> FolderToEmpty(const std::string& named);

@@ -15,6 +15,12 @@
 // drive ("C:\..."), or is (or leads to) the root of a drive.
 std::optional<std::string> ResolvePlace(const std::string& path);
 
+// A store's folder or file as its text names it: full, long form, "." and
+// ".." resolved, but links not followed, so that the clean run's gate sees
+// a link on the way and refuses it. Nothing when the path is empty,
+// relative, not on a local drive, or a drive's root.
+std::optional<std::string> NamedPlace(const std::string& path);
+
 // Full path with "." and ".." resolved and in long form, links not
 // followed; empty when Windows cannot form one.
 std::string FullLongPath(const std::string& path);
@@ -55,6 +61,9 @@ class PlacePin {
  public:
   enum class State { Held, Missing, Refused };
   explicit PlacePin(const std::string& place);
+  // The same for a full path in wide characters ("X:\...", no prefix),
+  // which may hold names the ANSI code page cannot.
+  explicit PlacePin(const std::wstring& place);
   ~PlacePin();
   PlacePin(const PlacePin&) = delete;
   PlacePin& operator=(const PlacePin&) = delete;
@@ -65,6 +74,7 @@ class PlacePin {
   State state() const { return state_; }
 
  private:
+  void Hold(const std::wstring& place);
   std::vector<void*> handles_;
   State state_ = State::Refused;
 };

@@ -22,10 +22,18 @@ WipeOutcome nukeIt(const char* path);
 // short reason.
 WipeOutcome nukeIt(const char* path, std::uint64_t* size, const char** why);
 
+// The same for a file reached by its wide name, the "\\?\" form included:
+// the clean run's walks reach every name of a folder that way, also those
+// that the ANSI names cannot (a device name, a trailing dot, characters
+// outside the code page, a path past MAX_PATH). `shown` is how the file is
+// named in the trace and to the observers.
+WipeOutcome WipeFile(const std::wstring& path, const std::string& shown, std::uint64_t* size, const char** why);
+
 // What nukeIt would do to the file, without changing it: `size` receives
 // the file's length, `why` (for Left and NameOnly) a short reason.
 // `markCleared`: the caller clears a read-only mark before the wipe.
 WipeOutcome WouldWipe(const char* path, std::uint64_t* size, const char** why, bool markCleared = false);
+WipeOutcome WouldWipeFile(const std::wstring& path, std::uint64_t* size, const char** why, bool markCleared = false);
 
 // The viewer page's dump files (kDumpFiles) by full path in `folder`, the
 // program's own, formed once at start: later changes of the working

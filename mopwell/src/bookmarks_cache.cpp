@@ -2,20 +2,20 @@
 // the recent-documents step (box 153) of the clean run.
 #include <windows.h>
 
-#include <cstdio>
 #include <cstring>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "clean_engine.h"
 #include "cleaners.h"
 #include "config/names.h"
-#include "folder_walk.h"
 #include "ini.h"
 #include "mopwell.h"
 #include "news_map.h"
 #include "places.h"
 #include "platform.h"
+#include "prefs_file.h"
 #include "text/paths.h"
 #include "wipe.h"
 
@@ -26,49 +26,23 @@ namespace {
 // Fourteen blanks, the indent of a cache file's name in its box.
 constexpr char kIndent[] = "              ";
 
-// The template is copied in pieces of at most this many characters: a line,
-// or the part of a line that fits.
-constexpr std::size_t kPiece = 216;
-
-bool HasAny(const char* path, const char* a, const char* b, const char* c) {
-  return std::strstr(path, a) || std::strstr(path, b) || std::strstr(path, c);
-}
-
-
-// Reads the next piece of `in` into `piece`; returns its length, 0 at the
-// end. Any byte may occur, a zero byte included.
-std::size_t ReadPiece(std::FILE* in, char* piece) {
-  std::size_t n = 0;
-  int c;
-  while (n < kPiece && (c = std::getc(in)) != EOF) {
-    piece[n++] = static_cast<char>(c);
-    if (c == '\n') break;
-  }
-  return n;
-}
-
-// Whether a new bookmark file may be created at `path`. Windows refuses to
-// replace a read-only file; Wine running as root does not, so the mark is
-// honoured here. A folder in the way is refused by the open itself.
+// Whether a copy may be made at `path`. Windows refuses to replace a
+// read-only file; Wine running as root does not, so the mark is honoured
+// here. A folder in the way is refused by the open itself.
 bool MayCreate(const char* path) {
   DWORD attributes = GetFileAttributesA(path);
   return attributes == INVALID_FILE_ATTRIBUTES ||
          !(attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
 }
 
-// Copies the open template into a new bookmark file at `path`, piece by
-// piece, each piece written exactly as read. False when the file cannot be
-// created or not every byte reached it.
-bool WriteFromTemplate(std::FILE* in, const char* path) {
-  if (path[0] == '\0' || !MayCreate(path)) return false;
-  std::FILE* out = std::fopen(path, "wb");
-  if (!out) return false;
-  char piece[kPiece];
-  bool ok = true;
-  for (std::size_t n; ok && (n = ReadPiece(in, piece)) > 0;)
-    ok = std::fwrite(piece, 1, n, out) == n;
-  if (std::fclose(out) != 0) ok = false;
-  return ok;
+// A bookmark template is a page of a few kilobytes; a file far past this
+// size is no template, and is not read into memory.
+constexpr std::size_t kTemplateLimit = 16u << 20;
+
+// A guard's message: the name rule's own text, or the reason.
+std::string GuardText(const std::string& why, const char* nameRuleText, const char* what) {
+  if (why == gate::kNotNamedCache || why == gate::kNotNamedRecent) return nameRuleText;
+  return std::string(what) + " left alone: " + why + ".";
 }
 
 }  // namespace
@@ -114,106 +88,95 @@ bool BookmarksStep(CleanRun& run) {
   }
 
   Trace("Bookill", szBookmarkLoc);
-  bool left = run.Destroy(szBookmarkLoc, true) == WipeOutcome::Left;
-
-  std::FILE* in = szFixBookmark[0] ? std::fopen(szFixBookmark, "rb") : nullptr;
-  if (!in) {
+  // The template is read whole before the bookmark file is touched.
+  std::string templ;
+  if (!ReadSmallFile(szFixBookmark, templ, kTemplateLimit)) {
     run.Notice("Bookmark control file not found.", "Error!");
     Trace("Bookma1", "Bookmark source NOT found");
+    run.Left(szBookmarkLoc, std::string("kept: the template ") + szFixBookmark + " cannot be read");
     run.Outcome("Bookmark control file not found: the run stops here.", StepResult::Failed);
     return false;
   }
-  bool written = run.preview() ? !left && szBookmarkLoc[0] && MayCreate(szBookmarkLoc) &&
-                                   FolderOfPathExists(szBookmarkLoc)
-                               : WriteFromTemplate(in, szBookmarkLoc);
-  std::fclose(in);
+  std::wstring name;
+  std::string why;
+  std::unique_ptr<HeldPlace> folder = run.EnterFile(gate::Use::BookmarkFile, szBookmarkLoc, &name, &why);
+  if (!folder) {
+    // Not the browser's bookmark file: left as it is, and the run goes on.
+    Trace("BADbookmarkLOC-PROT-TRIG", szBookmarkLoc);
+    run.Notice(GuardText(why, "", "The bookmark file was").c_str(), "Protection triggered!");
+    run.Status("Error!    Bookmarks left alone!", StepResult::Refused);
+    return true;
+  }
+  bool left = run.DestroyIn(*folder, name, true) == WipeOutcome::Left;
+  bool written = !left && (run.preview() ? folder->state() == PlacePin::State::Held : CreateWhole(*folder, name, templ));
   if (!written) {
     run.Notice("Cannot write new Bookmark file!", "ERROR! ERROR! ERROR!");
     Trace("Bookma2", "Bookmark write failure");
     run.Outcome("Cannot write new Bookmark file: the run stops here.", StepResult::Failed);
     return false;
   }
-  run.Replaced(szBookmarkLoc, std::string("the template ") + szFixBookmark);
+  run.Replaced(paths::Join(folder->path(), Narrow(name)), std::string("the template ") + szFixBookmark);
   run.Status("Done!     Bookmarks cleaned.");
   return true;
 }
 
 void CacheStep(CleanRun& run) {
   // The driver has written the "cache" key. szCacheLoc stays the folder:
-  // the search pattern is formed beside it. The guard judges the folder
-  // the walk will really list: "." and ".." resolved, links followed.
+  // the search pattern is formed beside it.
   run.Show(szCacheLoc);
-  std::optional<std::string> place = ResolvePlace(szCacheLoc);
-  const std::string folder = place ? *place : std::string(szCacheLoc);
-  Trace("CachFil", folder.c_str());
-  Trace("CachLoc", paths::Join(folder, "*.*").c_str());
+  std::string why;
+  std::unique_ptr<HeldPlace> cache = run.Enter(gate::Use::Cache, szCacheLoc, &why);
+  std::string examined = Examine(szCacheLoc).path;
+  const std::string shown = cache ? cache->path() : examined.empty() ? std::string(szCacheLoc) : examined;
+  Trace("CachFil", shown.c_str());
+  Trace("CachLoc", paths::Join(shown, "*.*").c_str());
 
   WipeTally tally;
-  bool refused = !place || (!HasAny(folder.c_str(), "CACHE", "cache", "Cache") &&
-                            ini::GetInt(szIniFile, kSecPrefs, kKeyFatDB, 0) == 0);
-  if (!refused) {
-    tally = WipeListedFiles(
-        folder, [&run](const std::string& name) { run.Passing(kIndent + name); },
-        [&run](const std::string& path) { return run.Destroy(path); });
-    refused = tally.refused;
-  }
-  if (refused) {
-    Trace("BADcachefileLOC-PROT-TRIG", folder.c_str());
-    run.Notice("Cache files not in a folder named CACHE.", "Protection triggered!");
-    run.Left(folder, "not in a folder named CACHE");
+  if (!cache) {
+    Trace("BADcachefileLOC-PROT-TRIG", shown.c_str());
+    run.Notice(GuardText(why, "Cache files not in a folder named CACHE.", "The cache folder was").c_str(),
+               "Protection triggered!");
     run.Status("Error!    Cache left alone!", StepResult::Refused);
   } else {
-    run.Finish(tally.left, "Done!     Cache dir cleaned.");
+    tally = run.Empty(*cache, CleanRun::Walk::Once, [&run](const std::string& name) { run.Passing(kIndent + name); });
+    run.Finish(tally, "Done!     Cache dir cleaned.");
   }
 
-  // The archive has no guard of its own and is emptied even when the cache
-  // guard refused.
+  // The archive is emptied even when the cache was refused (its own
+  // refusal is its own), but a refused cache keeps its text.
   if (ini::GetInt(szIniFile, kSecPrefs, kKeyNewsMsgs, 0) == 0) {
     Trace("Archive Dir NOT selected", "unchecked");
     return;
   }
   // Without a browser folder there is no archive (rather than "\archive"
-  // at the root of the current drive). An archive that is a link to the
-  // browser folder, to one holding the profile, or to Windows is no
-  // archive either: everything in it would go.
+  // at the root of the current drive).
   const std::string named = MainDir[0] ? paths::Join(MainDir, "archive") : std::string();
-  std::optional<std::string> archive = FolderToEmpty(named);
-  WipeTally archived;
-  if (archive) {
-    archived = WipeUntilEmpty(
-        *archive, [&run](const std::string& name) { run.Passing(name); },
-        [&run](const std::string& path) { return run.Destroy(path); });
-  }
-  if (!archive || archived.refused) {
+  std::unique_ptr<HeldPlace> archive = run.Enter(gate::Use::Archive, named);
+  if (!archive) {
     Trace("BADarchiveLOC-PROT-TRIG", named.c_str());
-    run.Left(named, "the archive is no folder to empty");
     run.Status("Error!    Archive left alone!", StepResult::Refused);
     return;
   }
-  tally += archived;
-  Trace("Archive Dir was done", paths::Join(*archive, "*.*").c_str());
-  run.Finish(tally.left, "Done!     Cache+archive cleaned");
+  tally += run.Empty(*archive, CleanRun::Walk::UntilEmpty, [&run](const std::string& name) { run.Passing(name); });
+  Trace("Archive Dir was done", paths::Join(archive->path(), "*.*").c_str());
+  run.Finish(tally, "Done!     Cache+archive cleaned");
 }
 
 void RecentDocumentsStep(CleanRun& run) {
   // The driver has written the "docs" key.
-  std::optional<std::string> place = ResolvePlace(szDocDir);
-  const std::string folder = place ? *place : std::string(szDocDir);
-  Trace("Docfile", paths::Join(folder, "*.*").c_str());
-  WipeTally tally;
-  bool refused = !place || !HasAny(folder.c_str(), "RECENT", "recent", "Recent");
-  if (!refused) {
-    tally = WipeUntilEmpty(
-        folder, [&run](const std::string& name) { run.Passing(name); },
-        [&run](const std::string& path) { return run.Destroy(path); });
-    refused = tally.refused;
-  }
-  if (refused) {
-    Trace("BADrecentdocsfileLOC-PROT-TRIG", folder.c_str());
-    run.Notice("Recent documents were not found.", "Protection triggered!");
-    run.Left(folder, "not in a folder named RECENT");
+  std::string why;
+  std::unique_ptr<HeldPlace> recent = run.Enter(gate::Use::Recent, szDocDir, &why);
+  std::string examined = Examine(szDocDir).path;
+  const std::string shown = recent ? recent->path() : examined.empty() ? std::string(szDocDir) : examined;
+  Trace("Docfile", paths::Join(shown, "*.*").c_str());
+  if (!recent) {
+    Trace("BADrecentdocsfileLOC-PROT-TRIG", shown.c_str());
+    run.Notice(GuardText(why, "Recent documents were not found.", "The recent documents folder was").c_str(),
+               "Protection triggered!");
     run.Status("Error!    Recent Docs left alone!", StepResult::Refused);
     return;
   }
-  run.Finish(tally.left, "Done!     Recent docs cleaned.");
+  WipeTally tally =
+      run.Empty(*recent, CleanRun::Walk::UntilEmpty, [&run](const std::string& name) { run.Passing(name); });
+  run.Finish(tally, "Done!     Recent docs cleaned.");
 }

@@ -8,12 +8,15 @@
 
 #include <cstring>
 #include <iterator>
+#include <optional>
 #include <set>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "cleaners.h"
 #include "config/names.h"
+#include "folder_walk.h"
 #include "globals.h"
 #include "ini.h"
 #include "mopwell.h"
@@ -22,6 +25,7 @@
 #include "prefs_file.h"
 #include "registry.h"
 #include "text/bounded.h"
+#include "text/paths.h"
 
 namespace {
 
@@ -228,7 +232,8 @@ bool RunClean(const CleanChoices& choices, CleanReport& report) {
 // ---- CleanRun ----
 
 void CleanRun::Outcome(const std::string& text, StepResult result) {
-  if (writeFailed_ && result == StepResult::Done) return;  // the failed write's text stays
+  // A refused or failed step keeps the text that says so.
+  if (result == StepResult::Done && (result_ == StepResult::Refused || result_ == StepResult::Failed)) return;
   status_ = text;
   if (static_cast<int>(result) > static_cast<int>(result_) || result == StepResult::Unchecked) result_ = result;
 }
@@ -238,43 +243,180 @@ void CleanRun::Status(const std::string& text, StepResult result) {
   report_.Working(step_, status_, false);
 }
 
-void CleanRun::WriteFailed(const char* text) {
-  Outcome(text, StepResult::Failed);
-  writeFailed_ = true;
-  report_.Working(step_, status_, false);
-}
+void CleanRun::WriteFailed(const char* text) { Status(text, StepResult::Failed); }
 
-void CleanRun::Finish(std::size_t left, const char* done) {
-  if (left == 0) {
+void CleanRun::Finish(const WipeTally& tally, const char* done) {
+  if (tally.unlisted) {
+    Status("Error!    Folder could not be read!", StepResult::Failed);
+  } else if (tally.left == 0) {
     Status(done);
-    return;
+  } else {
+    Status("Error!    " + std::to_string(tally.left) + (tally.left == 1 ? " file" : " files") + " could not be wiped!",
+           StepResult::Failed);
   }
-  Status("Error!    " + std::to_string(left) + (left == 1 ? " file" : " files") + " could not be wiped!",
-         StepResult::Failed);
 }
 
 void CleanRun::End() { report_.StepFinished(step_, status_, result_); }
 
-WipeOutcome CleanRun::Destroy(const std::string& path, bool quiet, bool markCleared) {
+// ---- The gate ----
+
+const std::vector<gate::Kept>& CleanRun::Kept() {
+  if (!keptKnown_) {
+    kept_ = KeptPlaces();
+    keptKnown_ = true;
+  }
+  return kept_;
+}
+
+std::unique_ptr<HeldPlace> CleanRun::Admit(std::string refusal, const std::function<std::unique_ptr<HeldPlace>()>& hold,
+                                           const std::string& shown, std::string* why) {
+  std::unique_ptr<HeldPlace> held;
+  if (refusal.empty()) {
+    held = hold();
+    // Held now: a folder on the way that turned into a link, or cannot be
+    // held, is refused as a link would have been.
+    if (held->state() == PlacePin::State::Refused) {
+      held.reset();
+      refusal = gate::kLinkRefusal;
+    }
+  }
+  if (!held) {
+    Left(shown, "refused: " + refusal);
+    if (why) *why = refusal;
+  }
+  return held;
+}
+
+std::unique_ptr<HeldPlace> CleanRun::Enter(gate::Use use, const std::string& named, std::string* why) {
+  gate::Candidate place = Examine(named);
+  // The cache's FAT-database option switches off its name rule, never the
+  // rest of the rule.
+  bool nameRuleOff = use == gate::Use::Cache && ini::GetInt(szIniFile, kSecPrefs, kKeyFatDB, 0) != 0;
+  return Admit(
+      gate::Judge(use, place, Kept(), nameRuleOff), [&] { return std::make_unique<HeldPlace>(place.path); },
+      place.path.empty() ? named : place.path, why);
+}
+
+std::unique_ptr<HeldPlace> CleanRun::EnterBelow(gate::Use use, const HeldPlace& parent, const FolderEntry& entry,
+                                                std::string* why) {
+  std::string shown = paths::Join(parent.path(), entry.shown);
+  std::string refusal = entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT
+                            ? std::string(gate::kLinkRefusal)
+                            : gate::Judge(use, gate::Candidate{shown, false}, Kept());
+  return Admit(refusal, [&] { return std::make_unique<HeldPlace>(parent, entry.name); }, shown, why);
+}
+
+std::unique_ptr<HeldPlace> CleanRun::EnterFile(gate::Use use, const std::string& path, std::wstring* name,
+                                               std::string* why) {
+  gate::Candidate place = Examine(path);
+  std::string::size_type slash = place.path.find_last_of('\\');
+  return Admit(
+      gate::Judge(use, place, Kept()),
+      [&] {
+        if (name) *name = Widen(place.path.substr(slash + 1));
+        return std::make_unique<HeldPlace>(place.path.substr(0, slash));
+      },
+      place.path.empty() ? path : place.path, why);
+}
+
+WipeTally CleanRun::Empty(const HeldPlace& folder, Walk walk, const std::function<void(const std::string&)>& passing,
+                          const std::function<const char*(const std::string&)>& keep) {
+  WipeTally tally;
+  if (folder.state() != PlacePin::State::Held) return tally;  // not there: nothing in it
+  std::unordered_set<std::wstring> met;
+  // A folder that keeps receiving new files must not hold the run forever.
+  constexpr int kMaxListings = 8;
+  std::vector<FolderEntry> entries;
+  for (int listing = 0; listing < (walk == Walk::Once ? 1 : kMaxListings); ++listing) {
+    if (!ListFolder(folder, entries)) {
+      Left(folder.path(), "the folder could not be listed: what it holds stays");
+      tally.unlisted = true;
+      return tally;
+    }
+    bool fresh = false;
+    for (const FolderEntry& e : entries) {
+      std::wstring key = e.name;
+      CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
+      if (!met.insert(key).second) continue;  // met before: taken, left or kept already
+      std::string shown = paths::Join(folder.path(), e.shown);
+      if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) {
+        Left(shown, e.attributes & FILE_ATTRIBUTE_REPARSE_POINT ? "a link to a folder: only files are taken"
+                                                                : "a folder: only files are taken");
+        continue;
+      }
+      if (e.attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM)) {
+        Left(shown, "a hidden or system file: kept");
+        continue;
+      }
+      if (const char* kept = keep ? keep(shown) : nullptr) {
+        Left(shown, kept);
+        continue;
+      }
+      fresh = true;
+      if (passing) passing(e.shown);
+      tally.Count(Destroy(folder.reach() + L"\\" + e.name, shown, false, false));
+    }
+    if (!fresh) break;
+  }
+  return tally;
+}
+
+WipeOutcome CleanRun::DestroyIn(const HeldPlace& folder, const std::wstring& name, bool quiet, bool markCleared) {
+  if (folder.state() != PlacePin::State::Held) return WipeOutcome::Missing;
+  return Destroy(folder.reach() + L"\\" + name, paths::Join(folder.path(), Narrow(name)), quiet, markCleared);
+}
+
+WipeOutcome CleanRun::DestroyNamed(const HeldPlace& folder, const std::string& path, WipeTally& tally,
+                                   bool* outside, const std::function<const char*(const std::string&)>& decide) {
+  if (outside) *outside = false;
+  std::optional<std::string> target =
+      folder.state() == PlacePin::State::Held ? FileInsideFolder(folder.path(), path) : std::nullopt;
+  // The folders down to the file are held while it is wiped, and the file
+  // is judged again once nothing on the way can change.
+  std::optional<PlacePin> pin;
+  if (target) {
+    pin.emplace(target->substr(0, target->find_last_of('\\')));
+    if (pin->state() != PlacePin::State::Held || FileInsideFolder(folder.path(), *target) != target) target.reset();
+  }
+  if (!target) {
+    if (folder.state() == PlacePin::State::Missing) return WipeOutcome::Missing;
+    // Not a file of this folder: a damaged or planted list. It is left,
+    // and the step does not claim it.
+    Left(path, "outside the news folder");
+    if (outside) *outside = true;
+    ++tally.left;
+    return WipeOutcome::Left;
+  }
+  if (const char* kept = decide ? decide(*target) : nullptr) {
+    if (GetFileAttributesA(target->c_str()) != INVALID_FILE_ATTRIBUTES) Left(*target, kept);
+    return WipeOutcome::Missing;
+  }
+  std::wstring reach = L"\\\\?\\" + Widen(*target);
+  WipeOutcome outcome = Destroy(reach, *target, false, false);
+  tally.Count(outcome);
+  return outcome;
+}
+
+WipeOutcome CleanRun::Destroy(const std::wstring& reach, const std::string& shown, bool quiet, bool markCleared) {
   std::uint64_t size = 0;
   const char* why = "";
   WipeOutcome outcome = WipeOutcome::Missing;
   if (!preview()) {
-    outcome = nukeIt(path.c_str(), &size, &why);
-  } else if (!g_previewGone.count(PlaceKey(path))) {
-    outcome = WouldWipe(path.c_str(), &size, &why, markCleared);
-    if (outcome == WipeOutcome::Destroyed || outcome == WipeOutcome::NameOnly) g_previewGone.insert(PlaceKey(path));
+    outcome = WipeFile(reach, shown, &size, &why);
+  } else if (!g_previewGone.count(PlaceKey(shown))) {
+    outcome = WouldWipeFile(reach, &size, &why, markCleared);
+    if (outcome == WipeOutcome::Destroyed || outcome == WipeOutcome::NameOnly) g_previewGone.insert(PlaceKey(shown));
   }
   switch (outcome) {
     case WipeOutcome::Destroyed:
       if (!quiet) {
         std::string note = markCleared ? "its read-only mark (the cookie blocker's) is cleared first" : "";
         if (*why) note += (note.empty() ? "" : "; ") + std::string(why);
-        report_.File(step_, FileEvent{FileEvent::Destroyed, path, size, note});
+        report_.File(step_, FileEvent{FileEvent::Destroyed, shown, size, note});
       }
       break;
-    case WipeOutcome::NameOnly: report_.File(step_, FileEvent{FileEvent::NameRemoved, path, 0, why}); break;
-    case WipeOutcome::Left: report_.File(step_, FileEvent{FileEvent::Left, path, size, why}); break;
+    case WipeOutcome::NameOnly: report_.File(step_, FileEvent{FileEvent::NameRemoved, shown, 0, why}); break;
+    case WipeOutcome::Left: report_.File(step_, FileEvent{FileEvent::Left, shown, size, why}); break;
     case WipeOutcome::Missing: break;
   }
   return outcome;
@@ -314,7 +456,8 @@ bool CleanRun::Unshare(const char* path, bool* removed) {
 void CleanRun::SetIni(const char* file, const char* section, const char* key, const char* value) {
   std::string previous = ini::GetString(file, section, key, kAbsent, 4096);
   if (!value && previous == kAbsent) return;  // nothing to delete
-  if (!preview() && !ini::Write(file, section, key, value)) {
+  // A preview tries the file for writing as the run would write it.
+  if (preview() ? !ini::CanWrite(file, section, key, value) : !ini::Write(file, section, key, value)) {
     // Not written (a read-only file, say). MOPWELL.INI only remembers the
     // program's own choices; any other file is the browser's, and then the
     // step did not do all it was meant to.

@@ -50,6 +50,13 @@ void TakeDir(const std::string& value, std::string& staging) {
   staging = place && place->size() < kDirStage ? *place : std::string();
 }
 
+// A store's folder or file (news, mail, cache, cookies, ...) as the value
+// names it, links not followed: the clean run's gate judges the link.
+void TakeStore(const std::string& value, std::string& staging) {
+  std::optional<std::string> place = NamedPlace(value);
+  staging = place && place->size() < kDirStage ? *place : std::string();
+}
+
 // A file or folder below a folder that was found; nothing below none.
 std::string Below(const std::string& folder, const char* name) {
   return folder.empty() ? std::string() : paths::Join(folder, name);
@@ -105,13 +112,13 @@ void NavigatorDirectories(Staging& st) {
   text::CopyWhole(MainDir, st.mainDir);
 
   std::string news, newsValue;
-  if (ReadUser(std::string(regit) + "News", "News Directory", newsValue) == reg::Read::Ok) TakeDir(newsValue, news);
+  if (ReadUser(std::string(regit) + "News", "News Directory", newsValue) == reg::Read::Ok) TakeStore(newsValue, news);
   text::CopyWhole(szNewsLoc, news);
 
   std::string mailValue, mail;
   reg::Read mailRead = reg::ReadText(plat::Hkcu(), std::string(regit) + "Mail", "Mail Directory", mailValue);
   if (mailRead != reg::Read::NoKey) {
-    if (mailRead == reg::Read::Ok) TakeDir(mailValue, mail);
+    if (mailRead == reg::Read::Ok) TakeStore(mailValue, mail);
     text::CopyWhole(szMail, mail);
   }
   if (text::BoundedLen(szMail, sizeof szMail) < 5) text::CopyWhole(szMail, Below(MainDir, "mail"));
@@ -167,7 +174,7 @@ void NavigatorFiles() {
       else if (r == reg::Read::Ok)
         buffer = value;
     }
-    TakeDir(buffer, buffer);
+    TakeStore(buffer, buffer);
     text::CopyWhole(row.field, row.size, buffer);
     Trace(row.traceKey, row.field);
   }
@@ -268,7 +275,7 @@ void RecentDocuments() {
     char expanded[200] = "";
     DWORD n = ExpandEnvironmentStringsA(recent.c_str(), expanded, sizeof expanded);
     std::string folder;
-    if (n > 0 && n <= sizeof expanded) TakeDir(expanded, folder);
+    if (n > 0 && n <= sizeof expanded) TakeStore(expanded, folder);
     text::CopyWhole(szDocDir, folder);
   }
   if (text::BoundedLen(szDocDir, sizeof szDocDir) <= 4) {

@@ -2,11 +2,8 @@
 
 #include <windows.h>
 
-#include <unordered_set>
-
 #include "places.h"
 #include "text/paths.h"
-#include "wipe.h"
 
 namespace {
 
@@ -14,16 +11,6 @@ namespace {
 constexpr DWORD kNotListed = FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN |
                              FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_REPARSE_POINT |
                              FILE_ATTRIBUTE_DEVICE;
-
-// A folder that keeps receiving new files must not hold the run forever.
-constexpr int kMaxListings = 8;
-
-// File names compare without regard to case.
-std::string NameKey(const std::string& name) {
-  std::string key = name;
-  if (!key.empty()) CharUpperBuffA(&key[0], static_cast<DWORD>(key.size()));
-  return key;
-}
 
 bool IsLink(const std::string& path) {
   DWORD attributes = GetFileAttributesA(path.c_str());
@@ -73,37 +60,3 @@ std::vector<std::string> ListPlainFiles(const std::string& folder) {
   });
 }
 
-WipeTally WipeListedFiles(const std::string& folder, const BeforeWipe& before, const Wiper& wipe) {
-  // The whole listing is taken before the first wipe: a wipe renames the
-  // entry it destroys, which must not show up again in an open listing.
-  WipeTally tally;
-  PlacePin pin(folder);
-  tally.refused = pin.state() == PlacePin::State::Refused;
-  if (pin.state() != PlacePin::State::Held) return tally;
-  for (const std::string& name : ListPlainFiles(folder)) {
-    if (before) before(name);
-    std::string path = paths::Join(folder, name);
-    tally.Count(wipe ? wipe(path) : nukeIt(path.c_str()));
-  }
-  return tally;
-}
-
-WipeTally WipeUntilEmpty(const std::string& folder, const BeforeWipe& before, const Wiper& wipe) {
-  WipeTally tally;
-  PlacePin pin(folder);
-  tally.refused = pin.state() == PlacePin::State::Refused;
-  if (pin.state() != PlacePin::State::Held) return tally;
-  std::unordered_set<std::string> wiped;
-  for (int listing = 0; listing < kMaxListings; ++listing) {
-    bool fresh = false;
-    for (const std::string& name : ListPlainFiles(folder)) {
-      if (!wiped.insert(NameKey(name)).second) continue;  // survived its wipe
-      fresh = true;
-      if (before) before(name);
-      std::string path = paths::Join(folder, name);
-    tally.Count(wipe ? wipe(path) : nukeIt(path.c_str()));
-    }
-    if (!fresh) break;
-  }
-  return tally;
-}

@@ -8,6 +8,7 @@
 // back into placeholders.
 #include <windows.h>
 
+#include <memory>
 #include <optional>
 #include <cstdint>
 #include <string>
@@ -25,6 +26,7 @@
 #include "prefs_file.h"
 #include "registry.h"
 #include "text/bounded.h"
+#include "text/paths.h"
 #include "wipe.h"
 
 namespace {
@@ -97,101 +99,89 @@ void SetJavaInRegistry(CleanRun& run, const char* data) {
   run.SetRegistry(std::string(regit) + "Java", {{"Enable Java", data}, {"Enable JavaScript", data}});
 }
 
-// Destroys the cookie file; `unmark` clears the read-only mark an earlier
-// run's cookie blocker set, which the wipe would otherwise respect. The
-// mark belongs to the file, not to the name: when another name shares the
-// file it is not cleared (and the file is left), and when the wipe leaves
-// the file it is put back, so the blocker still holds. True when the file
-// was left as it was.
-bool CookieWipe(CleanRun& run, bool unmark) {
-  if (!unmark) return run.Destroy(szCookieLoc) == WipeOutcome::Left;
-  if (HasOtherNames(szCookieLoc)) {
-    Trace("NotWiped", szCookieLoc);
-    run.Left(szCookieLoc, "read-only, and another name shares the file: its mark is not cleared");
+// Destroys the cookie file `name` of the held folder; `unmark` clears the
+// read-only mark an earlier run's cookie blocker set, which the wipe would
+// otherwise respect. The mark belongs to the file, not to the name: when
+// another name shares the file it is not cleared (and the file is left),
+// and when the wipe leaves the file it is put back, so the blocker still
+// holds. `quiet`: the file is replaced next. True when the file was left
+// as it was.
+bool CookieWipe(CleanRun& run, const HeldPlace& folder, const std::wstring& name, bool unmark, bool quiet) {
+  if (!unmark) return run.DestroyIn(folder, name, quiet) == WipeOutcome::Left;
+  std::wstring reach = folder.reach() + L"\\" + name;
+  std::string shown = paths::Join(folder.path(), Narrow(name));
+  if (HasOtherNames(shown.c_str())) {
+    Trace("NotWiped", shown.c_str());
+    run.Left(shown, "read-only, and another name shares the file: its mark is not cleared");
     return true;
   }
-  DWORD marked = GetFileAttributesA(szCookieLoc);
-  if (!run.preview()) SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
-  bool left = run.Destroy(szCookieLoc, false, true) == WipeOutcome::Left;
-  if (!run.preview() && GetFileAttributesA(szCookieLoc) != INVALID_FILE_ATTRIBUTES)
-    SetFileAttributesA(szCookieLoc, marked);
+  DWORD marked = GetFileAttributesW(reach.c_str());
+  if (!run.preview()) SetFileAttributesW(reach.c_str(), FILE_ATTRIBUTE_ARCHIVE);
+  bool left = run.DestroyIn(folder, name, quiet, true) == WipeOutcome::Left;
+  if (!run.preview() && GetFileAttributesW(reach.c_str()) != INVALID_FILE_ATTRIBUTES)
+    SetFileAttributesW(reach.c_str(), marked);
   return left;
 }
 
+// A keep file holds the cookies of a few sites; one far past this size is
+// no keep file, and is not read into memory.
+constexpr std::size_t kKeepLimit = 64u << 20;
+
+enum class Keep { None, Unreadable, Read };
+
+// The keep file read whole, before the cookie file is touched.
+Keep ReadKeepFile(std::string& bytes) {
+  SetLastError(ERROR_SUCCESS);
+  if (ReadSmallFile(kKeepFile, bytes, kKeepLimit)) return Keep::Read;
+  DWORD error = GetLastError();
+  return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? Keep::None : Keep::Unreadable;
+}
+
 // The cookie file is replaced by the keep file, or destroyed when there
-// is none. A keep file that is there but cannot be read (held by another
-// program) is not taken for a missing one: the cookie file then stays as
-// it is, exactly as when the copy itself fails. True when the cookie
-// file was left as it was.
-bool CleanCookieFile(CleanRun& run) {
-  if (szCookieLoc[0] == '\0') return false;  // no cookie file known
-  HANDLE keep = CreateFileA(kKeepFile, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (keep == INVALID_HANDLE_VALUE) {
-    DWORD error = GetLastError();
-    if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) {
-      Trace("NotWiped", szCookieLoc);
-      run.Left(szCookieLoc, "the keep file hookies.txt cannot be read");
-      return true;
-    }
-    // A read-only mark here was set by an earlier run with the cookie
-    // blocker on; the wipe leaves read-only files alone, so it goes first.
-    DWORD attributes = GetFileAttributesA(szCookieLoc);
-    if (attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY) &&
-        (attributes & FILE_ATTRIBUTE_READONLY))
-      return CookieWipe(run, true);
-    return CookieWipe(run, false);
-  }
-  bool blocker = ini::GetInt(szIniFile, kSecPrefs, kKeyCookBlocker, 0) != 0;
-  // The read-only mark of an earlier blocked run goes before the copy, but
-  // only once the name is the cookie file's alone: the mark belongs to the
-  // file, which may have another name.
-  if (run.preview()) {
-    CloseHandle(keep);
-    DWORD found = GetFileAttributesA(szCookieLoc);
-    bool blocked = found != INVALID_FILE_ATTRIBUTES && (found & FILE_ATTRIBUTE_READONLY);
-    // The copy goes through as the run's would: a name of the file's own
-    // (a shared one removed first), its folder there, and no program
-    // holding the file (the copy opens it for itself alone).
-    bool removes = false;
-    bool copies = run.Unshare(szCookieLoc, &removes) && FolderOfPathExists(szCookieLoc);
-    if (copies && !removes && found != INVALID_FILE_ATTRIBUTES) {
-      HANDLE alone = CreateFileA(szCookieLoc, GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-      copies = alone != INVALID_HANDLE_VALUE && !(found & FILE_ATTRIBUTE_DIRECTORY);
-      if (alone != INVALID_HANDLE_VALUE) CloseHandle(alone);
-    }
-    if (!copies) {
-      run.Left(szCookieLoc, "the keep file could not be copied over it");
-      return true;
-    }
-    run.Replaced(szCookieLoc, std::string("the keep file hookies.txt") +
-                                  (blocked && !removes ? ", its read-only mark cleared first" : "") +
-                                  (blocker ? ", then made read-only (cookie blocker)" : ""));
-    return false;
-  }
-  bool unshared = UnshareName(szCookieLoc);
-  if (unshared) SetFileAttributesA(szCookieLoc, FILE_ATTRIBUTE_ARCHIVE);
-  // Windows refuses to copy over a read-only file; Wine running as root
-  // does not, so the mark is checked here.
-  DWORD attributes = GetFileAttributesA(szCookieLoc);
-  bool copied = false;
-  if (unshared && (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_READONLY)))
-    copied = CopyFileA(kKeepFile, szCookieLoc, FALSE) != 0;
-  // The copy takes the keep file's own attributes; the blocker alone
-  // decides whether the browser may write the cookie file (never another
-  // file that still shares its name).
-  if (unshared)
-    SetFileAttributesA(szCookieLoc, blocker ? FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY
-                                            : FILE_ATTRIBUTE_ARCHIVE);
-  CloseHandle(keep);
-  if (!copied) {
+// is none. The keep file is read whole first: a keep file that is there
+// but cannot be read (held by another program) is not taken for a missing
+// one, and the cookie file then stays as it is. Replacing destroys the old
+// file through the wipe (the cookies not kept go with it) and writes the
+// kept ones in its place.
+enum class CookieFile { Cleaned, Left, Refused };
+CookieFile CleanCookieFile(CleanRun& run) {
+  if (szCookieLoc[0] == '\0') return CookieFile::Cleaned;  // no cookie file known
+  std::string kept;
+  Keep keep = ReadKeepFile(kept);
+  if (keep == Keep::Unreadable) {
     Trace("NotWiped", szCookieLoc);
-    run.Left(szCookieLoc, "the keep file could not be copied over it");
-  } else {
-    run.Replaced(szCookieLoc, std::string("the keep file hookies.txt") +
-                                  (blocker ? ", then made read-only (cookie blocker)" : ""));
+    run.Left(szCookieLoc, "the keep file hookies.txt cannot be read");
+    return CookieFile::Left;
   }
-  return !copied;
+  std::wstring name;
+  std::unique_ptr<HeldPlace> folder = run.EnterFile(gate::Use::CookieFile, szCookieLoc, &name);
+  if (!folder) {
+    Trace("BADcookieLOC-PROT-TRIG", szCookieLoc);
+    run.Status("Error!    Cookie file left alone!", StepResult::Refused);
+    return CookieFile::Refused;
+  }
+  std::wstring reach = folder->reach() + L"\\" + name;
+  std::string shown = paths::Join(folder->path(), Narrow(name));
+  // A read-only mark here was set by an earlier run with the cookie
+  // blocker on; the wipe leaves read-only files alone, so it goes first.
+  DWORD found = GetFileAttributesW(reach.c_str());
+  bool blocked = found != INVALID_FILE_ATTRIBUTES && !(found & FILE_ATTRIBUTE_DIRECTORY) &&
+                 (found & FILE_ATTRIBUTE_READONLY);
+  if (keep == Keep::None) return CookieWipe(run, *folder, name, blocked, false) ? CookieFile::Left : CookieFile::Cleaned;
+
+  bool blocker = ini::GetInt(szIniFile, kSecPrefs, kKeyCookBlocker, 0) != 0;
+  if (CookieWipe(run, *folder, name, blocked, true)) return CookieFile::Left;  // the old file stays: nothing is written
+  bool written = run.preview() ? folder->state() == PlacePin::State::Held : CreateWhole(*folder, name, kept);
+  if (!written) {
+    Trace("NotWiped", shown.c_str());
+    run.Left(shown, "the kept cookies could not be written (the keep file still holds them)");
+    return CookieFile::Left;
+  }
+  // The blocker alone decides whether the browser may write the new file.
+  if (!run.preview() && blocker) SetFileAttributesW(reach.c_str(), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY);
+  run.Replaced(shown, std::string("the keep file hookies.txt") + (blocked ? ", its read-only mark cleared first" : "") +
+                          (blocker ? ", then made read-only (cookie blocker)" : ""));
+  return CookieFile::Cleaned;
 }
 
 }  // namespace
@@ -199,7 +189,18 @@ bool CleanCookieFile(CleanRun& run) {
 void HistoryStep(CleanRun& run) {
   run.Show(HistLoc);
   Trace("HistKil", HistLoc);
-  run.Finish(run.Destroy(HistLoc) == WipeOutcome::Left ? 1 : 0, "Done!     History DB cleaned.");
+  WipeTally tally;
+  if (HistLoc[0] != '\0') {  // no history file known: nothing to destroy
+    std::wstring name;
+    std::unique_ptr<HeldPlace> folder = run.EnterFile(gate::Use::HistoryFile, HistLoc, &name);
+    if (!folder) {
+      Trace("BADhistoryLOC-PROT-TRIG", HistLoc);
+      run.Status("Error!    History DB left alone!", StepResult::Refused);
+      return;
+    }
+    tally.Count(run.DestroyIn(*folder, name));
+  }
+  run.Finish(tally, "Done!     History DB cleaned.");
 }
 
 void TypedUrlsStep(CleanRun& run) {
@@ -229,8 +230,12 @@ void TypedUrlsStep(CleanRun& run) {
 
 void CookiesStep(CleanRun& run) {
   run.Show(szCookieLoc);
-  bool left = CleanCookieFile(run);
-  run.Finish(left ? 1 : 0, "Done!     Cookie file cleaned.");
+  CookieFile file = CleanCookieFile(run);
+  if (file != CookieFile::Refused) {
+    WipeTally tally;
+    tally.left = file == CookieFile::Left ? 1 : 0;
+    run.Finish(tally, "Done!     Cookie file cleaned.");
+  }
 
   bool refuse = ini::GetInt(szIniFile, kSecPrefs, kKeyJavaDesired, 0) != 0;
   SetJavaInRegistry(run, refuse ? "no" : "yes");
@@ -243,5 +248,5 @@ void CookiesStep(CleanRun& run) {
     SwitchPrefOff(kJavaKey, kJavaPlaceholder);
   }
   run.WritePrefs();
-  if (refuse && !left) run.Status("Done!     Cookies+java cleaned.");
+  if (refuse && file == CookieFile::Cleaned) run.Status("Done!     Cookies+java cleaned.");
 }

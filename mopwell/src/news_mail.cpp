@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -62,19 +63,18 @@ bool ReadMap(CleanRun& run, std::string& data) {
   }
 }
 
-// One mail file: nothing when its folder did not resolve.
-void WipeMail(CleanRun& run, const std::optional<std::string>& base, const char* name, const char* caption,
-              WipeTally& tally) {
-  if (base) tally.Count(run.Destroy(paths::Join(*base, name)));
+// One mail file: nothing when its folder is not known or was refused.
+void WipeMail(CleanRun& run, const HeldPlace* base, const char* name, const char* caption, WipeTally& tally) {
+  if (base) tally.Count(run.DestroyIn(*base, name));
   if (caption) run.Show(caption);
 }
 
 // The browser names the folder of unsent messages "Unsent Messages"; older
 // records know it only by its short name.
-void WipeUnsent(CleanRun& run, const std::optional<std::string>& mail, const char* longName, const char* shortName,
+void WipeUnsent(CleanRun& run, const HeldPlace* mail, const char* longName, const char* shortName,
                 const char* caption, WipeTally& tally) {
   const char* name = longName;
-  if (mail && GetFileAttributesA(paths::Join(*mail, longName).c_str()) == INVALID_FILE_ATTRIBUTES)
+  if (mail && GetFileAttributesW((mail->reach() + L"\\" + Widen(longName)).c_str()) == INVALID_FILE_ATTRIBUTES)
     name = shortName;
   WipeMail(run, mail, name, caption, tally);
 }
@@ -82,7 +82,6 @@ void WipeUnsent(CleanRun& run, const std::optional<std::string>& mail, const cha
 // A news step that may not touch the folder it was given.
 void RefuseNews(CleanRun& run, const char* caption) {
   Trace(kNewsTrap, szNewsLoc);
-  run.Left(szNewsLoc, "the news folder is no folder to empty (it holds the profile, the browser or this program)");
   run.Status(caption, StepResult::Refused);
 }
 
@@ -103,7 +102,7 @@ void NewsTracksStep(CleanRun& run) {
   Trace("Newsreg", szNewsPlace);
 
   // A folder named but not fit for cleaning is not even read or repaired.
-  if (szNewsLoc[0] != '\0' && !FolderToEmpty(szNewsLoc)) {
+  if (szNewsLoc[0] != '\0' && !run.Enter(gate::Use::NewsFolder, szNewsLoc)) {
     RefuseNews(run, kRefusedNews);
     return;
   }
@@ -117,8 +116,9 @@ void NewsTracksStep(CleanRun& run) {
     return;
   }
   Trace("FatOPEN", "FAT Newsdata read OK");
-  // The repair may have chosen the folder: judged again.
-  std::optional<std::string> folder = FolderToEmpty(szNewsLoc);
+  // The repair may have chosen the folder: judged again, and held while
+  // the files the map names go.
+  std::unique_ptr<HeldPlace> folder = run.Enter(gate::Use::NewsFolder, szNewsLoc);
   if (!folder) {
     RefuseNews(run, kRefusedNews);
     return;
@@ -127,37 +127,24 @@ void NewsTracksStep(CleanRun& run) {
   bool wipeRcg = PrefOn(kKeyNewsRCGs);
   WipeTally tally;
   for (const std::string& path : news::FatMapPaths(data)) {
-    std::optional<std::string> target = FileInsideFolder(*folder, path);
-    // The folders down to the file are held while it is wiped, and the
-    // file is judged again once nothing on the way can change.
-    std::optional<PlacePin> pin;
-    if (target) {
-      pin.emplace(target->substr(0, target->find_last_of('\\')));
-      if (pin->state() != PlacePin::State::Held || FileInsideFolder(*folder, *target) != target) target.reset();
-    }
-    if (!target) {
-      // Not a file of this news folder: a damaged or planted map.
-      Trace(("NewsOutside" + std::to_string(++outside)).c_str(), path.c_str());
-      run.Left(path, "outside the news folder");
-      continue;
-    }
     std::string upper = UpperCase(path);
-    text::CopyCut(NewsKill, upper);
-    if (upper.find(".RCG") == std::string::npos) {
+    bool outsideFolder = false;
+    run.DestroyNamed(*folder, path, tally, &outsideFolder, [&](const std::string&) -> const char* {
+      text::CopyCut(NewsKill, upper);
+      if (upper.find(".RCG") != std::string::npos) {
+        ++skipped;
+        return wipeRcg ? nullptr : ".rcg subscription kept (NewsRCGs is 0)";
+      }
       run.Passing(upper);
       Trace(("Newsrc" + std::to_string(++wiped)).c_str(), upper.c_str());
-      tally.Count(run.Destroy(*target));
-    } else {
-      ++skipped;
-      if (wipeRcg)
-        tally.Count(run.Destroy(*target));
-      else if (GetFileAttributesA(target->c_str()) != INVALID_FILE_ATTRIBUTES)
-        run.Left(*target, ".rcg subscription kept (NewsRCGs is 0)");
-    }
+      return nullptr;
+    });
+    // Not a file of this news folder: a damaged or planted map.
+    if (outsideFolder) Trace(("NewsOutside" + std::to_string(++outside)).c_str(), path.c_str());
   }
   Trace("Newsrcg", (std::to_string(skipped) + " rcg's skipped").c_str());
   Trace("Newsdid", NewsKill);
-  run.Finish(tally.left, "Done!     News data cleaned.");
+  run.Finish(tally, "Done!     News data cleaned.");
 }
 
 void NewsDatabasesStep(CleanRun& run) {
@@ -178,68 +165,83 @@ void NewsDatabasesStep(CleanRun& run) {
 
   WipeTally tally;
   if (walk) {
-    // Every folder one level down is emptied: the news folder must be one
-    // that holds nothing else the user keeps.
-    std::optional<std::string> folder = FolderToEmpty(szNewsLoc);
+    // Every server folder one level down is emptied: the news folder must
+    // be one that holds nothing else the user keeps.
+    std::unique_ptr<HeldPlace> folder = run.Enter(gate::Use::NewsFolder, szNewsLoc);
     if (!folder) {
       RefuseNews(run, kRefusedServers);
       return;
     }
     bool keepHostInfo = !PrefOn(kKeyNewsHost);
-    for (const std::string& server : ListServerFolders(*folder)) {
-      std::string sub = paths::Join(*folder, server);
-      PlacePin pin(sub);  // held while its files go: never swapped for a link
-      if (pin.state() != PlacePin::State::Held) continue;
-      for (const std::string& name : ListPlainFiles(sub)) {
-        std::string path = paths::Join(sub, name);
-        if (keepHostInfo && text::ContainsNoCase(path, "hostinfo.dat")) {
-          run.Left(path, "host information kept (NewsHost is 0)");
-          continue;
-        }
-        run.Passing(name);
-        tally.Count(run.Destroy(path));
+    auto hostInfo = [keepHostInfo](const std::string& path) -> const char* {
+      return keepHostInfo && text::ContainsNoCase(path, "hostinfo.dat") ? "host information kept (NewsHost is 0)"
+                                                                          : nullptr;
+    };
+    std::vector<FolderEntry> entries;
+    if (folder->state() == PlacePin::State::Held && !ListFolder(*folder, entries)) {
+      run.Left(folder->path(), "the folder could not be listed: what it holds stays");
+      tally.unlisted = true;
+    }
+    for (const FolderEntry& entry : entries) {
+      // Server folders are plain folders; files beside them are not this
+      // step's.
+      if (!(entry.attributes & FILE_ATTRIBUTE_DIRECTORY)) continue;
+      if (entry.attributes != FILE_ATTRIBUTE_DIRECTORY) {
+        run.Left(paths::Join(folder->path(), entry.shown),
+                 entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT ? "a link to a folder: not followed"
+                                                                 : "not a plain server folder: left");
+        continue;
       }
+      std::unique_ptr<HeldPlace> server = run.EnterBelow(gate::Use::NewsServer, *folder, entry);
+      if (!server) {
+        ++tally.left;
+        continue;
+      }
+      tally += run.Empty(*server, CleanRun::Walk::Once, [&run](const std::string& name) { run.Passing(name); },
+                         hostInfo);
     }
   }
-  run.Finish(tally.left, "Done!     Subs+folders cleaned.");
+  run.Finish(tally, "Done!     Subs+folders cleaned.");
 }
 
 void MailStep(CleanRun& run) {
+  // Each folder judged by the gate and held while its files go. A folder
+  // that is not known has no files; one that is refused keeps them, and
+  // the step says so.
+  std::unique_ptr<HeldPlace> main, mail;
+  if (MainDir[0] && !(main = run.Enter(gate::Use::BrowserFiles, MainDir)))
+    run.Status("Error!    Summary files left alone!", StepResult::Refused);
+  if (szMail[0] && !(mail = run.Enter(gate::Use::MailFiles, szMail)))
+    run.Status("Error!    Email folder left alone!", StepResult::Refused);
   // Each row: the preference that chooses it (none: always), the folder,
   // the file, and the status text shown after its wipe.
-  // Each folder resolved once (links followed, never a drive root) and held
-  // while its files go.
-  std::optional<std::string> main = ResolvePlace(MainDir), mail = ResolvePlace(szMail);
-  PlacePin mainPin(main ? *main : std::string()), mailPin(mail ? *mail : std::string());
-  if (mainPin.state() == PlacePin::State::Refused) main.reset();
-  if (mailPin.state() == PlacePin::State::Refused) mail.reset();
   struct Row {
     const char* pref;
-    const std::optional<std::string>* base;
+    const HeldPlace* base;
     const char* name;
     const char* caption;
   };
   const Row rows[] = {
-      {nullptr, &main, "summary.dat", nullptr},
-      {nullptr, &main, "summary2.dat", "summary database"},
-      {nullptr, &mail, "trash", "trash folder"},
-      {nullptr, &mail, "trash.snm", "trash database"},
-      {kKeyDoSent, &mail, "sent", "sent"},
-      {kKeyDoSent, &mail, "sent.snm", "sent database"},
-      {kKeyDoDraft, &mail, "drafts", "drafts"},
-      {kKeyDoDraft, &mail, "drafts.snm", "draft database"},
-      {kKeyDoInbox, &mail, "inbox", "inbox"},
-      {kKeyDoInbox, &mail, "inbox.snm", "inbox database"},
-      {kKeyDoOutBx, &mail, "outbox", "outbox"},
-      {kKeyDoOutBx, &mail, "outbox.snm", "outbox database"},
+      {nullptr, main.get(), "summary.dat", nullptr},
+      {nullptr, main.get(), "summary2.dat", "summary database"},
+      {nullptr, mail.get(), "trash", "trash folder"},
+      {nullptr, mail.get(), "trash.snm", "trash database"},
+      {kKeyDoSent, mail.get(), "sent", "sent"},
+      {kKeyDoSent, mail.get(), "sent.snm", "sent database"},
+      {kKeyDoDraft, mail.get(), "drafts", "drafts"},
+      {kKeyDoDraft, mail.get(), "drafts.snm", "draft database"},
+      {kKeyDoInbox, mail.get(), "inbox", "inbox"},
+      {kKeyDoInbox, mail.get(), "inbox.snm", "inbox database"},
+      {kKeyDoOutBx, mail.get(), "outbox", "outbox"},
+      {kKeyDoOutBx, mail.get(), "outbox.snm", "outbox database"},
   };
   WipeTally tally;
   for (const Row& row : rows)
-    if (!row.pref || PrefOn(row.pref)) WipeMail(run, *row.base, row.name, row.caption, tally);
+    if (!row.pref || PrefOn(row.pref)) WipeMail(run, row.base, row.name, row.caption, tally);
   if (PrefOn(kKeyDoOutBx)) {
-    WipeUnsent(run, mail, "Unsent Messages", "unsent~1", "Unsent folder", tally);
-    WipeUnsent(run, mail, "Unsent Messages.snm", "Unsent~1.snm", "Unsent database", tally);
+    WipeUnsent(run, mail.get(), "Unsent Messages", "unsent~1", "Unsent folder", tally);
+    WipeUnsent(run, mail.get(), "Unsent Messages.snm", "Unsent~1.snm", "Unsent database", tally);
   }
   run.SetIni(szIniFile, kSecOptions, kKeyMail, kOn);
-  run.Finish(tally.left, "Done!     Email cleaned.  ");
+  run.Finish(tally, "Done!     Email cleaned.  ");
 }

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "clean_gate.h"
 #include "config/names.h"
 #include "folder_walk.h"
 #include "globals.h"
@@ -117,18 +118,10 @@ void BuildMap() {
 }  // namespace
 
 std::optional<std::string> FolderToEmpty(const std::string& named) {
-  std::optional<std::string> folder = ResolvePlace(named);
-  if (!folder) return std::nullopt;
-  std::string install;
-  if (regit[0] != '\0') reg::ReadText(plat::Hkcu(), std::string(regit) + "Main", "Install Directory", install);
-  const std::optional<std::string> own = ResolvePlace(plat::Get().ProgramDirectory());
-  if (own && ContainsPlace(*own, *folder)) return std::nullopt;  // our own files
-  const std::string kept[] = {ProfileDir, szMail, MainDir, install, plat::Get().WindowsDirectory()};
-  for (const std::string& other : kept) {
-    std::optional<std::string> place = ResolvePlace(other);
-    if (place && ContainsPlace(*folder, *place)) return std::nullopt;
-  }
-  return folder;
+  // The clean run's own rule for the news folder.
+  gate::Candidate place = Examine(named);
+  if (!gate::Judge(gate::Use::NewsFolder, place, KeptPlaces()).empty()) return std::nullopt;
+  return place.path;
 }
 
 std::string NewsMapPath() {

@@ -109,6 +109,15 @@ std::optional<std::string> ResolvePlace(const std::string& path) {
   return place;
 }
 
+std::optional<std::string> NamedPlace(const std::string& path) {
+  if (!OnLocalDrive(path) || path.find('\0') != std::string::npos) return std::nullopt;
+  std::string place = FullLongPath(path);
+  std::optional<std::vector<std::string>> parts = paths::Components(place);
+  if (!OnLocalDrive(place) || !parts || parts->size() < 2) return std::nullopt;
+  while (place.back() == '\\' || place.back() == '/') place.pop_back();
+  return place;
+}
+
 bool SamePlace(const std::string& a, const std::string& b) {
   std::optional<std::vector<std::string>> pa = paths::Components(a), pb = paths::Components(b);
   if (!pa || !pb || pa->size() != pb->size()) return false;
@@ -124,12 +133,33 @@ bool ContainsPlace(const std::string& outer, const std::string& inner) {
 PlacePin::PlacePin(const std::string& place) {
   std::optional<std::vector<std::string>> parts = paths::Components(place);
   if (!parts || parts->size() < 2) return;
-  std::string step = (*parts)[0] + "\\";
-  for (std::size_t i = 1; i < parts->size(); ++i) {
-    step = paths::Join(step, (*parts)[i]);
+  std::wstring full;
+  for (const std::string& part : *parts) {
+    int n = MultiByteToWideChar(CP_ACP, 0, part.data(), static_cast<int>(part.size()), nullptr, 0);
+    std::wstring wide(n > 0 ? n : 0, L'\0');
+    if (n <= 0 || !MultiByteToWideChar(CP_ACP, 0, part.data(), static_cast<int>(part.size()), &wide[0], n)) return;
+    full += (full.empty() ? L"" : L"\\") + wide;
+  }
+  Hold(full);
+}
+
+PlacePin::PlacePin(const std::wstring& place) { Hold(place); }
+
+void PlacePin::Hold(const std::wstring& place) {
+  // "X:" and then one name a folder, each reached in the "\\?\" form so
+  // that no name is taken for anything but itself.
+  if (place.size() < 4 || place[1] != L':' || place[2] != L'\\') return;
+  std::wstring step = L"\\\\?\\" + place.substr(0, 2);
+  std::wstring::size_type at = 3;
+  while (at < place.size()) {
+    std::wstring::size_type end = place.find(L'\\', at);
+    if (end == std::wstring::npos) end = place.size();
+    if (end == at) return;  // an empty name: not a resolved place
+    step += L"\\" + place.substr(at, end - at);
+    at = end + 1;
     // Listing rights take part in sharing, so a rename or removal (which
     // needs delete access) is refused while the handle is open.
-    HANDLE h = CreateFileA(step.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+    HANDLE h = CreateFileW(step.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (h == INVALID_HANDLE_VALUE) {
       DWORD error = GetLastError();
@@ -140,7 +170,7 @@ PlacePin::PlacePin(const std::string& place) {
     // Asked of the handle and, now that the name is held, of the name too
     // (Wine opens a folder link's target even when told not to follow).
     BY_HANDLE_FILE_INFORMATION info{};
-    DWORD named = GetFileAttributesA(step.c_str());
+    DWORD named = GetFileAttributesW(step.c_str());
     if (!GetFileInformationByHandle(h, &info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
         ((info.dwFileAttributes | named) & FILE_ATTRIBUTE_REPARSE_POINT) || named == INVALID_FILE_ATTRIBUTES)
       return;

@@ -302,17 +302,20 @@ bool PrefsWriteWouldSucceed(const std::string& path) {
     DWORD held = GetFileAttributesA((folder + "\\").c_str());
     return held != INVALID_FILE_ATTRIBUTES && (held & FILE_ATTRIBUTE_DIRECTORY);
   }
-  // Replacing needs the name's removal shared; the in-place rewrite needs
-  // reading and writing shared. Either will do.
-  for (DWORD access : {static_cast<DWORD>(DELETE), static_cast<DWORD>(GENERIC_READ | GENERIC_WRITE)}) {
-    DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | (access == DELETE ? FILE_SHARE_DELETE : 0);
-    HANDLE file = CreateFileA(path.c_str(), access, share, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) {
-      CloseHandle(file);
-      return true;
-    }
+  if (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) return false;
+  // The new file is moved over the old one, which Windows refuses while
+  // any program has the old one open: an open that shares nothing tells.
+  HANDLE alone = CreateFileA(path.c_str(), DELETE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (alone != INVALID_HANDLE_VALUE) {
+    CloseHandle(alone);
+    return true;
   }
-  return false;
+  // Refused, the file is rewritten in place: as the rewrite opens it.
+  HANDLE file = CreateFileA(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
 }
 
 PrefsFileMark CurrentPrefsFileMark() {

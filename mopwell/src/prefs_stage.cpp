@@ -54,11 +54,12 @@ void PreferenceStage(std::string identity[5]) {
   if (!LoadPrefsFile(PrefsFile, Opened)) return;
   Trace("Jscript", "Completed OK");
 
-  // The cache folder is emptied by a run: the folder is taken as it
-  // resolves ("." and ".." gone, links followed). One that does not (a
-  // relative path, a drive's root) is no folder: the profile's own stands.
+  // The cache folder is emptied by a run: the folder is taken full and
+  // long, "." and ".." gone, links kept for the run's gate to judge. One
+  // that names no folder (a relative path, a drive's root) is none: the
+  // profile's own stands.
   if (auto cache = ValueOf("browser.cache.directory")) {
-    std::optional<std::string> folder = ResolvePlace(prefs::NormalisePath(*cache));
+    std::optional<std::string> folder = NamedPlace(prefs::NormalisePath(*cache));
     if (folder) text::CopyWhole(szCacheLoc, *folder);
   }
   if (auto org = ValueOf("mail.identity.organization")) identity[1] = *org;
@@ -71,7 +72,7 @@ void PreferenceStage(std::string identity[5]) {
     if (auto url = ValueOf(key.c_str())) text::CopyCut(TypedUrl(i), 91, url->substr(0, 90));
   }
   if (auto news = ValueOf("news.directory")) {
-    std::optional<std::string> folder = ResolvePlace(prefs::NormalisePath(*news));
+    std::optional<std::string> folder = NamedPlace(prefs::NormalisePath(*news));
     text::CopyWhole(NewsPrefjs, folder ? *folder : std::string());
   }
   Trace("pref.news.dir", NewsPrefjs);

@@ -227,20 +227,26 @@ TEST_F(BookmarkStepTest, NoLeavesTheFileTheKeysAndTheBackupAlone) {
   EXPECT_EQ(Trace("Bookill"), "<absent>");
 }
 
-TEST_F(BookmarkStepTest, MissingTemplateStopsTheRunWithTheFileAlreadyGone) {
-  // Named but absent, and never named at all (no "CopyMe" "which").
-  for (bool named : {true, false}) {
-    SCOPED_TRACE(named ? "named" : "no key");
+// Nothing is destroyed before what replaces it is in hand: without a
+// template the bookmark file stays whole.
+TEST_F(BookmarkStepTest, MissingTemplateStopsTheRunBeforeTheFileIsTouched) {
+  // Named but absent, named but a folder, and never named at all (no
+  // "CopyMe" "which").
+  for (int how : {0, 1, 2}) {
+    SCOPED_TRACE(how);
     Put(bookmarks, "<old bookmarks of the user>");
     fake->boxes.clear();
-    if (named) {
+    if (how == 0) {
       lstrcpyA(szFixBookmark, (fake->programDir + "\\NOPE.BKM").c_str());
+    } else if (how == 1) {
+      lstrcpyA(szFixBookmark, Folder("program\\BKM.d").c_str());
     } else {
       ReadBookmarkTemplatePath();
       EXPECT_STREQ(szFixBookmark, "");
     }
     EXPECT_FALSE(CleanBookmarks(page));
-    EXPECT_FALSE(FileExists(bookmarks));
+    EXPECT_EQ(Content(bookmarks), "<old bookmarks of the user>");
+    EXPECT_TRUE(wiped.paths.empty());
     ASSERT_EQ(fake->boxes.size(), 2u);
     EXPECT_EQ(fake->boxes[1].text, "Bookmark control file not found.");
     EXPECT_EQ(fake->boxes[1].title, "Error!");
@@ -474,15 +480,18 @@ TEST_F(CacheStepTest, TheGuardJudgesWhereThePathReallyLeads) {
   for (const string& f : program) EXPECT_TRUE(FileExists(f)) << f;
   EXPECT_TRUE(wiped.paths.empty());
 
-  // A cache the user moved to another folder through a link is emptied
-  // there; the link itself stays.
+  // A cache folder that is a link leads where its name does not say, even
+  // to another folder named as a cache: it is refused, and the folder
+  // behind it keeps every file.
   fake->boxes.clear();
   UseCache(fake->root + "\\moved\\cache");
   CleanCache(page);
-  EXPECT_TRUE(fake->boxes.empty());
-  EXPECT_EQ(Entries(outsideCache), 0);
-  EXPECT_EQ(Trace("CachFil"), outsideCache);
-  EXPECT_EQ(Text(113), "Done!     Cache dir cleaned.");
+  ASSERT_EQ(fake->boxes.size(), 1u);
+  EXPECT_EQ(fake->boxes[0].text,
+            "The cache folder was left alone: it is a link or mount point, or lies behind one.");
+  EXPECT_EQ(Entries(outsideCache), 2);
+  EXPECT_EQ(Trace("CachFil"), fake->root + "\\moved\\cache");
+  EXPECT_EQ(Text(113), "Error!    Cache left alone!");
   EXPECT_TRUE(FileExists(fake->root + "\\moved\\cache"));
 }
 
@@ -570,22 +579,55 @@ TEST_F(CacheStepTest, ACacheSwappedForALinkDuringTheWalkDestroysNothingBehindIt)
   EXPECT_EQ(Entries(cache), 0) << "the cache itself is emptied";
 }
 
-// Names Windows would not open as written (a device, a trailing dot) can
-// only be made through the "\\\\?\\" form; opened by their plain names they
-// would be the printer port or another file, so the walk passes them by.
-TEST_F(CacheStepTest, NamesWindowsWouldNotOpenAsWrittenArePassedBy) {
+// Every name the cache holds is reached: names Windows would not open as
+// written (a device, a trailing dot or blank), a name outside the ANSI code
+// page and one whose path is longer than MAX_PATH are taken by their
+// "\\\\?\\" form and destroyed, never opened as the printer port or
+// another file, never passed by while the step says "Done!".
+TEST_F(CacheStepTest, EveryNameTheFolderHoldsIsReached) {
   string cache = Folder("Netscape\\cache");
   string plain = Put(cache + "\\plain.moz", "cached");
-  struct Odd {
-    string path;
-    ~Odd() { DeleteFileA(path.c_str()); }
-  } odd[] = {{"\\\\?\\" + cache + "\\NUL"}, {"\\\\?\\" + cache + "\\LPT1.txt"}, {"\\\\?\\" + cache + "\\x."}};
-  for (const Odd& o : odd) ASSERT_TRUE(WriteFileBytes(o.path, "odd")) << o.path;
+  std::wstring wideCache = L"\\\\?\\" + std::wstring(cache.begin(), cache.end());
+  const std::wstring odd[] = {L"NUL", L"COM1.txt", L"aux.htm", L"x.", L"y ", L"\u4e2d\u6587.moz",
+                              L"long" + std::wstring(240, L'n') + L".moz"};
+  for (const std::wstring& name : odd) {
+    HANDLE h = CreateFileW((wideCache + L"\\" + name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE) << "name " << (&name - odd);
+    DWORD wrote = 0;
+    WriteFile(h, "odd", 3, &wrote, nullptr);
+    CloseHandle(h);
+  }
+  ASSERT_GT(cache.size() + 1 + odd[6].size(), size_t(MAX_PATH));
   UseCache(cache);
   CleanCache(page);
-  EXPECT_EQ(wiped.paths, std::vector<string>{plain});
-  for (const Odd& o : odd) EXPECT_EQ(Content(o.path), "odd") << o.path;
+  EXPECT_EQ(wiped.paths.size(), std::size(odd) + 1);
+  WIN32_FIND_DATAW f;
+  HANDLE find = FindFirstFileW((wideCache + L"\\*").c_str(), &f);
+  ASSERT_NE(find, INVALID_HANDLE_VALUE);
+  int left = 0;
+  do left += wcscmp(f.cFileName, L".") != 0 && wcscmp(f.cFileName, L"..") != 0;
+  while (FindNextFileW(find, &f));
+  FindClose(find);
+  EXPECT_EQ(left, 0) << "every name is gone";
   EXPECT_EQ(Text(113), "Done!     Cache dir cleaned.");
+}
+
+// A folder whose listing is refused, or breaks off, holds files nobody can
+// name: the step fails and claims nothing, and no file goes.
+TEST_F(CacheStepTest, AFolderThatCannotBeListedFailsTheStepAndKeepsEveryFile) {
+  string cache = Folder("Netscape\\cache");
+  std::vector<string> files = PutFiles(cache, 4);
+  UseCache(cache);
+  for (int after : {0, 3}) {
+    SCOPED_TRACE(after);
+    fake->listingFailsAfter = after;
+    CleanCache(page);
+    fake->listingFailsAfter = -1;
+    EXPECT_EQ(Text(113), "Error!    Folder could not be read!");
+    for (const string& f : files) EXPECT_EQ(Content(f).substr(0, 5), "data ") << f;
+    EXPECT_TRUE(wiped.paths.empty());
+  }
 }
 
 // ---- Archive ----
@@ -612,7 +654,7 @@ TEST_F(ArchiveStepTest, EmptiedWhenChosenEvenAfterTheCacheGuardRefused) {
   for (const string& path : wiped.paths) shown.push_back(path.substr(archive.size() + 1));
   EXPECT_TRUE(ShowsProgress(wiped.captions, shown)) << "the bare name";
   EXPECT_EQ(fake->boxes.size(), 2u) << "the guard message, once per run";
-  EXPECT_EQ(Text(113), "Done!     Cache+archive cleaned");
+  EXPECT_EQ(Text(113), "Error!    Cache left alone!") << "a refused step never says Done!";
   EXPECT_EQ(Trace("Archive Dir was done"), archive + "\\*.*");
 }
 
@@ -772,7 +814,7 @@ TEST_F(BookmarkCacheRunTest, ABookmarkErrorStopsTheRunButNotTheProgram) {
   for (const string& f : PutFiles(docs, 2, "doc")) kept.push_back(f);
   PressOk();
 
-  EXPECT_FALSE(FileExists(bookmarks));
+  EXPECT_EQ(Content(bookmarks), "old") << "nothing is destroyed before its replacement is in hand";
   ASSERT_EQ(fake->boxes.size(), 2u);
   EXPECT_EQ(fake->boxes[1].text, "Bookmark control file not found.");
   EXPECT_EQ(Text(113), "Remove caches and databases");
@@ -804,7 +846,7 @@ TEST_F(BookmarkCacheRunTest, NoAndGuardRefusalsLetTheRunEndNormally) {
   EXPECT_EQ(fake->boxes[2].text, "Recent documents were not found.");
   for (const string& f : kept) EXPECT_TRUE(FileExists(f)) << f;
   EXPECT_EQ(Entries(archive), 0);
-  EXPECT_EQ(Text(113), "Done!     Cache+archive cleaned");
+  EXPECT_EQ(Text(113), "Error!    Cache left alone!");
   EXPECT_EQ(Text(153), "Error!    Recent Docs left alone!");
   EXPECT_TRUE(WaitedThreeSeconds());
   EXPECT_TRUE(QuitPosted());

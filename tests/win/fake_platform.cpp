@@ -64,6 +64,44 @@ int FakePlatform::Prompt(HWND owner, const char* text, const char* title, UINT t
   }
 }
 
+BOOL FakePlatform::WriteBytes(HANDLE file, const void* data, DWORD size, DWORD* written) {
+  ++writes;
+  if (failWrites || writesLeft == 0) {
+    if (written) *written = 0;
+    SetLastError(ERROR_DISK_FULL);
+    return FALSE;
+  }
+  if (writesLeft > 0) --writesLeft;
+  return plat::Platform::WriteBytes(file, data, size, written);
+}
+
+BOOL FakePlatform::Flush(HANDLE file) {
+  ++flushes;
+  if (failFlushes) {
+    SetLastError(ERROR_IO_DEVICE);
+    return FALSE;
+  }
+  return plat::Platform::Flush(file);
+}
+
+HANDLE FakePlatform::FindFirst(const wchar_t* pattern, WIN32_FIND_DATAW* found) {
+  if (listingFailsAfter == 0) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return INVALID_HANDLE_VALUE;
+  }
+  listed_ = 1;
+  return plat::Platform::FindFirst(pattern, found);
+}
+
+BOOL FakePlatform::FindNext(HANDLE find, WIN32_FIND_DATAW* found) {
+  if (listingFailsAfter > 0 && listed_ >= listingFailsAfter) {
+    SetLastError(ERROR_ACCESS_DENIED);
+    return FALSE;
+  }
+  ++listed_;
+  return plat::Platform::FindNext(find, found);
+}
+
 UINT FakePlatform::Exec(const char* cmdLine, UINT show) {
   launches.push_back({"WinExec", cmdLine ? cmdLine : "", "", static_cast<int>(show)});
   return winExecResult;

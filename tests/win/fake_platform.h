@@ -57,6 +57,12 @@ class FakePlatform : public plat::Platform {
   BOOL ChooseFile(OPENFILENAMEA* request) override;
   void Pause(DWORD ms) override;
   std::string WindowsDirectory() override { return windowsDir; }
+  std::string SystemDirectory() override { return windowsDir + "\\system32"; }
+  // The wipe's writes and flushes: counted, and failed while the test says.
+  BOOL WriteBytes(HANDLE file, const void* data, DWORD size, DWORD* written) override;
+  BOOL Flush(HANDLE file) override;
+  HANDLE FindFirst(const wchar_t* pattern, WIN32_FIND_DATAW* found) override;
+  BOOL FindNext(HANDLE find, WIN32_FIND_DATAW* found) override;
   // The program file "mopwell.exe" in programDir.
   std::string ProgramPath() override;
   HKEY CurrentUser() override { return hkcu; }
@@ -79,6 +85,16 @@ class FakePlatform : public plat::Platform {
   std::vector<HWND> helpOwners;  // the owner of each help call, in order
   std::vector<DWORD> sleeps;
 
+  int writes = 0, flushes = 0;
+  bool failWrites = false;  // every write fails before a byte is written
+  bool failFlushes = false;
+  // Writes that succeed before the next ones fail (the disk fills up):
+  // -1 for no limit.
+  int writesLeft = -1;
+  // Entries a listing gives before it fails with ERROR_ACCESS_DENIED (0:
+  // the listing is refused at once); -1 for listings that work.
+  int listingFailsAfter = -1;
+
   UINT winExecResult = 33;
   INT_PTR shellExecuteResult = 42;
   BOOL winHelpResult = TRUE;
@@ -98,6 +114,7 @@ class FakePlatform : public plat::Platform {
  private:
   std::string keyPath_;
   std::string savedCwd_;
+  int listed_ = 0;
 };
 
 // Small file helpers for tests.

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <iterator>
 #include <string>
 
 #include "fake_platform.h"
@@ -293,5 +295,60 @@ TEST_F(WipeTest, TheNameIsReplacedBeforeTheFileIsDeleted) {
   EXPECT_EQ(rename.names, std::set<std::string>{name}) << "only the renamed entry is there";
   ASSERT_EQ(name.size(), std::string("secret-name.txt").size());
   EXPECT_EQ(name, std::string(name.size(), name[0]));
+  EXPECT_EQ(FilesInDir(), 0);
+}
+
+// The overwrite fails after the file was opened: the disk refuses the first
+// write, fills up after the first of several writes, or the flush fails.
+// The file is never deleted unwiped, and says so; a refused first write
+// leaves every byte as it was.
+TEST_F(WipeTest, AWriteOrFlushThatFailsLeavesTheFileAndSaysSo) {
+  struct Case {
+    const char* name;
+    bool failWrites, failFlushes;
+    int writesLeft;
+    bool whole;  // not a byte changed
+  };
+  const Case cases[] = {
+      {"the first write fails", true, false, -1, true},
+      {"the disk fills after one write", false, false, 1, false},
+      {"the flush fails", false, true, -1, false},
+  };
+  // Large enough for several writes of sixteen blocks.
+  const std::string bytes(3 * 16 * 65535 + 17, 'u');
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::string path = In("history.dat");
+    ASSERT_TRUE(WriteFileBytes(path, bytes));
+    fake->failWrites = c.failWrites;
+    fake->failFlushes = c.failFlushes;
+    fake->writesLeft = c.writesLeft;
+    std::uint64_t size = 0;
+    const char* why = "";
+    EXPECT_EQ(nukeIt(path.c_str(), &size, &why), WipeOutcome::Left);
+    EXPECT_STREQ(why, "could not be overwritten");
+    EXPECT_EQ(size, bytes.size());
+    EXPECT_EQ(seen.calls, 0) << "never reached the delete";
+    std::string after;
+    ASSERT_TRUE(ReadFileBytes(path, after)) << "the file is still there";
+    if (c.whole) EXPECT_TRUE(after == bytes) << "whole";
+    EXPECT_EQ(FilesInDir(), 1) << "under its own name";
+    fake->failWrites = fake->failFlushes = false;
+    fake->writesLeft = -1;
+    DeleteFileA(path.c_str());
+  }
+}
+
+// Each file overwritten reaches the disk: one flush per file, through the
+// platform, after its last write.
+TEST_F(WipeTest, EveryOverwrittenFileIsFlushed) {
+  const std::size_t sizes[] = {0, 10, 65535, 65536, 16 * 65535 + 1};
+  for (std::size_t i = 0; i < std::size(sizes); ++i)
+    ASSERT_TRUE(WriteFileBytes(In("f" + std::to_string(i)), std::string(sizes[i], 'x')));
+  for (std::size_t i = 0; i < std::size(sizes); ++i)
+    EXPECT_EQ(nukeIt(In("f" + std::to_string(i)).c_str()), WipeOutcome::Destroyed) << sizes[i];
+  EXPECT_EQ(fake->flushes, static_cast<int>(std::size(sizes)));
+  // Blocks of sixteen per write: 1, 1, 1, 1 and 2 writes.
+  EXPECT_EQ(fake->writes, 6);
   EXPECT_EQ(FilesInDir(), 0);
 }
