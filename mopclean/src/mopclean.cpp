@@ -178,6 +178,14 @@ int main(int argc, char** argv) {
   // name, the profile folder it found, its trace, prefs.js placeholder
   // lines) is kept in memory for the rest of the preview only.
   if (preview) HoldAllWrites(true);
+  // The clean page refuses to clean until setup is done; so does this,
+  // before finding the browser's files records anything.
+  if (run && ini::GetInt(szIniFile, kSecOptions, kKeyNT, 0) == 0) {
+    std::printf("REFUSED: Mopwell is not properly configured yet. Cleanup cannot occur until you have done "
+                "your Settings and Preferences in mopwell and saved them.\n");
+    plat::Install(nullptr);
+    return kNotCompleted;
+  }
   Discover();
   CleanChoices choices = SavedChoices();
 
@@ -198,13 +206,6 @@ int main(int argc, char** argv) {
     HoldAllWrites(false);
     plat::Install(nullptr);
     return kCompleted;
-  }
-  // The clean page refuses to clean until setup is done; so does this.
-  if (OSV == 0) {
-    std::printf("REFUSED: Mopwell is not properly configured yet. Cleanup cannot occur until you have done "
-                "your Settings and Preferences in mopwell and saved them.\n");
-    plat::Install(nullptr);
-    return kNotCompleted;
   }
   ConsoleReport report(yesBookmarks);
   bool completed = RunClean(choices, report);

@@ -217,3 +217,98 @@ TEST(EndToEnd, MopcleanPreviewLeavesMopwellIniPrefsAndTheProfileRegistryByteForB
   EXPECT_TRUE(Has(Read(prefsPath), "browser.url_history.URL_16"));
   EXPECT_FALSE(Read(nsregPath) == nsreg);
 }
+
+namespace {
+
+// Every file below `folder` with its bytes, captured before a run.
+void Snapshot(const std::string& folder, std::vector<std::pair<std::string, std::string>>& out) {
+  WIN32_FIND_DATAA f;
+  HANDLE h = FindFirstFileA((folder + "\\*").c_str(), &f);
+  if (h == INVALID_HANDLE_VALUE) return;
+  do {
+    std::string name = f.cFileName;
+    if (name == "." || name == "..") continue;
+    std::string path = folder + "\\" + name;
+    if (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+      Snapshot(path, out);
+    else
+      out.emplace_back(path, Read(path));
+  } while (FindNextFileA(h, &f));
+  FindClose(h);
+}
+
+}  // namespace
+
+// What a hostile profile tries from the command line: a run before setup,
+// a cache setting in prefs.js that climbs back into the profile folder
+// (with the cache's name rule switched off), and a news map that names the
+// bookmark file. Nothing outside the user's choice
+// changes, every printed line says what was refused, and the exit code is 1.
+TEST(EndToEnd, MopcleanRefusesWhatTheUserNeverChose) {
+  DemoForMopclean demo;
+  ASSERT_TRUE(demo.made);
+  const DemoGeneration& c4 = demo.c4;
+  const std::string iniPath = WindowsDir() + "\\MOPWELL.INI";
+
+  // Before setup: nothing at all is written, MOPWELL.INI included.
+  Ini("Options", "NT", "0");
+  const std::string ini = Read(iniPath);
+  Result early = RunMopclean("/run /yes-bookmarks");
+  EXPECT_EQ(early.code, 1u) << early.out;
+  EXPECT_TRUE(Has(early.out, "REFUSED: Mopwell is not properly configured yet.")) << early.out;
+  EXPECT_EQ(Read(iniPath), ini) << "a refused run records nothing";
+  EXPECT_TRUE(Exists(c4.historyFile));
+
+  // The cache named as the profile folder itself, through "..".
+  Ini("Options", "NT", "2");
+  Ini("Prefs", "FatDB", "1");
+  Ini("Options", "newsrc", "1");
+  Ini("Options", "bookmarks", "0");
+  std::string prefs = Read(c4.folder + "\\prefs.js");
+  std::string key = "\"browser.cache.directory\", \"";
+  std::size_t at = prefs.find(key);
+  ASSERT_NE(at, std::string::npos);
+  std::size_t end = prefs.find('"', at + key.size());
+  std::string climbing = c4.folder + "\\cache\\..";
+  std::string escaped;
+  for (char c : climbing) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
+  prefs.replace(at + key.size(), end - at - key.size(), escaped);
+  {
+    HANDLE f = CreateFileA((c4.folder + "\\prefs.js").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    DWORD wrote = 0;
+    WriteFile(f, prefs.data(), static_cast<DWORD>(prefs.size()), &wrote, nullptr);
+    CloseHandle(f);
+  }
+  // A planted line in the news map names the bookmark file.
+  std::string map = Read(c4.newsDir + "\\FAT");
+  ASSERT_NE(map, "<missing>");
+  map += "planted.example\t" + c4.bookmarkFile + "\tFALSE\r\n";
+  {
+    HANDLE f = CreateFileA((c4.newsDir + "\\FAT").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(f, INVALID_HANDLE_VALUE);
+    DWORD wrote = 0;
+    WriteFile(f, map.data(), static_cast<DWORD>(map.size()), &wrote, nullptr);
+    CloseHandle(f);
+  }
+  // What the run may take or change: the history and cookie files, the
+  // news files the map names inside the news folder, and the identity and
+  // Java lines it writes (prefs.js, MPW-ID.INI). Everything else stays.
+  std::vector<std::pair<std::string, std::string>> before;
+  Snapshot(c4.folder, before);
+  Result run = RunMopclean("/run");
+  EXPECT_EQ(run.code, 1u) << run.out;
+  EXPECT_TRUE(Has(run.out, "Remove caches and databases: REFUSED: Error!    Cache left alone!")) << run.out;
+  EXPECT_TRUE(Has(run.out, "refused: it is the profile folder")) << run.out;
+  EXPECT_TRUE(Has(run.out, "Remove your newsgroup tracks: FAILED: Error!")) << run.out;
+  EXPECT_TRUE(Has(run.out, "left      " + c4.bookmarkFile + ": outside the news folder")) << run.out;
+  for (const auto& [path, bytes] : before) {
+    bool chosen = path == c4.historyFile || path == c4.cookieFile || path.rfind(c4.newsDir + "\\", 0) == 0 ||
+                  path == c4.folder + "\\prefs.js" || path == c4.folder + "\\MPW-ID.INI";
+    if (chosen) continue;
+    EXPECT_TRUE(Read(path) == bytes) << path;
+  }
+  EXPECT_FALSE(Exists(c4.historyFile)) << "what the user chose still goes";
+}
