@@ -63,6 +63,11 @@ std::string Platform::ProgramDirectory() { return paths::FolderOf(ProgramPath())
 HKEY Platform::CurrentUser() { return HKEY_CURRENT_USER; }
 HKEY Platform::LocalMachine() { return HKEY_LOCAL_MACHINE; }
 
+FARPROC Platform::Proc(const char* dll, const char* name) {
+  HMODULE module = ::GetModuleHandleA(dll);
+  return module ? ::GetProcAddress(module, name) : nullptr;
+}
+
 namespace {
 Platform g_real;
 Platform* g_current = &g_real;

@@ -1,9 +1,10 @@
 // The seam between the programs and everything that stops or leaves the
-// process: prompts to the user, starting other programs, waiting, and the
+// process: prompts to the user, starting other programs, waiting, the
 // places the programs find outside themselves (Windows directory, program
-// folder, registry roots). The shipped programs use the real Windows calls;
-// tests install their own Platform to answer prompts, record launches,
-// skip waits and point the places at scratch folders and keys.
+// folder, registry roots), and the functions only later Windows has. The
+// shipped programs use the real Windows calls; tests install their own
+// Platform to answer prompts, record launches, skip waits, point the places
+// at scratch folders and keys, and play an older Windows.
 #pragma once
 #include <windows.h>
 #include <commdlg.h>
@@ -55,6 +56,12 @@ class Platform {
   std::string ProgramDirectory();
   virtual HKEY CurrentUser();
   virtual HKEY LocalMachine();
+
+  // A function of later Windows, looked up in a system DLL the program
+  // already has loaded (it is never loaded from here); null where this
+  // Windows lacks it, and the caller takes its older way. Asked at every
+  // use rather than kept, so that a test can take the older way too.
+  virtual FARPROC Proc(const char* dll, const char* name);
 };
 
 // The platform in force. Install(nullptr) brings back the real one.

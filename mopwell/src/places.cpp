@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "platform.h"
 #include "text/bounded.h"
 #include "text/paths.h"
 
@@ -52,8 +53,8 @@ std::string LongForm(const std::string& full) {
 // Windows before Vista cannot say: a link there leads nowhere we accept.
 std::string FinalPath(const std::string& path) {
   using FinalPathFn = DWORD(WINAPI*)(HANDLE, LPSTR, DWORD, DWORD);
-  static const FinalPathFn finalPathOf = reinterpret_cast<FinalPathFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFinalPathNameByHandleA")));
+  const FinalPathFn finalPathOf = reinterpret_cast<FinalPathFn>(
+      reinterpret_cast<void*>(plat::Get().Proc("kernel32.dll", "GetFinalPathNameByHandleA")));
   if (!finalPathOf) return std::string();
   HANDLE h = CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);

@@ -55,8 +55,8 @@ bool FactsOf(HANDLE file, OpenFacts& facts) {
   };
   constexpr int kBasicInfo = 0, kStandardInfo = 1;  // FILE_INFO_BY_HANDLE_CLASS
   using InfoFn = BOOL(WINAPI*)(HANDLE, int, LPVOID, DWORD);
-  static const InfoFn infoOf = reinterpret_cast<InfoFn>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "GetFileInformationByHandleEx")));
+  const InfoFn infoOf = reinterpret_cast<InfoFn>(
+      reinterpret_cast<void*>(plat::Get().Proc("kernel32.dll", "GetFileInformationByHandleEx")));
   if (infoOf) {
     StandardInfo standard{};
     BasicInfo basic{};

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <string>
-#include <thread>
 
 #include "glimso.h"
 #include "shown_text.h"
@@ -123,33 +122,38 @@ class GlimsoWindow : public testing::Test {
     SCROLLBARINFO bar{};
     bar.cbSize = sizeof bar;
     ASSERT_TRUE(GetScrollBarInfo(hwnd_, OBJID_VSCROLL, &bar));
-    int x = (bar.rcScrollBar.left + bar.rcScrollBar.right) / 2;
-    int fromY = bar.rcScrollBar.top + (bar.xyThumbTop + bar.xyThumbBottom) / 2;
-    bool done = false;
-    std::thread mouse([&] {
-      int sw = GetSystemMetrics(SM_CXSCREEN) - 1, sh = GetSystemMetrics(SM_CYSCREEN) - 1;
-      auto send = [&](int px, int py, DWORD flags) {
-        INPUT in{};
-        in.type = INPUT_MOUSE;
-        in.mi.dx = static_cast<LONG>(px * 65535LL / sw);
-        in.mi.dy = static_cast<LONG>(py * 65535LL / sh);
-        in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
-        SendInput(1, &in, sizeof in);
-        Sleep(60);
-      };
-      send(x, fromY, 0);
-      send(x, fromY, MOUSEEVENTF_LEFTDOWN);
-      for (int i = 1; i <= 4; ++i) send(x, fromY + (toY - fromY) * i / 4, 0);
-      send(x, toY, MOUSEEVENTF_LEFTUP);
-      Sleep(200);
-      done = true;
-    });
-    while (!done) {
-      Pump();
-      Sleep(10);
-    }
-    mouse.join();
+    Drag drag{(bar.rcScrollBar.left + bar.rcScrollBar.right) / 2,
+              bar.rcScrollBar.top + (bar.xyThumbTop + bar.xyThumbBottom) / 2, toY};
+    HANDLE mouse = CreateThread(nullptr, 0, MoveMouse, &drag, 0, nullptr);
+    ASSERT_NE(mouse, nullptr);
+    DWORD woke;
+    while ((woke = MsgWaitForMultipleObjects(1, &mouse, FALSE, INFINITE, QS_ALLINPUT)) == WAIT_OBJECT_0 + 1) Pump();
+    CloseHandle(mouse);
+    ASSERT_EQ(woke, WAIT_OBJECT_0);
     Pump();
+  }
+
+  struct Drag {
+    int x, fromY, toY;
+  };
+  static DWORD WINAPI MoveMouse(void* param) {
+    const Drag& drag = *static_cast<Drag*>(param);
+    int sw = GetSystemMetrics(SM_CXSCREEN) - 1, sh = GetSystemMetrics(SM_CYSCREEN) - 1;
+    auto send = [&](int px, int py, DWORD flags) {
+      INPUT in{};
+      in.type = INPUT_MOUSE;
+      in.mi.dx = static_cast<LONG>(px * 65535LL / sw);
+      in.mi.dy = static_cast<LONG>(py * 65535LL / sh);
+      in.mi.dwFlags = MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE | flags;
+      SendInput(1, &in, sizeof in);
+      Sleep(60);
+    };
+    send(drag.x, drag.fromY, 0);
+    send(drag.x, drag.fromY, MOUSEEVENTF_LEFTDOWN);
+    for (int i = 1; i <= 4; ++i) send(drag.x, drag.fromY + (drag.toY - drag.fromY) * i / 4, 0);
+    send(drag.x, drag.toY, MOUSEEVENTF_LEFTUP);
+    Sleep(200);
+    return 0;
   }
 
   HWND hwnd_ = nullptr;

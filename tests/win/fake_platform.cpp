@@ -46,6 +46,13 @@ FakePlatform::~FakePlatform() {
   RemoveTree(root);
 }
 
+FARPROC FakePlatform::Proc(const char* dll, const char* name) {
+  if (onProc) onProc(name);
+  if (missingProcs.count(name)) return nullptr;
+  auto standIn = procs.find(name);
+  return standIn != procs.end() ? standIn->second : plat::Platform::Proc(dll, name);
+}
+
 int FakePlatform::Prompt(HWND owner, const char* text, const char* title, UINT type) {
   ShownBox box{owner, text ? text : "", title ? title : "", type};
   boxes.push_back(box);

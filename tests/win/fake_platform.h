@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <deque>
+#include <map>
 #include <set>
 #include <functional>
 #include <string>
@@ -67,6 +68,10 @@ class FakePlatform : public plat::Platform {
   std::string ProgramPath() override;
   HKEY CurrentUser() override { return hkcu; }
   HKEY LocalMachine() override { return hklm; }
+  // Null for a name in `missingProcs`, as on a Windows without it; the
+  // stand-in of `procs` for a name there; the real lookup otherwise.
+  // `onProc` is told every name asked.
+  FARPROC Proc(const char* dll, const char* name) override;
 
   // Scripted answers, taken in order; when none is left the box is answered
   // with its first button (IDOK, or IDYES for a yes/no box).
@@ -84,6 +89,9 @@ class FakePlatform : public plat::Platform {
   std::vector<Launch> launches;
   std::vector<HWND> helpOwners;  // the owner of each help call, in order
   std::vector<DWORD> sleeps;
+  std::set<std::string> missingProcs;
+  std::map<std::string, FARPROC> procs;
+  std::function<void(const std::string&)> onProc;
 
   int writes = 0, flushes = 0;
   bool failWrites = false;  // every write fails before a byte is written
