@@ -116,14 +116,13 @@ bool GetOnOff(const char* file, const char* section, const char* key) {
 
 namespace {
 
-// Whether writing `value` (null: deleting) would change the key.
-bool Changes(const std::string& path, const char* section, const char* key, const char* value) {
+// Whether writing `value` (null: deleting) would change the key, as the
+// key reads now (held writes included).
+bool Changes(const char* file, const char* section, const char* key, const char* value) {
   if (!section || !key) return true;
   // A value no file holds, to tell an absent key from any text.
   static const char kNone[] = "\x01<none>\x01";
-  std::vector<char> now(4096, '\0');
-  DWORD n = ::GetPrivateProfileStringA(section, key, kNone, now.data(), static_cast<DWORD>(now.size()), path.c_str());
-  std::string current(now.data(), n);
+  std::string current = GetString(file, section, key, kNone, 4096);
   if (!value) return current != kNone;
   return current != value;
 }
@@ -136,9 +135,10 @@ bool ReadOnly(const std::string& path) {
 }  // namespace
 
 bool CanWrite(const char* file, const char* section, const char* key, const char* value) {
-  if (held().on) return true;  // what is held is kept in memory
+  // Also while writes are held (a preview): the question is whether the
+  // run, which holds nothing, would get through.
+  if (!Changes(file, section, key, value)) return true;
   std::string path = PathOf(file);
-  if (!Changes(path, section, key, value)) return true;
   DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     std::string::size_type slash = path.find_last_of("\\/");
@@ -169,7 +169,7 @@ bool Write(const char* file, const char* section, const char* key, const char* v
   // A write that changes nothing is not made: it gets through however the
   // file is held, as the preview (CanWrite) says.
   std::string path = PathOf(file);
-  if (!Changes(path, section, key, value)) return true;
+  if (!Changes(file, section, key, value)) return true;
   if (ReadOnly(path)) {
     SetLastError(ERROR_ACCESS_DENIED);
     return false;

@@ -46,6 +46,28 @@ Relation RelationOf(const std::vector<std::string>& place, const std::vector<std
   return place.size() > kept.size() ? Relation::Inside : Relation::Holds;
 }
 
+bool Holds(const std::vector<PlaceId>& above, const std::optional<PlaceId>& id) {
+  if (!id) return false;
+  for (const PlaceId& a : above)
+    if (a == *id) return true;
+  return false;
+}
+
+// The relation of `place` to `kept` (Inside: `place` lies inside `kept`),
+// by their paths or, where those do not tell, by their identities.
+Relation Relate(const std::optional<std::vector<std::string>>& place, const Identity& placeId,
+                const std::string& keptPath, const Identity& keptId) {
+  std::optional<std::vector<std::string>> other = Parts(keptPath);
+  if (place && other && other->size() >= 2) {
+    Relation r = RelationOf(*place, *other);
+    if (r != Relation::None) return r;
+  }
+  if (placeId.self && keptId.self && *placeId.self == *keptId.self) return Relation::Same;
+  if (Holds(placeId.above, keptId.self)) return Relation::Inside;
+  if (Holds(keptId.above, placeId.self)) return Relation::Holds;
+  return Relation::None;
+}
+
 bool HasAny(const std::string& path, const char* a, const char* b, const char* c) {
   return path.find(a) != std::string::npos || path.find(b) != std::string::npos ||
          path.find(c) != std::string::npos;
@@ -58,13 +80,11 @@ void DropFalseStores(std::vector<Kept>& kept) {
   std::vector<Kept> out;
   for (const Kept& store : kept) {
     bool bogus = false;
-    std::optional<std::vector<std::string>> parts = isStore(store) ? Parts(store.path) : std::nullopt;
+    std::optional<std::vector<std::string>> parts = Parts(store.path);
     for (const Kept& other : kept) {
-      if (!parts || bogus) break;
+      if (!isStore(store) || bogus) break;
       if (other.owners != 0) continue;  // another store, or a store's file
-      std::optional<std::vector<std::string>> o = Parts(other.path);
-      if (!o) continue;
-      Relation r = RelationOf(*parts, *o);
+      Relation r = Relate(parts, store.identity, other.path, other.identity);
       bogus = r == Relation::Same || r == Relation::Holds;
     }
     if (!bogus) out.push_back(store);
@@ -92,9 +112,7 @@ std::string Judge(Use use, const Candidate& place, const std::vector<Kept>& kept
 
   for (const Kept& k : kept) {
     if (k.owners & Bit(use)) continue;  // the step's own store
-    std::optional<std::vector<std::string>> other = Parts(k.path);
-    if (!other || other->size() < 2) continue;
-    Relation r = RelationOf(*parts, *other);
+    Relation r = Relate(parts, place.identity, k.path, k.identity);
     if (r == Relation::None) continue;
     if (r == Relation::Same) return "it is " + k.name;
     if (r == Relation::Holds) {

@@ -9,6 +9,8 @@
 // place that must be kept, or when its own kind's name rule fails (a disk
 // cache must be named as one).
 #pragma once
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -49,11 +51,29 @@ enum class Role {
   File,
 };
 
+// A folder or file as the disk knows it (its volume and its index there),
+// whatever name reaches it.
+struct PlaceId {
+  std::uint32_t volume = 0;
+  std::uint64_t index = 0;
+  bool operator==(const PlaceId& o) const { return volume == o.volume && index == o.index; }
+};
+
+// Where a place is on the disk: itself (when it exists) and every existing
+// folder above it, nearest first. Two names of one place (another drive
+// letter for the same disk, a short name, a different case) have the same
+// identity where their texts differ.
+struct Identity {
+  std::optional<PlaceId> self;
+  std::vector<PlaceId> above;
+};
+
 struct Kept {
   std::string path;   // resolved
   Role role;
   std::string name;   // for the reason: "the profile folder"
   unsigned owners = 0;  // the uses whose own store this is (Bit(use) | ...)
+  Identity identity;
 };
 
 // A store the browser's settings place where no store can be (it is, or
@@ -71,6 +91,7 @@ struct Candidate {
   // A link (junction, symbolic link, mount point) is, or lies on the way
   // to, the place.
   bool viaLink = false;
+  Identity identity;
 };
 
 // The refusal of a place that is a link (or a folder another volume is
@@ -85,6 +106,8 @@ extern const char kNotNamedRecent[];
 // "Recent") as written anywhere in the path. Other uses have none.
 bool PassesNameRule(Use use, const std::string& path);
 
+// A place is the same as, holds or lies inside a kept one when their paths
+// say so (whole names, case ignored) or their identities do.
 // Empty when the place may be used as `use` says; otherwise the reason,
 // worded to follow "refused: " ("it is the profile folder"). `nameRuleOff`
 // switches the cache's name rule off (its FAT-database option), never the

@@ -26,9 +26,10 @@ struct WipeTally {
   std::size_t taken = 0;
   std::size_t left = 0;
   bool unlisted = false;
+  // A file whose bytes another name keeps is not gone either.
   void Count(WipeOutcome outcome) {
     ++taken;
-    if (outcome == WipeOutcome::Left) ++left;
+    if (outcome == WipeOutcome::Left || outcome == WipeOutcome::Unshared) ++left;
   }
   WipeTally& operator+=(const WipeTally& other) {
     taken += other.taken;

@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,6 +21,14 @@
 // (prefs.js, MPW-ID.INI, MOPWELL.INI, the signature files, the bookmark
 // template, the browser's settings file, the store files).
 std::vector<gate::Kept> KeptPlaces();
+
+// A file or folder as the disk knows it, by its "\\?\" form; nothing when
+// it cannot be opened.
+std::optional<gate::PlaceId> PlaceIdOf(const std::wstring& reach);
+
+// Where a place is on the disk (gate::Identity): itself and each folder
+// above it, by volume and index, whatever name reaches them.
+gate::Identity IdentityOf(const std::string& path);
 
 // A place as its text names it: full, long form, "." and ".." resolved,
 // links not followed; and whether a link lies on the way. An empty,

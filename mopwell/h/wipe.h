@@ -7,8 +7,10 @@
 // What became of a file handed to the wipe.
 enum class WipeOutcome {
   Destroyed,  // overwritten through to the disk, then removed
-  NameOnly,   // a link or one of several names of a file: the name is
-              // removed, the content (which is another name's too) stays
+  NameOnly,   // a link: the link is removed, what it leads to stays
+  Unshared,   // one of several names of a file: this name is removed,
+              // the content stays under the others (it is theirs too, so
+              // it is never written through this one)
   Missing,    // nothing there, or a folder: nothing changed
   Left,       // could not be overwritten (read-only, held open): the file
               // stays exactly as it was, name and content
@@ -18,7 +20,7 @@ enum class WipeOutcome {
 // unwiped: its name would go while its bytes stay on the disk.
 WipeOutcome nukeIt(const char* path);
 // The same, telling the file's length as found and (for Left and
-// NameOnly, and for a Destroyed file whose name could not be removed) a
+// NameOnly and Unshared, and for a Destroyed file whose name could not be removed) a
 // short reason.
 WipeOutcome nukeIt(const char* path, std::uint64_t* size, const char** why);
 
@@ -30,7 +32,7 @@ WipeOutcome nukeIt(const char* path, std::uint64_t* size, const char** why);
 WipeOutcome WipeFile(const std::wstring& path, const std::string& shown, std::uint64_t* size, const char** why);
 
 // What nukeIt would do to the file, without changing it: `size` receives
-// the file's length, `why` (for Left and NameOnly) a short reason.
+// the file's length, `why` (for Left, NameOnly and Unshared) a short reason.
 // `markCleared`: the caller clears a read-only mark before the wipe.
 WipeOutcome WouldWipe(const char* path, std::uint64_t* size, const char** why, bool markCleared = false);
 WipeOutcome WouldWipeFile(const std::wstring& path, std::uint64_t* size, const char** why, bool markCleared = false);

@@ -107,7 +107,11 @@ bool BookmarksStep(CleanRun& run) {
     run.Status("Error!    Bookmarks left alone!", StepResult::Refused);
     return true;
   }
-  bool left = run.DestroyIn(*folder, name, true) == WipeOutcome::Left;
+  WipeTally old;
+  old.Count(run.DestroyIn(*folder, name, true));
+  // The old file stays (read-only, held open): nothing is written over it.
+  // One of its names only went: the new file is written all the same.
+  bool left = old.left > 0 && GetFileAttributesW((folder->reach() + L"\\" + name).c_str()) != INVALID_FILE_ATTRIBUTES;
   bool written = !left && (run.preview() ? folder->state() == PlacePin::State::Held : CreateWhole(*folder, name, templ));
   if (!written) {
     run.Notice("Cannot write new Bookmark file!", "ERROR! ERROR! ERROR!");
@@ -116,7 +120,8 @@ bool BookmarksStep(CleanRun& run) {
     return false;
   }
   run.Replaced(paths::Join(folder->path(), Narrow(name)), std::string("the template ") + szFixBookmark);
-  run.Status("Done!     Bookmarks cleaned.");
+  // Bookmarks that another name of the old file keeps are not gone.
+  run.Finish(old, "Done!     Bookmarks cleaned.");
   return true;
 }
 

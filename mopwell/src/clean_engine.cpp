@@ -9,6 +9,7 @@
 #include <cstring>
 #include <iterator>
 #include <optional>
+#include <map>
 #include <set>
 #include <string>
 #include <unordered_set>
@@ -55,9 +56,16 @@ bool g_previewWritten = false;
 prefs::LineTable g_previewFile;
 
 // In a preview, the files already listed as destroyed or as losing their
-// name (full long paths in capitals): the run finds nothing there the
-// second time a map or a walk names one.
-std::set<std::string> g_previewGone;
+// name: the run finds nothing there the second time a map or a walk names
+// one. Kept by the full path in capitals, with the path as spelled and the
+// form that reaches the file: names that differ only in letter case are
+// one file on a Windows disk but two on a Unix disk under Wine, and only
+// when two such names meet is the disk asked whether they are one.
+struct GoneName {
+  std::string spelled;
+  std::wstring reach;
+};
+std::map<std::string, std::vector<GoneName>> g_previewGone;
 
 std::string PlaceKey(const std::string& path) {
   // The long form is asked for only where a short name may stand: Wine
@@ -70,8 +78,29 @@ std::string PlaceKey(const std::string& path) {
     DWORD n = GetFullPathNameA(path.c_str(), sizeof full, full, nullptr);
     key = n > 0 && n < sizeof full ? std::string(full, n) : path;
   }
-  if (!key.empty()) CharUpperBuffA(&key[0], static_cast<DWORD>(key.size()));
   return key;
+}
+
+std::string Capitals(std::string s) {
+  if (!s.empty()) CharUpperBuffA(&s[0], static_cast<DWORD>(s.size()));
+  return s;
+}
+
+bool IsGone(const std::string& shown, const std::wstring& reach) {
+  std::string spelled = PlaceKey(shown);
+  auto it = g_previewGone.find(Capitals(spelled));
+  if (it == g_previewGone.end()) return false;
+  for (const GoneName& gone : it->second) {
+    if (gone.spelled == spelled) return true;
+    std::optional<gate::PlaceId> a = PlaceIdOf(gone.reach), b = PlaceIdOf(reach);
+    if (a && b && *a == *b) return true;
+  }
+  return false;
+}
+
+void MarkGone(const std::string& shown, const std::wstring& reach) {
+  std::string spelled = PlaceKey(shown);
+  g_previewGone[Capitals(spelled)].push_back({spelled, reach});
 }
 
 // The program-wide texts the steps change while they work (news folder,
@@ -302,7 +331,7 @@ std::unique_ptr<HeldPlace> CleanRun::EnterBelow(gate::Use use, const HeldPlace& 
   std::string shown = paths::Join(parent.path(), entry.shown);
   std::string refusal = entry.attributes & FILE_ATTRIBUTE_REPARSE_POINT
                             ? std::string(gate::kLinkRefusal)
-                            : gate::Judge(use, gate::Candidate{shown, false}, Kept());
+                            : gate::Judge(use, gate::Candidate{shown, false, {}}, Kept());
   return Admit(refusal, [&] { return std::make_unique<HeldPlace>(parent, entry.name); }, shown, why);
 }
 
@@ -335,9 +364,9 @@ WipeTally CleanRun::Empty(const HeldPlace& folder, Walk walk, const std::functio
     }
     bool fresh = false;
     for (const FolderEntry& e : entries) {
-      std::wstring key = e.name;
-      CharUpperBuffW(&key[0], static_cast<DWORD>(key.size()));
-      if (!met.insert(key).second) continue;  // met before: taken, left or kept already
+      // By the name as listed: two names that differ only in case are two
+      // files where the disk tells them apart.
+      if (!met.insert(e.name).second) continue;  // met before: taken, left or kept already
       std::string shown = paths::Join(folder.path(), e.shown);
       if (e.attributes & FILE_ATTRIBUTE_DIRECTORY) {
         Left(shown, e.attributes & FILE_ATTRIBUTE_REPARSE_POINT ? "a link to a folder: only files are taken"
@@ -403,9 +432,9 @@ WipeOutcome CleanRun::Destroy(const std::wstring& reach, const std::string& show
   WipeOutcome outcome = WipeOutcome::Missing;
   if (!preview()) {
     outcome = WipeFile(reach, shown, &size, &why);
-  } else if (!g_previewGone.count(PlaceKey(shown))) {
+  } else if (!IsGone(shown, reach)) {
     outcome = WouldWipeFile(reach, &size, &why, markCleared);
-    if (outcome == WipeOutcome::Destroyed || outcome == WipeOutcome::NameOnly) g_previewGone.insert(PlaceKey(shown));
+    if (outcome != WipeOutcome::Left && outcome != WipeOutcome::Missing) MarkGone(shown, reach);
   }
   switch (outcome) {
     case WipeOutcome::Destroyed:
@@ -415,7 +444,8 @@ WipeOutcome CleanRun::Destroy(const std::wstring& reach, const std::string& show
         report_.File(step_, FileEvent{FileEvent::Destroyed, shown, size, note});
       }
       break;
-    case WipeOutcome::NameOnly: report_.File(step_, FileEvent{FileEvent::NameRemoved, shown, 0, why}); break;
+    case WipeOutcome::NameOnly:
+    case WipeOutcome::Unshared: report_.File(step_, FileEvent{FileEvent::NameRemoved, shown, 0, why}); break;
     case WipeOutcome::Left: report_.File(step_, FileEvent{FileEvent::Left, shown, size, why}); break;
     case WipeOutcome::Missing: break;
   }
@@ -427,7 +457,7 @@ void CleanRun::Left(const std::string& path, const std::string& why) {
 }
 
 void CleanRun::Replaced(const std::string& path, const std::string& from) {
-  if (preview()) g_previewGone.erase(PlaceKey(path));  // there again
+  if (preview()) g_previewGone.erase(Capitals(PlaceKey(path)));  // there again
   WIN32_FILE_ATTRIBUTE_DATA data{};
   std::uint64_t size = 0;
   if (GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
@@ -448,7 +478,7 @@ bool CleanRun::Unshare(const char* path, bool* removed) {
   if (removed) *removed = removes;
   if (removes) {
     report_.File(step_, FileEvent{FileEvent::NameRemoved, path, 0, "a link or second name: removed before writing"});
-    g_previewGone.insert(PlaceKey(path));
+    MarkGone(path, Widen(path));
   }
   return would;
 }

@@ -10,6 +10,7 @@
 
 #include "cleaners.h"
 #include "config/names.h"
+#include "folder_walk.h"
 #include "globals.h"
 #include "ini.h"
 #include "platform.h"
@@ -36,15 +37,100 @@ std::string Expanded(const std::string& value) {
   return n > 0 && n <= sizeof out ? std::string(out) : std::string();
 }
 
+}  // namespace
+
+std::optional<gate::PlaceId> PlaceIdOf(const std::wstring& reach) {
+  HANDLE h = CreateFileW(reach.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+  BY_HANDLE_FILE_INFORMATION info{};
+  bool known = GetFileInformationByHandle(h, &info) != 0;
+  CloseHandle(h);
+  if (!known) return std::nullopt;
+  return gate::PlaceId{info.dwVolumeSerialNumber,
+                       (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow};
+}
+
+namespace {
+
 class KeptList {
  public:
   void Add(const std::string& named, gate::Role role, const char* name, unsigned owners = 0) {
     if (named.empty()) return;
     std::optional<std::string> place = ResolvePlace(named);
-    if (place) list.push_back({*place, role, name, owners});
+    if (place) list.push_back({*place, role, name, owners, IdentityOf(*place)});
   }
   std::vector<gate::Kept> list;
 };
+
+constexpr char kPlainKey[] = "Software\\Netscape\\Netscape Navigator\\";
+constexpr char kCorelKey[] = "Software\\Corel\\Corel Netscape\\Netscape Navigator\\";
+
+// What the browser keeps besides the profile in use: the stores its
+// registry names (those of Navigator 3 when Communicator is in use, and
+// the other way round), and every other Communicator profile, by the
+// machine's list of users and by the folders beside the profile in use
+// that hold a prefs.js.
+void AddOtherStores(KeptList& k) {
+  using gate::Bit;
+  using gate::Role;
+  using gate::Use;
+  plat::Platform& p = plat::Get();
+  const unsigned news = Bit(Use::NewsFolder) | Bit(Use::NewsServer);
+  const struct {
+    const char* subkey;
+    const char* value;
+    Role role;
+    const char* name;
+    unsigned owners;
+  } stores[] = {
+      {"Mail", "Mail Directory", Role::Closed, "a mail folder of the browser's", Bit(Use::MailFiles)},
+      {"News", "News Directory", Role::Closed, "a news folder of the browser's", news},
+      {"Cache", "Cache Dir", Role::Closed, "a cache folder of the browser's", Bit(Use::Cache)},
+      {"Cookies", "Cookie File", Role::File, "a cookie file of the browser's", Bit(Use::CookieFile)},
+      {"History", "History File", Role::File, "a history file of the browser's", Bit(Use::HistoryFile)},
+      {"Bookmark List", "File Location", Role::File, "a bookmark file of the browser's", Bit(Use::BookmarkFile)},
+  };
+  for (const char* root : {kPlainKey, kCorelKey}) {
+    for (const auto& store : stores) {
+      std::string value;
+      if (reg::ReadText(p.CurrentUser(), std::string(root) + store.subkey, store.value, value) == reg::Read::Ok)
+        k.Add(value, store.role, store.name, store.owners);
+    }
+  }
+  // The profile in use is the browser's folder for its summary files;
+  // every other one is no place of this run's.
+  std::optional<std::string> current = ResolvePlace(Field(ProfileDir));
+  auto addProfile = [&](const std::string& folder) {
+    std::optional<std::string> place = ResolvePlace(folder);
+    if (!place || (current && SamePlace(*place, *current))) return;
+    k.Add(*place, Role::Holder, "another profile folder of the browser's");
+  };
+  for (const char* root : {kPlainKey, kCorelKey}) {
+    std::string users = std::string(root) + "Users";
+    HKEY key;
+    if (RegOpenKeyExA(p.LocalMachine(), users.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+      DWORD size = sizeof name;
+      if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+      std::string dirRoot;
+      if (reg::ReadText(p.LocalMachine(), users + "\\" + name, "DirRoot", dirRoot) == reg::Read::Ok)
+        addProfile(dirRoot);
+    }
+    RegCloseKey(key);
+  }
+  if (current) {
+    std::string holder = paths::FolderOf(*current);
+    for (const std::string& name : ListNames(holder, [](const WIN32_FIND_DATAA& f) {
+           return (f.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && lstrcmpA(f.cFileName, ".") != 0 &&
+                  lstrcmpA(f.cFileName, "..") != 0;
+         })) {
+      std::string folder = paths::Join(holder, name);
+      if (GetFileAttributesA(paths::Join(folder, "prefs.js").c_str()) != INVALID_FILE_ATTRIBUTES) addProfile(folder);
+    }
+  }
+}
 
 }  // namespace
 
@@ -101,8 +187,9 @@ std::vector<gate::Kept> KeptPlaces() {
   if (Field(regit).size() > 0) {
     std::string install;
     if (reg::ReadText(p.CurrentUser(), Field(regit) + "Main", "Install Directory", install) == reg::Read::Ok)
-      k.Add(install, Role::Holder, "the browser's install folder");
+      k.Add(install, Role::Holder, "the browser's install folder", summaries);
   }
+  AddOtherStores(k);
   k.Add(Field(szMail), Role::Closed, "the mail folder", Bit(Use::MailFiles));
   const unsigned news = Bit(Use::NewsFolder) | Bit(Use::NewsServer);
   k.Add(Field(szNewsLoc), Role::Closed, "the news folder", news);
@@ -131,6 +218,23 @@ std::vector<gate::Kept> KeptPlaces() {
   return k.list;
 }
 
+gate::Identity IdentityOf(const std::string& path) {
+  gate::Identity id;
+  std::wstring w = Widen(path);
+  if (w.size() < 3 || w[1] != L':') return id;
+  while (w.size() > 3 && (w.back() == L'\\' || w.back() == L'/')) w.pop_back();
+  id.self = PlaceIdOf(L"\\\\?\\" + w + (w.size() == 2 ? L"\\" : L""));
+  // Each folder above, up to the drive's root.
+  for (std::wstring::size_type cut = w.find_last_of(L"\\/"); cut != std::wstring::npos && cut >= 2;
+       cut = w.find_last_of(L"\\/")) {
+    w.resize(cut);
+    std::wstring reach = L"\\\\?\\" + w + (w.size() == 2 ? L"\\" : L"");
+    if (std::optional<gate::PlaceId> above = PlaceIdOf(reach)) id.above.push_back(*above);
+    if (w.size() == 2) break;
+  }
+  return id;
+}
+
 gate::Candidate Examine(const std::string& named) {
   gate::Candidate c;
   if (!paths::IsAbsolute(named) || named.size() < 3 || named[1] != ':' || named.find('\0') != std::string::npos)
@@ -147,6 +251,7 @@ gate::Candidate Examine(const std::string& named) {
   }
   c.path = (*parts)[0] + "\\";
   for (std::size_t i = 1; i < parts->size(); ++i) c.path = paths::Join(c.path, (*parts)[i]);
+  c.identity = IdentityOf(c.path);
   return c;
 }
 

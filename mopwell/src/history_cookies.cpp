@@ -104,23 +104,22 @@ void SetJavaInRegistry(CleanRun& run, const char* data) {
 // otherwise respect. The mark belongs to the file, not to the name: when
 // another name shares the file it is not cleared (and the file is left),
 // and when the wipe leaves the file it is put back, so the blocker still
-// holds. `quiet`: the file is replaced next. True when the file was left
-// as it was.
-bool CookieWipe(CleanRun& run, const HeldPlace& folder, const std::wstring& name, bool unmark, bool quiet) {
-  if (!unmark) return run.DestroyIn(folder, name, quiet) == WipeOutcome::Left;
+// holds. `quiet`: the file is replaced next.
+WipeOutcome CookieWipe(CleanRun& run, const HeldPlace& folder, const std::wstring& name, bool unmark, bool quiet) {
+  if (!unmark) return run.DestroyIn(folder, name, quiet);
   std::wstring reach = folder.reach() + L"\\" + name;
   std::string shown = paths::Join(folder.path(), Narrow(name));
   if (HasOtherNames(shown.c_str())) {
     Trace("NotWiped", shown.c_str());
     run.Left(shown, "read-only, and another name shares the file: its mark is not cleared");
-    return true;
+    return WipeOutcome::Left;
   }
   DWORD marked = GetFileAttributesW(reach.c_str());
   if (!run.preview()) SetFileAttributesW(reach.c_str(), FILE_ATTRIBUTE_ARCHIVE);
-  bool left = run.DestroyIn(folder, name, quiet, true) == WipeOutcome::Left;
+  WipeOutcome outcome = run.DestroyIn(folder, name, quiet, true);
   if (!run.preview() && GetFileAttributesW(reach.c_str()) != INVALID_FILE_ATTRIBUTES)
     SetFileAttributesW(reach.c_str(), marked);
-  return left;
+  return outcome;
 }
 
 // A keep file holds the cookies of a few sites; one far past this size is
@@ -167,10 +166,16 @@ CookieFile CleanCookieFile(CleanRun& run) {
   DWORD found = GetFileAttributesW(reach.c_str());
   bool blocked = found != INVALID_FILE_ATTRIBUTES && !(found & FILE_ATTRIBUTE_DIRECTORY) &&
                  (found & FILE_ATTRIBUTE_READONLY);
-  if (keep == Keep::None) return CookieWipe(run, *folder, name, blocked, false) ? CookieFile::Left : CookieFile::Cleaned;
+  // Cookies that another name of the file keeps are not gone: the step
+  // does not say they are.
+  if (keep == Keep::None) {
+    WipeOutcome outcome = CookieWipe(run, *folder, name, blocked, false);
+    return outcome == WipeOutcome::Left || outcome == WipeOutcome::Unshared ? CookieFile::Left : CookieFile::Cleaned;
+  }
 
   bool blocker = ini::GetInt(szIniFile, kSecPrefs, kKeyCookBlocker, 0) != 0;
-  if (CookieWipe(run, *folder, name, blocked, true)) return CookieFile::Left;  // the old file stays: nothing is written
+  WipeOutcome old = CookieWipe(run, *folder, name, blocked, true);
+  if (old == WipeOutcome::Left) return CookieFile::Left;  // the old file stays: nothing is written
   bool written = run.preview() ? folder->state() == PlacePin::State::Held : CreateWhole(*folder, name, kept);
   if (!written) {
     Trace("NotWiped", shown.c_str());
@@ -181,7 +186,7 @@ CookieFile CleanCookieFile(CleanRun& run) {
   if (!run.preview() && blocker) SetFileAttributesW(reach.c_str(), FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_READONLY);
   run.Replaced(shown, std::string("the keep file hookies.txt") + (blocked ? ", its read-only mark cleared first" : "") +
                           (blocker ? ", then made read-only (cookie blocker)" : ""));
-  return CookieFile::Cleaned;
+  return old == WipeOutcome::Unshared ? CookieFile::Left : CookieFile::Cleaned;
 }
 
 }  // namespace

@@ -145,9 +145,9 @@ WipeOutcome LeftAlone(const std::string& shown, const char* why) {
 }
 
 // Removes a name whose content belongs to something else as well.
-WipeOutcome RemoveName(const std::wstring& path, const std::string& shown, const char* why) {
+WipeOutcome RemoveName(const std::wstring& path, const std::string& shown, const char* why, WipeOutcome removed) {
   g_why = why;
-  return DeleteFileW(path.c_str()) ? WipeOutcome::NameOnly : LeftAlone(shown, "the name could not be removed");
+  return DeleteFileW(path.c_str()) ? removed : LeftAlone(shown, "the name could not be removed");
 }
 
 constexpr char kLinkOnly[] = "a link: only the link goes, what it leads to stays";
@@ -161,7 +161,8 @@ WipeOutcome Nuke(const std::wstring& path, const std::string& shown, std::uint64
   DWORD attributes = GetFileAttributesW(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return WipeOutcome::Missing;  // nothing created
   if (attributes & FILE_ATTRIBUTE_DIRECTORY) return WipeOutcome::Missing;  // folders (and folder links) stay
-  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT) return RemoveName(path, shown, kLinkOnly);  // the link only
+  if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+    return RemoveName(path, shown, kLinkOnly, WipeOutcome::NameOnly);  // the link only
   // Windows refuses to write a read-only file; Wine running as root does
   // not, so the attribute is honoured here.
   if (attributes & FILE_ATTRIBUTE_READONLY) return LeftAlone(shown, "read-only");
@@ -187,7 +188,8 @@ WipeOutcome Nuke(const std::wstring& path, const std::string& shown, std::uint64
     // Never write through a link, nor into a file another name shares:
     // that content is a document somewhere else.
     CloseHandle(file);
-    return RemoveName(path, shown, kNameOnly);
+    return RemoveName(path, shown, kNameOnly,
+                      facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT ? WipeOutcome::NameOnly : WipeOutcome::Unshared);
   }
   bool overwritten = Overwrite(file, facts.size);
   CloseHandle(file);
@@ -239,7 +241,7 @@ WipeOutcome Foresee(const std::wstring& path, std::uint64_t* size, const char*& 
   if (size) *size = facts.size;
   if (IsLinkOrFolder(facts.attributes) || facts.links > 1) {
     reason = kNameOnly;
-    return WipeOutcome::NameOnly;
+    return facts.attributes & FILE_ATTRIBUTE_REPARSE_POINT ? WipeOutcome::NameOnly : WipeOutcome::Unshared;
   }
   // Whether the name could be removed after the overwrite: a holder that
   // shares no removal refuses an open that asks for it.

@@ -18,21 +18,21 @@ std::vector<Kept> Believable() {
   using gate::Bit;
   const unsigned news = Bit(Use::NewsFolder) | Bit(Use::NewsServer);
   return {
-      {"C:\\WINDOWS", Role::Windows, "the Windows folder", 0},
-      {"C:\\WINDOWS\\system32", Role::Closed, "the Windows system folder", 0},
-      {"C:\\Program Files\\Mopwell", Role::Closed, "this program's folder", 0},
-      {"C:\\Docs", Role::Closed, "one of the user's own folders", 0},
-      {"C:\\NS\\Users\\ann", Role::Holder, "the profile folder", Bit(Use::BrowserFiles)},
-      {"C:\\NS\\Users\\ann\\mail", Role::Closed, "the mail folder", Bit(Use::MailFiles)},
-      {"C:\\NS\\Users\\ann\\news", Role::Closed, "the news folder", news},
-      {"C:\\NS\\Users\\ann\\cache", Role::Closed, "the cache folder", Bit(Use::Cache)},
-      {"C:\\NS\\Users\\ann\\prefs.js", Role::File, "prefs.js", 0},
-      {"C:\\NS\\Users\\ann\\cookies.txt", Role::File, "the cookie file", Bit(Use::CookieFile)},
-      {"C:\\WINDOWS\\Recent", Role::Closed, "the recent documents folder", Bit(Use::Recent)},
-      {"C:\\NS\\Program", Role::Holder, "the browser's folder", Bit(Use::BrowserFiles)},
-      {"C:\\NS\\Program\\archive", Role::Closed, "the archive folder", Bit(Use::Archive)},
+      {"C:\\WINDOWS", Role::Windows, "the Windows folder", 0, {}},
+      {"C:\\WINDOWS\\system32", Role::Closed, "the Windows system folder", 0, {}},
+      {"C:\\Program Files\\Mopwell", Role::Closed, "this program's folder", 0, {}},
+      {"C:\\Docs", Role::Closed, "one of the user's own folders", 0, {}},
+      {"C:\\NS\\Users\\ann", Role::Holder, "the profile folder", Bit(Use::BrowserFiles), {}},
+      {"C:\\NS\\Users\\ann\\mail", Role::Closed, "the mail folder", Bit(Use::MailFiles), {}},
+      {"C:\\NS\\Users\\ann\\news", Role::Closed, "the news folder", news, {}},
+      {"C:\\NS\\Users\\ann\\cache", Role::Closed, "the cache folder", Bit(Use::Cache), {}},
+      {"C:\\NS\\Users\\ann\\prefs.js", Role::File, "prefs.js", 0, {}},
+      {"C:\\NS\\Users\\ann\\cookies.txt", Role::File, "the cookie file", Bit(Use::CookieFile), {}},
+      {"C:\\WINDOWS\\Recent", Role::Closed, "the recent documents folder", Bit(Use::Recent), {}},
+      {"C:\\NS\\Program", Role::Holder, "the browser's folder", Bit(Use::BrowserFiles), {}},
+      {"C:\\NS\\Program\\archive", Role::Closed, "the archive folder", Bit(Use::Archive), {}},
       // A place that could not be resolved is never a match.
-      {"", Role::Closed, "nothing", 0},
+      {"", Role::Closed, "nothing", 0, {}},
   };
 }
 
@@ -109,7 +109,7 @@ TEST(PlaceRule, EachPlaceIsJudgedByWhatItIsHoldsAndLiesIn) {
   const std::vector<Kept> kept = Believable();
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.path) + " as use " + std::to_string(static_cast<int>(c.use)));
-    EXPECT_EQ(gate::Judge(c.use, Candidate{c.path, c.viaLink}, kept, c.nameRuleOff), c.refusal);
+    EXPECT_EQ(gate::Judge(c.use, Candidate{c.path, c.viaLink, {}}, kept, c.nameRuleOff), c.refusal);
   }
 }
 
@@ -129,27 +129,53 @@ TEST(PlaceRule, AStoreNamedWhereNoStoreCanBeProtectsNothing) {
   std::vector<Kept> kept = Believable();
   // A bogus cache setting naming the profile folder, one naming Windows,
   // and a mail folder that holds prefs.js.
-  kept.push_back({"C:\\NS\\Users\\ann", Role::Closed, "the cache folder", Bit(Use::Cache)});
-  kept.push_back({"C:\\WINDOWS", Role::Closed, "the cache folder", Bit(Use::Cache)});
-  kept.push_back({"C:\\NS\\Users", Role::Closed, "the mail folder", Bit(Use::MailFiles)});
+  kept.push_back({"C:\\NS\\Users\\ann", Role::Closed, "the cache folder", Bit(Use::Cache), {}});
+  kept.push_back({"C:\\WINDOWS", Role::Closed, "the cache folder", Bit(Use::Cache), {}});
+  kept.push_back({"C:\\NS\\Users", Role::Closed, "the mail folder", Bit(Use::MailFiles), {}});
   gate::DropFalseStores(kept);
   EXPECT_EQ(kept.size(), Believable().size()) << "only the three bogus stores go";
   // The history file in the profile is the history step's again.
-  EXPECT_EQ(gate::Judge(Use::HistoryFile, Candidate{"C:\\NS\\Users\\ann\\netscape.hst", false}, kept), "");
+  EXPECT_EQ(gate::Judge(Use::HistoryFile, Candidate{"C:\\NS\\Users\\ann\\netscape.hst", false, {}}, kept), "");
   // And the bogus cache is refused by what it is.
-  EXPECT_EQ(gate::Judge(Use::Cache, Candidate{"C:\\NS\\Users\\ann", false}, kept, true), "it is the profile folder");
+  EXPECT_EQ(gate::Judge(Use::Cache, Candidate{"C:\\NS\\Users\\ann", false, {}}, kept, true), "it is the profile folder");
   // A store file named inside another store (a history setting naming a
   // mail folder) leaves that store standing, and is refused by it.
   std::vector<Kept> named = Believable();
-  named.push_back({"C:\\NS\\Users\\ann\\mail\\inbox", Role::File, "the history file", Bit(Use::HistoryFile)});
+  named.push_back({"C:\\NS\\Users\\ann\\mail\\inbox", Role::File, "the history file", Bit(Use::HistoryFile), {}});
   gate::DropFalseStores(named);
   EXPECT_EQ(named.size(), Believable().size() + 1);
-  EXPECT_EQ(gate::Judge(Use::HistoryFile, Candidate{"C:\\NS\\Users\\ann\\mail\\inbox", false}, named),
+  EXPECT_EQ(gate::Judge(Use::HistoryFile, Candidate{"C:\\NS\\Users\\ann\\mail\\inbox", false, {}}, named),
             "it lies inside the mail folder");
   // A store beside another store stays: both protect each other.
   std::vector<Kept> twice = Believable();
-  twice.push_back({"C:\\NS\\Users\\ann\\mail", Role::Closed, "the cache folder", Bit(Use::Cache)});
+  twice.push_back({"C:\\NS\\Users\\ann\\mail", Role::Closed, "the cache folder", Bit(Use::Cache), {}});
   gate::DropFalseStores(twice);
   EXPECT_EQ(twice.size(), Believable().size() + 1);
-  EXPECT_EQ(gate::Judge(Use::Cache, Candidate{"C:\\NS\\Users\\ann\\mail", false}, twice, true), "it is the mail folder");
+  EXPECT_EQ(gate::Judge(Use::Cache, Candidate{"C:\\NS\\Users\\ann\\mail", false, {}}, twice, true), "it is the mail folder");
+}
+
+// Two names of one place (another drive letter for the same disk, as a
+// substituted drive gives, or Wine's Z:) are told by the place's identity
+// where their texts differ.
+TEST(PlaceRule, AKeptPlaceByAnotherNameIsKnownByItsIdentity) {
+  const gate::PlaceId root{7, 5}, windows{7, 100}, program{7, 200}, other{9, 100};
+  std::vector<Kept> kept = {{"C:\\WINDOWS", Role::Windows, "the Windows folder", 0, {windows, {root}}},
+                            {"C:\\Program Files\\Mopwell", Role::Closed, "this program's folder", 0,
+                             {program, {{7, 150}, root}}}};
+  struct Case {
+    const char* path;
+    gate::Identity identity;
+    const char* refusal;
+  };
+  const Case cases[] = {
+      {"Z:\\disk\\WINDOWS", {windows, {{3, 1}, {3, 2}}}, "it is the Windows folder"},
+      {"Z:\\disk\\WINDOWS\\cache", {std::nullopt, {windows, {3, 1}}}, "it lies inside the Windows folder"},
+      {"Z:\\disk\\Program Files", {gate::PlaceId{7, 150}, {root}}, "it holds this program's folder"},
+      {"Z:\\disk", {root, {{3, 1}}}, "it holds the Windows folder"},
+      // Another volume with the same index is another place.
+      {"Z:\\other\\cache", {other, {{9, 1}}}, ""},
+      {"D:\\cache", {}, ""},
+  };
+  for (const Case& c : cases)
+    EXPECT_EQ(gate::Judge(Use::Cache, Candidate{c.path, false, c.identity}, kept, true), c.refusal) << c.path;
 }

@@ -333,7 +333,7 @@ TEST_F(CleanPreviewTest, HeldFilesAndRepeatedNamesAreForeseenAsTheRunMeetsThem) 
   EXPECT_EQ(list.results[static_cast<int>(CleanStep::TypedUrls)], StepResult::Failed);
   std::size_t listedTwice = 0;
   for (const FileEvent& e : list.files) listedTwice += e.kind == FileEvent::Destroyed && Upper(e.path) == upper;
-  EXPECT_EQ(listedTwice, 1u) << "a file is destroyed once, however often it is named";
+  EXPECT_EQ(listedTwice, 1u) << "a file is destroyed once, however often it is named\n" << text;
 
   Recorder run;
   RunClean(SavedChoices(), run);
@@ -455,9 +455,10 @@ TEST_F(CleanPreviewTest, AWriteTheRunNeedsIsTriedInThePreview) {
     // The run meets what the preview foresaw, and leaves the file whole.
     Recorder run;
     RunClean(SavedChoices(), run);
-    for (int i = 0; i < kCleanSteps; ++i)
-      if (i != static_cast<int>(CleanStep::Bookmarks))
-        EXPECT_EQ(static_cast<int>(run.results[i]), static_cast<int>(list.results[i])) << StepTitle(static_cast<CleanStep>(i));
+    for (int i = 0; i < kCleanSteps; ++i) {
+      if (i == static_cast<int>(CleanStep::Bookmarks)) continue;
+      EXPECT_EQ(static_cast<int>(run.results[i]), static_cast<int>(list.results[i])) << StepTitle(static_cast<CleanStep>(i));
+    }
     holder.reset();
     SetFileAttributesA(c.file.c_str(), FILE_ATTRIBUTE_NORMAL);
     std::string after;

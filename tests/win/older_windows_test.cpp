@@ -80,6 +80,7 @@ string Outcome(WipeOutcome outcome, std::uint64_t size, const char* why) {
   switch (outcome) {
     case WipeOutcome::Destroyed: name = "Destroyed"; break;
     case WipeOutcome::NameOnly: name = "NameOnly"; break;
+    case WipeOutcome::Unshared: name = "Unshared"; break;
     case WipeOutcome::Missing: name = "Missing"; break;
     case WipeOutcome::Left: name = "Left"; break;
   }
@@ -150,8 +151,8 @@ TEST_F(OlderWindows, TheWipeKnowsSizeNamesAndAttributesWithoutTheLaterCall) {
   const std::vector<string> expected = {
       "Destroyed 70000 \"\"",
       "overwritten 131070 marker gone",
-      "look: NameOnly 17 \"one of several names of a file: only this name goes, the content stays\"",
-      "NameOnly 17 \"one of several names of a file: only this name goes, the content stays\"",
+      "look: Unshared 17 \"one of several names of a file: only this name goes, the content stays\"",
+      "Unshared 17 \"one of several names of a file: only this name goes, the content stays\"",
       "letter \"the user's letter\"",
       "look: Destroyed 17 \"\"",
       "Left 9 \"read-only\"",

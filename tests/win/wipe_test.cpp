@@ -241,7 +241,7 @@ TEST_F(WipeTest, AFileWithASecondNameLosesOnlyTheNameGiven) {
   std::string document = fake->Folder("documents") + "\\letter.txt", cached = In("cached.dat");
   ASSERT_TRUE(WriteFileBytes(document, "the user's letter"));
   ASSERT_TRUE(CreateHardLinkA(cached.c_str(), document.c_str(), nullptr)) << GetLastError();
-  EXPECT_EQ(nukeIt(cached.c_str()), WipeOutcome::NameOnly);
+  EXPECT_EQ(nukeIt(cached.c_str()), WipeOutcome::Unshared);
   EXPECT_EQ(seen.calls, 0) << "nothing may be written into a shared file";
   EXPECT_FALSE(FileExists(cached));
   std::string after;
