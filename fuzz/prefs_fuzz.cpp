@@ -75,31 +75,29 @@ void CheckTableHolds(const Lines& l) {
 
 void CheckValue(const std::string& line) {
   if (auto value = prefs::CutValue(line)) {
-    Check(value->find('"') == std::string::npos);
+    // A quote inside the value is an escaped one.
+    for (std::size_t at = value->find('"'); at != std::string::npos; at = value->find('"', at + 1)) {
+      std::size_t slashes = 0;
+      while (slashes < at && (*value)[at - 1 - slashes] == '\\') ++slashes;
+      Check(slashes % 2 == 1);
+    }
     Check(line.find(*value) != std::string::npos);
     std::string path = prefs::NormalisePath(*value);
     Check(path.find("\\\\") == std::string::npos);
     Check(path.empty() || (path.front() != '\\' && path.back() != '\\'));
   }
-  // A value the identity switch would write comes back from its own line
-  // unchanged, and nothing of the line after it is taken in.
+  // Any text the identity switch writes comes back from its own line as
+  // it was, and the line stays one line whose closing quote is its own.
   std::string_view text(line);
   if (!text.empty() && text.front() == '\n') text.remove_prefix(1);
-  // Escaping leaves no lone backslash, so it is done once for good, and
-  // only quotes and line breaks can keep a value out.
-  std::string escaped = prefs::EscapeLoneBackslashes(text);
-  Check(prefs::EscapeLoneBackslashes(escaped) == escaped);
-  Check(prefs::FitsStringValue(escaped) == (text.find_first_of("\"\r\n") == std::string_view::npos));
-  if (prefs::FitsStringValue(text)) {
-    std::string written = "user_pref(\"mail.identity.username\", \"" + std::string(text) + "\");";
-    auto back = prefs::CutValue(written);
-    Check(back && *back == text);
-    Check(written.find_first_of("\r\n") == std::string::npos);
-    // The closing quote is a quote of its own, not an escaped one.
-    std::size_t slashes = 0;
-    for (std::size_t at = written.size() - 3; at > 0 && written[at - 1] == '\\'; --at) ++slashes;
-    Check(slashes % 2 == 0);
-  }
+  std::string held = prefs::EscapeValue(text);
+  Check(prefs::Unescape(held) == text);
+  std::string written = "user_pref(\"mail.identity.username\", \"" + held + "\");";
+  Check(written.find_first_of("\r\n") == std::string::npos);
+  auto back = prefs::CutValue(written);
+  Check(back && *back == held);
+  // Undoing escapes never reads past the value nor grows it.
+  Check(prefs::Unescape(text).size() <= text.size());
 }
 
 }  // namespace

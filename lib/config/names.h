@@ -79,6 +79,9 @@ constexpr char kKeyUserAddr[] = "User_Addr";
 constexpr char kKeyUserOrg[] = "User_Organization";
 constexpr char kKeySigFile[] = "Sig_File";
 constexpr char kKeyReplyTo[] = "Reply_To";
+// The browser's own mail login, kept with the real identity only when it
+// is not the e-mail address (a real run puts it back).
+constexpr char kKeyPopName[] = "Pop_Name";
 
 // Conventions
 constexpr char kOn[] = "1";

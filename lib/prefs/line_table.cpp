@@ -1,5 +1,7 @@
 #include "prefs/line_table.h"
 
+#include "prefs/pref_value.h"
+
 #include <climits>
 #include <utility>
 
@@ -140,6 +142,14 @@ std::string LineTable::Serialize() const {
 
 prefs::LineTable PrefsLines;
 const int& LineCount = PrefsLines.CountRef();
+
+std::vector<int> PrefLinesOf(const char* key) {
+  std::vector<int> slots;
+  if (!key) return slots;
+  for (int slot = 1; slot <= LineCount; ++slot)
+    if (prefs::PrefKeyOf(PrefsLines[slot]) == key) slots.push_back(slot);
+  return slots;
+}
 
 int FindPrefLine(const char* key) {
   if (key == nullptr) return LineCount + 1;

@@ -102,6 +102,11 @@ extern const int& LineCount;
 // empty. A null key is never found.
 int FindPrefLine(const char* key);
 
+// The slots from 1 to LineCount of every line that sets the preference
+// `key` (by its exact name, prefs::PrefKeyOf), in file order: the browser
+// takes the last of them.
+std::vector<int> PrefLinesOf(const char* key);
+
 // Overwrites slot `slot` with `line`; false (and no change) for a slot
 // outside 0..LineCount or a null line.
 bool ReplacePrefLine(int slot, const char* line);

@@ -7,31 +7,39 @@
 
 namespace prefs {
 
-// The string value of a line: cut at the first comma, then the text
-// between the next two double quotes, taken verbatim (escapes are not
-// undone). "" gives an empty value. A line that has no comma, no double
-// quote after it, or no closing double quote has no string value
-// (a boolean or number preference, or a damaged line): nullopt.
+// The string value of a line as the file holds it: cut at the first comma,
+// then the text between the next double quote and the one that closes it,
+// a quote escaped with a backslash ("Dana \"DW\" Whitfield") being part
+// of the value. Escapes are not undone (Unescape does). "" gives an empty
+// value. A line that has no comma, no double quote after it, or no closing
+// double quote has no string value (a boolean or number preference, or a
+// damaged line): nullopt.
 std::optional<std::string> CutValue(std::string_view line);
+
+// The text a string value as the file holds it stands for, with the
+// escapes of the browser's script language undone: \\ \" \' \n \r \t
+// \xHH, \uHHHH up to 00FF (others stay as written), and a backslash before
+// any other character stands for that character. A backslash at the very
+// end stays.
+std::string Unescape(std::string_view held);
+
+// How the file must hold `text` between the double quotes of a string
+// preference for the browser to read exactly `text`: every backslash and
+// double quote escaped, line breaks and tabs as \n \r \t, other control
+// characters as \xHH. Unescape(EscapeValue(x)) == x for every x.
+std::string EscapeValue(std::string_view text);
+
+// The name of the preference a line sets: the quoted name that follows
+// "user_pref(" at the start of the line (blanks, and the LF a slot of the
+// line table begins with, allowed around it). Empty for any other line,
+// so "mail.identity.username" is never taken for a longer name that holds
+// it, nor for a mention of it in a comment.
+std::string PrefKeyOf(std::string_view line);
 
 // A path value with each run of backslashes made one (prefs.js doubles
 // them) and no backslash at either end. A value of backslashes alone, or
 // an empty one, gives an empty path. Note that a network path loses its
 // leading pair as well and comes out relative.
 std::string NormalisePath(std::string_view value);
-
-// The text a string preference must hold for the browser to read `value`
-// as meant: every run of backslashes of odd length gets one more, so a
-// lone backslash (a path typed by hand, "C:\new\sig.txt") becomes an
-// escaped one, while pairs (the form prefs.js itself stores paths in, and
-// so the form of every value taken from it) stay as they are.
-std::string EscapeLoneBackslashes(std::string_view value);
-
-// Whether `value` can stand between the double quotes of a string
-// preference as it is: no double quote and no line break (either would end
-// the string, or the line, early), and no backslash left over at its end
-// to take the closing quote for an escaped one. The identity goes into
-// prefs.js verbatim, so a value that fails here would damage the file.
-bool FitsStringValue(std::string_view value);
 
 }  // namespace prefs

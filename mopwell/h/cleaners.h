@@ -24,6 +24,9 @@ struct IdentityRecord {
   char address[150];
   char user[150];
   char replyTo[150];
+  // The mail login prefs.js gets: empty for the e-mail address. Only the
+  // real identity taken from the browser keeps one of its own.
+  char popName[150];
 };
 extern IdentityRecord AliasIdentity;
 extern IdentityRecord RealIdentity;

@@ -48,6 +48,7 @@ constexpr Field kFields[] = {
     {kKeyUserAddr, &IdentityRecord::address, 50, kIdentityEmpty},
     {kKeyUser, &IdentityRecord::user, 50, kIdentityEmpty},
     {kKeyReplyTo, &IdentityRecord::replyTo, 50, kIdentityEmpty},
+    {kKeyPopName, &IdentityRecord::popName, 50, ""},
 };
 
 char* FieldOf(IdentityRecord& r, const Field& f) { return (r.*f.member); }
@@ -71,6 +72,12 @@ std::size_t Len(const char* field) { return text::BoundedLen(field, sizeof(Ident
 // A field that still holds the reader's default was never stored: writing
 // that text would put "(empty!)" in place of what the browser holds.
 bool Stored(const char* field) { return !text::EqualsNoCase(std::string_view(field, Len(field)), kIdentityEmpty); }
+
+// An identity whose address is still "?" was never entered (the settings
+// page shows it so until the user types one): it is written nowhere.
+bool Unentered(const IdentityRecord& id) {
+  return std::string_view(id.address, Len(id.address)).find(kAliasNotEntered[0]) != std::string_view::npos;
+}
 
 // Navigator 3: the values under regit + "User", only into a key that is
 // already there, and only for a user name long enough to be a real one.
@@ -111,15 +118,23 @@ void WriteBrowserIni(CleanRun& run, const IdentityRecord& id) {
 }
 
 // Communicator 4: the identity lines of prefs.js that are there; none is
-// added.
-void WritePrefs(CleanRun& run, const IdentityRecord& id) {
+// added. Every line that sets a key gets the value (the browser reads the
+// last of them), escaped as the browser reads its script, so that any text
+// comes back from the file as it went in; a line that already says so
+// stays as it is, byte for byte.
+// The alias answers and logs in with its address. The real identity
+// gives back the browser's own reply-to address and login where the
+// settings page kept them (they differ from the address).
+void WritePrefs(CleanRun& run, const IdentityRecord& id, bool alias) {
   ReloadPrefsIfChanged();
   const bool keepLogin = ini::GetInt(szIniFile, kSecPrefs, kKeyUnrecover, 0) != 0;
+  const char* login = !alias && Len(id.popName) > 0 ? id.popName : id.address;
+  const char* replyTo = !alias && Stored(id.replyTo) && Len(id.replyTo) > 0 ? id.replyTo : id.address;
   const struct {
     const char* key;
     const char* value;
-  } lines[] = {{"mail.pop_name", id.address},
-               {"mail.identity.reply_to", id.address},
+  } lines[] = {{"mail.pop_name", login},
+               {"mail.identity.reply_to", replyTo},
                {"mail.identity.organization", id.organization},
                {"mail.identity.username", id.user},
                {"mail.identity.useremail", id.address},
@@ -127,21 +142,13 @@ void WritePrefs(CleanRun& run, const IdentityRecord& id) {
   for (const auto& l : lines) {
     if (keepLogin && std::strcmp(l.key, "mail.pop_name") == 0) continue;
     if (!Stored(l.value)) continue;
-    int slot = FindPrefLine(l.key);
-    if (PrefsLines[slot].empty()) continue;
-    // Values go in as they are held, escapes and all: the identity read
-    // from prefs.js comes back unchanged. A lone backslash (a path typed
-    // by hand) is escaped, or the browser would read "C:\new" as "C:",
-    // a line break and "ew". A value that would end the string or the
-    // line early (MOPWELL.INI can be edited by hand) leaves the line as it
-    // is: a damaged prefs.js costs the browser every setting after it.
-    std::string value = prefs::EscapeLoneBackslashes(std::string_view(l.value, Len(l.value)));
-    if (!prefs::FitsStringValue(value)) {
-      Trace("IdentityLineKept", l.key);
-      continue;
+    std::string text(l.value, Len(l.value));
+    std::string line = std::string("\nuser_pref(\"") + l.key + "\", \"" + prefs::EscapeValue(text) + "\");";
+    for (int slot : PrefLinesOf(l.key)) {
+      std::optional<std::string> held = prefs::CutValue(PrefsLines[slot]);
+      if (held && prefs::Unescape(*held) == text) continue;
+      ReplacePrefLine(slot, line.c_str());
     }
-    std::string line = std::string("\nuser_pref(\"") + l.key + "\", \"" + value + "\");";
-    ReplacePrefLine(slot, line.c_str());
   }
   run.WritePrefs();
 }
@@ -155,6 +162,11 @@ void FormIdFilePath() {
   // no MPW-ID.INI: a relative path would put one at a drive's root or in
   // whatever folder is current.
   std::optional<std::string> place = ResolvePlace(dir);
+  // A Communicator profile found through the machine's registry or
+  // NSCP.INI has no entry in the browser's registry file: its folder is
+  // the one discovery took, and its MPW-ID.INI lives there all the same.
+  if (!place && ini::GetInt(szIniFile, kSecOptions, kKeyMoz, 0) != 0)
+    place = ResolvePlace(std::string(ProfileDir, text::BoundedLen(ProfileDir, sizeof ProfileDir)));
   if (!place) return;
   text::CopyWhole(szProFile, paths::Join(*place, szIdIniFile));
 }
@@ -198,10 +210,10 @@ void SwitchIdentityStep(CleanRun& run, bool alias) {
   // is one that was never saved (Save always stores the address): a run
   // between a version button and Save would write "(empty!)" and an empty
   // signature over what the browser holds.
-  if (IdentitiesRead && Stored(id.address)) {
+  if (IdentitiesRead && Stored(id.address) && !Unentered(id)) {
     WriteRegistry(run, id, alias);
     WriteBrowserIni(run, id);
-    if (communicator) WritePrefs(run, id);
+    if (communicator) WritePrefs(run, id, alias);
   }
   Trace("UserID", alias ? "AliasID" : "RealID");
 }

@@ -3,6 +3,7 @@
 // typed addresses; placeholder lines for preferences the file lacks.
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "discovery.h"
 #include "mopwell.h"
@@ -20,6 +21,16 @@ std::optional<std::string> ValueOf(const char* key) {
   int slot = FindPrefLine(key);
   if (PrefsLines[slot].empty()) return std::nullopt;
   return prefs::CutValue(PrefsLines[slot]);
+}
+
+// The identity the browser presents: the text of the last line that sets
+// `key` (the one the browser reads), its escapes undone.
+std::optional<std::string> IdentityOf(const char* key) {
+  std::vector<int> slots = PrefLinesOf(key);
+  if (slots.empty()) return std::nullopt;
+  std::optional<std::string> held = prefs::CutValue(PrefsLines[slots.back()]);
+  if (!held) return std::nullopt;
+  return prefs::Unescape(*held);
 }
 
 bool Present(const char* key) { return !PrefsLines[FindPrefLine(key)].empty(); }
@@ -62,11 +73,12 @@ void PreferenceStage(std::string identity[5]) {
     std::optional<std::string> folder = NamedPlace(prefs::NormalisePath(*cache));
     if (folder) text::CopyWhole(szCacheLoc, *folder);
   }
-  if (auto org = ValueOf("mail.identity.organization")) identity[1] = *org;
-  if (auto name = ValueOf("mail.identity.username")) identity[3] = *name;
-  if (auto mail = ValueOf("mail.identity.useremail")) identity[2] = identity[4] = *mail;
+  if (auto org = IdentityOf("mail.identity.organization")) identity[1] = *org;
+  if (auto name = IdentityOf("mail.identity.username")) identity[3] = *name;
+  if (auto mail = IdentityOf("mail.identity.useremail")) identity[2] = identity[4] = *mail;
+  if (auto replyTo = IdentityOf("mail.identity.reply_to")) identity[4] = *replyTo;
   identity[0].clear();
-  if (auto signature = ValueOf("mail.signature_file")) identity[0] = *signature;
+  if (auto signature = IdentityOf("mail.signature_file")) identity[0] = *signature;
   for (int i = 1; i <= 15; ++i) {
     std::string key = "browser.url_history.URL_" + std::to_string(i);
     if (auto url = ValueOf(key.c_str())) text::CopyCut(TypedUrl(i), 91, url->substr(0, 90));

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "cleaners.h"
 #include "config/names.h"
@@ -74,6 +75,21 @@ constexpr KeyRead kReadOrder[] = {
 std::string Held(const char* field, std::size_t size) { return std::string(field, text::BoundedLen(field, size)); }
 std::string Held(const Text& field) { return Held(field, sizeof field); }
 
+// The identity the browser itself presents, as the page last found it: in
+// a Communicator profile's prefs.js, or (Navigator 3) in the registry. The
+// reply-to address and the mail login are kept beside it, so that the real
+// identity taken from the browser gives them back exactly.
+struct BrowserIdentity {
+  bool fromPrefs = false;
+  std::string name, address, organization, signature, replyTo, login;
+};
+
+// What the page keeps between its messages.
+struct SettingsState {
+  BrowserIdentity browser;
+};
+SettingsState g_state;
+
 // The page's view of the program-wide data it works on.
 struct SettingsPage {
   HWND hwnd;
@@ -97,20 +113,71 @@ void Limit(HWND page) {
 
 // ---- Load ----
 
-void ReadBrowserIdentity() {
+// The string value of the last line that sets `key` (the one the
+// browser reads), escapes undone; nothing when no line sets it.
+std::optional<std::string> PrefText(const char* key) {
+  std::vector<int> slots = PrefLinesOf(key);
+  if (slots.empty()) return std::nullopt;
+  std::optional<std::string> held = prefs::CutValue(PrefsLines[slots.back()]);
+  // A line without a string value gives an empty one.
+  return held ? prefs::Unescape(*held) : std::string();
+}
+
+// The browser's identity from the prefs.js the line table holds.
+BrowserIdentity IdentityFromPrefs() {
+  BrowserIdentity b;
+  b.fromPrefs = true;
+  b.organization = PrefText("mail.identity.organization").value_or("{empty}");
+  b.name = PrefText("mail.identity.username").value_or(std::string());
+  b.address = PrefText("mail.identity.useremail").value_or(std::string());
+  b.signature = PrefText("mail.signature_file").value_or(std::string());
+  b.replyTo = PrefText("mail.identity.reply_to").value_or(b.address);
+  b.login = PrefText("mail.pop_name").value_or(b.address);
+  return b;
+}
+
+// The Navigator 3 identity from the registry; fields the key lacks keep
+// what `b` holds.
+void IdentityFromRegistry(BrowserIdentity& b) {
   std::string keyPath = Held(regit, sizeof regit) + "User";
   HKEY key;
   if (RegOpenKeyExA(plat::Hkcu(), keyPath.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return;
   const struct {
     const char* name;
-    char* field;
-  } values[] = {{"Sig_File", Udata1}, {"User_Organization", Udata2}, {"User_Addr", Udata3},
-                {"User_Name", Udata4}, {"Reply_To", Udata5}};
-  for (const auto& v : values) {
-    std::string data;
-    if (reg::ReadText(key, v.name, data)) text::CopyCut(v.field, sizeof Udata1, data);
-  }
+    std::string* field;
+  } values[] = {{"Sig_File", &b.signature}, {"User_Organization", &b.organization}, {"User_Addr", &b.address},
+                {"User_Name", &b.name},     {"Reply_To", &b.replyTo}};
+  for (const auto& v : values) reg::ReadText(key, v.name, *v.field);
   RegCloseKey(key);
+  b.login = b.address;
+}
+
+// Into the program-wide fields of the browser's identity.
+void Publish(const BrowserIdentity& b) {
+  text::CopyCut(Udata1, b.signature);
+  text::CopyCut(Udata2, b.organization);
+  text::CopyCut(Udata3, b.address);
+  text::CopyCut(Udata4, b.name);
+  text::CopyCut(Udata5, b.replyTo);
+}
+
+// The identity the browser in use presents: a Communicator profile's own
+// prefs.js (the Navigator 3 registry key is another browser's), else the
+// registry.
+void ReadBrowserIdentity(bool communicator) {
+  BrowserIdentity b;
+  b.name = Held(Udata4, sizeof Udata4);
+  b.address = Held(Udata3, sizeof Udata3);
+  b.organization = Held(Udata2, sizeof Udata2);
+  b.signature = Held(Udata1, sizeof Udata1);
+  b.replyTo = Held(Udata5, sizeof Udata5);
+  if (communicator) {
+    ReloadPrefsIfChanged();
+    if (LineCount > 0) b = IdentityFromPrefs();
+  }
+  if (!b.fromPrefs) IdentityFromRegistry(b);
+  g_state.browser = b;
+  Publish(b);
 }
 
 void ReadStoredIdentities(bool communicator) {
@@ -152,8 +219,8 @@ std::string ProfileRoot() {
 }
 
 void Load(const SettingsPage& page) {
-  ReadBrowserIdentity();
   const bool communicator = ini::GetInt(szIniFile, kSecOptions, kKeyMoz, 0) != 0;
+  ReadBrowserIdentity(communicator);
   ReadStoredIdentities(communicator);
   ini::Write(szIniFile, kSecCopyMe, kKeyProfRoot, ProfileRoot().c_str());
 
@@ -175,19 +242,20 @@ void Load(const SettingsPage& page) {
 
 // ---- Save ----
 
-// Whether the clean run can put a value into prefs.js as it will write it.
-bool Fits(const std::string& value) { return prefs::FitsStringValue(prefs::EscapeLoneBackslashes(value)); }
+// Whether the INI files give `value` back as it went in: a line break
+// would split their lines, and a value wrapped in one pair of quotes
+// comes back without them. (prefs.js takes any text, escaped.)
+bool IniGivesBack(const std::string& value) {
+  if (value.find_first_of("\r\n") != std::string::npos) return false;
+  return !(value.size() >= 2 && value.front() == value.back() && (value.front() == '"' || value.front() == '\''));
+}
 
-// The first field whose text the browser's settings could not take, or
-// null: prefs.js would end the value at a double quote, and a line break
-// would split the lines of prefs.js and of the INI files. (What the INI
-// file gives back to the run, without surrounding blanks and quotes, has
-// no character the text typed has not.)
+// The first field whose text the settings files could not keep, or null.
 const Field* Unfit(const SettingsPage& page) {
   for (const Field* fields : {kRealFields, kAliasFields})
     for (int i = 0; i < 4; ++i) {
       std::string value = page.Get(fields[i].control).substr(0, static_cast<std::size_t>(fields[i].kept));
-      if (!Fits(value)) return &fields[i];
+      if (!IniGivesBack(value)) return &fields[i];
     }
   return nullptr;
 }
@@ -198,7 +266,18 @@ bool WriteRecord(const char* file, const char* section, const IdentityRecord& r)
   ok = ini::Write(file, section, kKeyUserOrg, r.organization) && ok;
   ok = ini::Write(file, section, kKeyUserAddr, r.address) && ok;
   ok = ini::Write(file, section, kKeyUser, r.user) && ok;
-  return ini::Write(file, section, kKeyReplyTo, r.address) && ok;  // the reply-to address is the e-mail address
+  ok = ini::Write(file, section, kKeyReplyTo, r.replyTo) && ok;
+  return ini::Write(file, section, kKeyPopName, r.popName[0] ? r.popName : nullptr) && ok;
+}
+
+// The reply-to address and login of a record: the e-mail address, except
+// that the real identity taken unchanged from the browser keeps the
+// browser's own, so that a real run gives back exactly what it had.
+void SetReplyAndLogin(IdentityRecord& r, const BrowserIdentity* browser) {
+  std::string address = Held(r.address);
+  bool asFound = browser && !address.empty() && address == browser->address;
+  text::CopyCut(r.replyTo, asFound && !browser->replyTo.empty() ? browser->replyTo : address);
+  text::CopyCut(r.popName, asFound && browser->login != address ? browser->login : std::string());
 }
 
 void NotSaved(const std::string& file) {
@@ -210,8 +289,8 @@ void NotSaved(const std::string& file) {
 void Save(const SettingsPage& page) {
   if (const Field* bad = Unfit(page)) {
     std::string message = std::string("Nothing was saved. ") + bad->label +
-                          " holds a double quote or a line break. Netscape's preferences file cannot "
-                          "take that; please change it and save again.";
+                          " holds a line break, or is wrapped in quotes. The settings files cannot keep "
+                          "that; please change it and save again.";
     plat::Prompt(nullptr, message.c_str(), kSaveTitle, MB_ICONEXCLAMATION);
     SetFocus(GetDlgItem(page.hwnd, bad->control));
     return;
@@ -226,8 +305,8 @@ void Save(const SettingsPage& page) {
   }
   for (const Field& f : kRealFields) text::CopyCut(RealIdentity.*f.member, page.Get(f.control).substr(0, f.kept));
   for (const Field& f : kAliasFields) text::CopyCut(AliasIdentity.*f.member, page.Get(f.control).substr(0, f.kept));
-  text::CopyCut(RealIdentity.replyTo, Held(RealIdentity.address));
-  text::CopyCut(AliasIdentity.replyTo, Held(AliasIdentity.address));
+  SetReplyAndLogin(RealIdentity, &g_state.browser);
+  SetReplyAndLogin(AliasIdentity, nullptr);
   // The directory typed is a hint for the next start, which checks it. The
   // folder the run protects changes only to a place that exists as such.
   if (std::optional<std::string> place = ResolvePlace(dir)) text::CopyWhole(MainDir, *place);
@@ -313,8 +392,19 @@ std::optional<std::string> FindProfile(const SettingsPage& page) {
   return std::string(current);
 }
 
+// Whether the real identity stored is one the user saved: not missing,
+// not the "not entered" mark, and not merely the Navigator 3 identity the
+// page offered before Communicator was chosen.
+bool RealIdentityIsTheUsers() {
+  std::string stored = ini::GetString(szIniFile, kSecRealid, kKeyUserAddr, "", 150);
+  if (stored.empty() || text::EqualsNoCase(stored, kAliasNotEntered)) return false;
+  BrowserIdentity navigator3;
+  IdentityFromRegistry(navigator3);
+  return navigator3.address.empty() || stored != navigator3.address;
+}
+
 // The browser's identity from the profile's prefs.js, into the real
-// identity fields while no real address has been stored.
+// identity fields while the user has not saved one of their own.
 bool TakeIdentityFromPrefs(const SettingsPage& page) {
   std::string prefsPath = paths::Join(Held(ProfileDir, sizeof ProfileDir), "prefs.js");
   text::CopyWhole(PrefsFile, prefsPath);
@@ -322,22 +412,14 @@ bool TakeIdentityFromPrefs(const SettingsPage& page) {
     plat::Prompt(nullptr, "Java file not found", "Java error:", MB_ICONEXCLAMATION);
     return false;
   }
-  auto value = [](const char* key) -> std::optional<std::string> {
-    int slot = FindPrefLine(key);
-    if (PrefsLines[slot].empty()) return std::nullopt;
-    // A line without a string value gives an empty one.
-    return prefs::CutValue(PrefsLines[slot]).value_or(std::string());
-  };
-  text::CopyCut(Udata2, value("mail.identity.organization").value_or("{empty}"));
-  if (auto v = value("mail.identity.username")) text::CopyCut(Udata4, *v);
-  if (auto v = value("mail.identity.useremail")) text::CopyCut(Udata3, *v);
-  if (auto v = value("mail.signature_file")) text::CopyCut(Udata1, *v);
-  std::string stored = Held(RealIdentity.address);
-  if (stored.empty() || text::EqualsNoCase(stored, kAliasNotEntered)) {
-    page.Set(IDC_SETTINGS_REAL_NAME, Held(Udata4, sizeof Udata4));
-    page.Set(IDC_SETTINGS_REAL_EMAIL, Held(Udata3, sizeof Udata3));
-    page.Set(IDC_SETTINGS_REAL_ORG, Held(Udata2, sizeof Udata2));
-    page.Set(IDC_SETTINGS_REAL_SIG, Held(Udata1, sizeof Udata1));
+  g_state.browser = IdentityFromPrefs();
+  Publish(g_state.browser);
+  if (!RealIdentityIsTheUsers()) {
+    const BrowserIdentity& b = g_state.browser;
+    page.Set(IDC_SETTINGS_REAL_NAME, b.name.substr(0, 49));
+    page.Set(IDC_SETTINGS_REAL_EMAIL, b.address.substr(0, 49));
+    page.Set(IDC_SETTINGS_REAL_ORG, b.organization.substr(0, 49));
+    page.Set(IDC_SETTINGS_REAL_SIG, b.signature.substr(0, 149));
   }
   return true;
 }

@@ -42,6 +42,7 @@ constexpr int kCleanBoxes[] = {125, 107, 108, 150, 109, 110, 111, 112, 113, 153}
 
 struct Identity {
   std::string name, address, organization, signature;
+  std::string replyTo, login;  // as stored: "<absent>" for a login that is the address
 };
 
 // The file's lines, each with its line end.
@@ -75,7 +76,18 @@ void ExpectIdentity(const std::string& file, const char* section, const Identity
   EXPECT_EQ(IniValue(file, section, "User_Addr"), id.address);
   EXPECT_EQ(IniValue(file, section, "User_Organization"), id.organization);
   EXPECT_EQ(IniValue(file, section, "Sig_File"), id.signature);
-  EXPECT_EQ(IniValue(file, section, "Reply_To"), id.address) << "the reply-to address is the e-mail address";
+  EXPECT_EQ(IniValue(file, section, "Reply_To"), id.replyTo);
+  EXPECT_EQ(IniValue(file, section, "Pop_Name"), id.login);
+}
+
+// The lines of prefs.js that carry the identity, in file order.
+std::vector<std::string> IdentityLines(const std::string& prefs) {
+  std::vector<std::string> out;
+  for (const std::string& line : Lines(prefs))
+    for (const char* key : {"mail.identity.username", "mail.identity.useremail", "mail.identity.reply_to",
+                            "mail.identity.organization", "mail.signature_file", "mail.pop_name"})
+      if (line.rfind(std::string("user_pref(\"") + key + "\"", 0) == 0) out.push_back(line);
+  return out;
 }
 
 std::string PrefLine(const std::string& key, const std::string& value) {
@@ -150,25 +162,30 @@ TEST(EndToEnd, OneSittingSetsUpKeepsOneCookieAndGoesOnlineAsTheAlias) {
   RestoredFile bookmarkTemplate(programDir + "\\MOPWELL.BKM");
   DeleteFileA((programDir + "\\hookies.txt").c_str());  // a new user has kept nothing yet
 
-  // A Communicator 4 user only: prefs.js is the one place the browser
-  // keeps its identity, so the real identity the page offers is that one.
+  // A user of both generations: Navigator 3 keeps another identity in the
+  // registry, but the profile in use is a Communicator one, so the real
+  // identity the page offers is the one its prefs.js holds.
   DemoOptions options;
   options.windowsDir = WindowsDir();
   options.root = root;
-  options.navigator3 = false;
+  options.navigator3 = true;
   options.cacheFiles = 12;
   options.replaceOthers = true;
   CreateDirectoryA(root.c_str(), nullptr);
   std::string error;
   ASSERT_TRUE(MakeDemoProfile(options, nullptr, &error)) << error;
   const DemoGeneration c4 = DescribeDemo(options).communicator;
+  const DemoGeneration n3 = DescribeDemo(options).navigator3;
+  ASSERT_NE(n3.email, c4.email) << "the generations must differ for this test";
   const std::string iniFile = WindowsDir() + "\\MOPWELL.INI";
   const std::string idFile = c4.folder + "\\MPW-ID.INI";
   ASSERT_FALSE(Exists(iniFile));
 
-  const Identity real{c4.userName, c4.email, c4.organization, PrefsPath(c4.signatureFile)};
+  // The browser's own reply-to address and login stay with the real
+  // identity, so that a real run gives them back.
+  const Identity real{c4.userName, c4.email, c4.organization, c4.signatureFile, c4.replyTo, "dana"};
   const Identity alias{"Quill Ashgrove", "q.ashgrove@masks.example", "Foxglove Lantern Guild",
-                       "C:\\Alias\\quill-sig.txt"};
+                       "C:\\Alias\\quill-sig.txt", "q.ashgrove@masks.example", "<absent>"};
 
   // What is known before the run: the cookie to keep, as the browser's
   // cookie file holds it (line end included), and the files the run must
@@ -184,6 +201,9 @@ TEST(EndToEnd, OneSittingSetsUpKeepsOneCookieAndGoesOnlineAsTheAlias) {
   const std::string keptRow = kept.substr(0, kept.size() - 2);  // the lists show no line ends
   const std::string prefsBefore = Read(c4.folder + "\\prefs.js");
   ASSERT_NE(prefsBefore.find(PrefLine("mail.identity.useremail", real.address)), std::string::npos);
+  ASSERT_NE(prefsBefore.find(PrefLine("mail.pop_name", real.login)), std::string::npos);
+  const std::vector<std::string> identityBefore = IdentityLines(prefsBefore);
+  ASSERT_EQ(identityBefore.size(), 6u);
   const std::string bookmarksBefore = Read(c4.bookmarkFile);
   const std::string historyBefore = Read(c4.historyFile);
 
@@ -338,4 +358,22 @@ TEST(EndToEnd, OneSittingSetsUpKeepsOneCookieAndGoesOnlineAsTheAlias) {
   // What was not chosen is left alone.
   EXPECT_TRUE(Read(c4.bookmarkFile) == bookmarksBefore);
   EXPECT_TRUE(Read(c4.historyFile) == historyBefore);
+
+  // A second start, a real run: the browser presents exactly the identity
+  // it had, line for line.
+  Program again;
+  ASSERT_TRUE(again.Start());
+  main = probe::WaitForWindow("Mopwell", "Mopwell", kPatience);
+  ASSERT_NE(main, nullptr);
+  page = probe::CurrentPage(main);
+  ASSERT_NE(page, nullptr);
+  ASSERT_TRUE(probe::SetCheck(page, kUseAlias, false, kPatience));
+  ASSERT_TRUE(probe::SetCheck(page, kCleanCookies, false, kPatience));
+  probe::Click(page, IDOK);
+  ASSERT_EQ(probe::WaitForExit(again.process(), kPatience), 0)
+      << "boxes open: " << Join(probe::OpenMessageBoxes(main));
+  prefs = Read(c4.folder + "\\prefs.js");
+  EXPECT_EQ(IdentityLines(prefs), identityBefore) << "the real identity as the browser had it";
+  EXPECT_EQ(prefs.find(n3.email), std::string::npos) << "never the Navigator 3 identity";
+  EXPECT_EQ(IniValue(iniFile, "Options", "userID"), "0");
 }

@@ -36,31 +36,59 @@ using prefs::PlanWrite;
 using prefs::WriteAction;
 using prefs::WriteTarget;
 
-// What the identity switch may put between the quotes of a line unchanged.
-TEST(PrefsValue, StringValuesThatWouldBreakTheirLineAreTold) {
-  using prefs::FitsStringValue;
-  EXPECT_TRUE(FitsStringValue(""));
-  EXPECT_TRUE(FitsStringValue("Ann O'Nymous <ann@example.org>"));
-  EXPECT_TRUE(FitsStringValue("C:\\sig.txt"));       // single backslash inside
-  EXPECT_TRUE(FitsStringValue("C:\\\\sigs\\\\"));  // escaped pair at the end
-  EXPECT_FALSE(FitsStringValue("The \"Firm\""));
-  EXPECT_FALSE(FitsStringValue("first\r\nuser_pref(\"x\", 1);"));
-  EXPECT_FALSE(FitsStringValue("line\nbreak"));
-  EXPECT_FALSE(FitsStringValue("cr\ronly"));
-  EXPECT_FALSE(FitsStringValue("C:\\sigs\\"));        // escapes the closing quote
-  EXPECT_FALSE(FitsStringValue("\\\\\\"));            // three: one is left over
-  // A lone backslash is escaped; pairs, the file's own form, stay.
-  using prefs::EscapeLoneBackslashes;
-  EXPECT_EQ(EscapeLoneBackslashes("C:\\new\\sig.txt"), "C:\\\\new\\\\sig.txt");
-  EXPECT_EQ(EscapeLoneBackslashes("C:\\\\pat\\\\pat.sig"), "C:\\\\pat\\\\pat.sig");
-  EXPECT_EQ(EscapeLoneBackslashes("\\\\\\x\\"), "\\\\\\\\x\\\\");  // three, then one
-  EXPECT_EQ(EscapeLoneBackslashes("plain"), "plain");
-  EXPECT_TRUE(FitsStringValue(EscapeLoneBackslashes("C:\\sigs\\")));
-  // A value that fits comes back whole from the line it is written into.
-  for (const char* v : {"", "plain", "C:\\a\\\\b", "x\\\\"}) {
-    std::string line = std::string("user_pref(\"mail.identity.username\", \"") + v + "\");";
-    EXPECT_EQ(CutValue(line), v);
+// Values go into prefs.js escaped, as the browser reads its script, and
+// come back out as the text they stand for: a quote in a name, a network
+// path's leading pair of backslashes, a path that ends in a backslash.
+TEST(PrefsValue, TextIsEscapedIntoItsLineAndComesBackWhole) {
+  struct Case {
+    const char* text;
+    const char* held;  // between the quotes in prefs.js
+  };
+  const Case cases[] = {
+      {"", ""},
+      {"Ann O'Nymous <ann@example.org>", "Ann O'Nymous <ann@example.org>"},
+      {"Dana \"DW\" Whitfield", "Dana \\\"DW\\\" Whitfield"},
+      {"C:\\new\\sig.txt", "C:\\\\new\\\\sig.txt"},
+      {"\\\\fileserver\\home\\sig.txt", "\\\\\\\\fileserver\\\\home\\\\sig.txt"},
+      {"C:\\sigs\\", "C:\\\\sigs\\\\"},
+      {"line\r\nbreak\ttab", "line\\r\\nbreak\\ttab"},
+      {"bell\x07", "bell\\x07"},
+      {"caf\xe9", "caf\xe9"},  // the code page's own letters as they are
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(prefs::EscapeValue(c.text), c.held);
+    std::string line = std::string("\nuser_pref(\"mail.identity.username\", \"") + c.held + "\");";
+    ASSERT_EQ(CutValue(line), std::string(c.held)) << "the closing quote is found past escaped ones";
+    EXPECT_EQ(prefs::Unescape(c.held), c.text);
+    EXPECT_EQ(std::string(line).find_first_of("\r", 1), std::string::npos) << "one line in the file";
   }
+}
+
+// What the browser itself may have written, read as it reads it.
+TEST(PrefsValue, EscapesTheBrowserWroteAreUndone) {
+  const std::pair<const char*, const char*> held[] = {
+      {"a\\'b", "a'b"},           {"a\\/b", "a/b"},       {"\\x41\\x4a", "AJ"}, {"\\u00e9t\\u00E9", "\xe9t\xe9"},
+      {"\\u4e2d", "\\u4e2d"},     {"\\xZZ", "xZZ"},       {"end\\", "end\\"},   {"\\\\\\\\", "\\\\"},
+  };
+  for (const auto& [in, out] : held) EXPECT_EQ(prefs::Unescape(in), out) << in;
+  // An escaped quote does not end the value; an unclosed one is none.
+  EXPECT_EQ(CutValue("user_pref(\"k\", \"a\\\"b\");"), "a\\\"b");
+  EXPECT_EQ(CutValue("user_pref(\"k\", \"a\\\\\");"), "a\\\\");
+  EXPECT_EQ(CutValue("user_pref(\"k\", \"a\\\");"), std::nullopt);
+}
+
+TEST(PrefsValue, ALineIsKnownByTheExactNameItSets) {
+  const std::pair<const char*, const char*> lines[] = {
+      {"\nuser_pref(\"mail.identity.username\", \"Dana\");", "mail.identity.username"},
+      {"  user_pref ( \"network.cookie.cookieBehavior\", 1);", "network.cookie.cookieBehavior"},
+      {"\nuser_pref(\"mail.identity.username2\", \"x\");", "mail.identity.username2"},
+      {"// user_pref(\"mail.identity.username\", \"old\");", ""},
+      {"\npref(\"mail.identity.username\", \"x\");", ""},
+      {"\nuser_pref(\"unclosed, 1);", ""},
+      {"", ""},
+  };
+  for (const auto& [line, key] : lines) EXPECT_EQ(prefs::PrefKeyOf(line), key) << line;
 }
 
 TEST(PrefsWriteRules, OnlyTheFileTheTableHoldsIsEverOverwritten) {

@@ -11,6 +11,7 @@
 
 #include "cleaners.h"
 #include "discovery_fixture.h"
+#include "prefs/pref_value.h"
 #include "prefs_file.h"
 
 using std::string;
@@ -32,7 +33,8 @@ const string kPrefs = "// Mozilla User Preferences\r\n" + Pref("mail.pop_name", 
 // into another's place shows.
 const std::vector<string> kAliasValues = {"Al Ias", "al@anon.example", "Nobody Inc", "C:\\Sig\\alias.txt",
                                           "reply@anon.example"};
-const std::vector<string> kRealValues = {"Joe Bloggs", "joe@bloggs.example", "Bloggs Ltd", "C:\\\\joe.sig",
+// The real signature file as its text (prefs.js holds it escaped).
+const std::vector<string> kRealValues = {"Joe Bloggs", "joe@bloggs.example", "Bloggs Ltd", "C:\\joe.sig",
                                          "replies@bloggs.example"};
 
 class IdentitySwitchTest : public DiscoveryTest {
@@ -241,21 +243,28 @@ TEST_F(IdentitySwitchTest, PrefsLinesThatArePresentTakeTheIdentity) {
   EXPECT_EQ(Prefs(), kPrefs) << "no Communicator in use";
 }
 
-// MOPWELL.INI edited by hand: a value that would end its string early (a
-// double quote) leaves its prefs.js line as it was, and says so in the
-// trace; the other lines switch, a trailing backslash escaped like any
-// other lone one.
-TEST_F(IdentitySwitchTest, ValuesThatWouldBreakPrefsLeaveTheirLinesAlone) {
+// Any text goes into prefs.js escaped as the browser reads it, and comes
+// back from the file as it went in: a double quote (MOPWELL.INI edited by
+// hand, or a name the browser itself held), a trailing backslash, a
+// network path's leading pair. Nothing is left alone for its text.
+TEST_F(IdentitySwitchTest, AnyTextIsEscapedIntoPrefsAndComesBackWhole) {
   SetIni("Options", "cow", "moo");
   SetIni("Alias", "User_Organization", "Nobody \"Inc\" Ltd");
-  SetIni("Alias", "Sig_File", "C:\\Sig\\");
+  SetIni("Alias", "Sig_File", "\\\\fileserver\\home\\sig\\");
   Open();
   SwitchIdentity(page, true);
   EXPECT_EQ(Prefs(), "// Mozilla User Preferences\r\n" + Pref("mail.pop_name", "al@anon.example") +
-                         Pref("mail.identity.organization", "Bloggs Ltd") + Pref("browser.cache.directory", "C:\\\\cache") +
-                         Pref("mail.identity.username", "Al Ias") + Pref("mail.identity.useremail", "al@anon.example") +
-                         Pref("mail.signature_file", "C:\\\\Sig\\\\"));
-  EXPECT_EQ(Ini("Diagnostics", "IdentityLineKept"), "mail.identity.organization");
+                         Pref("mail.identity.organization", "Nobody \\\"Inc\\\" Ltd") +
+                         Pref("browser.cache.directory", "C:\\\\cache") + Pref("mail.identity.username", "Al Ias") +
+                         Pref("mail.identity.useremail", "al@anon.example") +
+                         Pref("mail.signature_file", "\\\\\\\\fileserver\\\\home\\\\sig\\\\"));
+  EXPECT_EQ(Ini("Diagnostics", "IdentityLineKept"), "<absent>");
+  // Read back as discovery and the settings page read it.
+  LoadPrefsFile(PrefsFile);
+  EXPECT_EQ(prefs::Unescape(*prefs::CutValue(PrefsLines[FindPrefLine("mail.identity.organization")])),
+            "Nobody \"Inc\" Ltd");
+  EXPECT_EQ(prefs::Unescape(*prefs::CutValue(PrefsLines[FindPrefLine("mail.signature_file")])),
+            "\\\\fileserver\\home\\sig\\");
   // The registry takes any text: the alias goes there whole.
   EXPECT_EQ(Reg("User_Organization"), "Nobody \"Inc\" Ltd");
 }
@@ -342,11 +351,21 @@ TEST_F(IdentitySwitchTest, NoProfileFileWithoutAProfileFolder) {
   lstrcpyA(RegProfileDir, "C:\\Users\\mary");
   FormIdFilePath();
   EXPECT_EQ(lstrcmpiA(szProFile, "C:\\Users\\mary\\MPW-ID.INI"), 0) << szProFile;
+  // Without an entry in the browser's registry file, the profile folder
+  // discovery took (through the machine's registry or NSCP.INI) holds it;
+  // without that either, there is none.
   for (const char* dir : {"", "profile\\", "\\", "C:\\", "C:\\.", "C:\\mary\\..\\"}) {
     lstrcpyA(RegProfileDir, dir);
+    lstrcpyA(ProfileDir, profile.c_str());
     FormIdFilePath();
-    EXPECT_EQ(string(szProFile), "") << "'" << dir << "'";
+    EXPECT_EQ(string(szProFile), IdIni()) << "'" << dir << "'";
+    for (const char* folder : {"", "profile", "C:\\"}) {
+      lstrcpyA(ProfileDir, folder);
+      FormIdFilePath();
+      EXPECT_EQ(string(szProFile), "") << "'" << dir << "', '" << folder << "'";
+    }
   }
+  lstrcpyA(ProfileDir, "");
   Open();  // with the lookup's lone backslash
   SwitchIdentity(page, true);
   EXPECT_EQ(Ini("Options", "userID"), "1");
@@ -385,4 +404,31 @@ TEST_F(IdentitySwitchTest, CleanRunSetsAndRestoresTheIdentity) {
   EXPECT_EQ(CorelValues(), kRealValues);
   EXPECT_EQ(Prefs(), kPrefs) << "the real identity restored line for line";
   EXPECT_EQ(fake->sleeps, (std::vector<DWORD>{3000, 3000}));
+}
+
+// A preference written twice (the browser reads the later line) takes the
+// identity in every copy, in both directions; an alias still "?" (never
+// entered) is written nowhere, as one never saved.
+TEST_F(IdentitySwitchTest, EveryCopyTakesTheIdentityAndAnAliasNotEnteredNone) {
+  const string twice = kPrefs + Pref("mail.identity.useremail", "second@bloggs.example");
+  WriteFileBytes(PrefsFile, twice);
+  LoadPrefsFile(PrefsFile);
+  Open();
+  SwitchIdentity(page, true);
+  EXPECT_EQ(Prefs().find("joe@bloggs.example"), string::npos) << Prefs();
+  EXPECT_EQ(Prefs().find("second@bloggs.example"), string::npos) << Prefs();
+  const string aliasLine = Pref("mail.identity.useremail", "al@anon.example");
+  EXPECT_NE(Prefs().find(aliasLine), Prefs().rfind(aliasLine)) << "both copies";
+  SwitchIdentity(page, false);
+  EXPECT_EQ(Prefs().find("al@anon.example"), string::npos) << Prefs();
+
+  // Not entered: the "?" the settings page shows until an address is typed.
+  WriteFileBytes(PrefsFile, kPrefs);
+  SetId("Alias", {"?", "?", "?", "", "?"});
+  const string regBefore = Reg("User_Addr");
+  Open();
+  SwitchIdentity(page, true);
+  EXPECT_EQ(Prefs(), kPrefs);
+  EXPECT_EQ(Reg("User_Addr"), regBefore);
+  EXPECT_EQ(Ini("Options", "userID"), "1") << "the choice itself is recorded";
 }

@@ -66,6 +66,11 @@ class PrefsPageTest : public PageTest {
     ReadFileBytes(profile + "\\prefs.js", bytes);
     return bytes;
   }
+  static string Bytes(const string& path) {
+    string bytes;
+    ReadFileBytes(path, bytes);
+    return bytes;
+  }
   string Warn() {
     string value = "<absent>";
     GetRegText(fake->hkcu, kNetwork.c_str(), "Warn Accepting Cookie", value);
@@ -151,4 +156,85 @@ TEST_F(PrefsPageTest, WithoutCommunicatorOnlyTheCookieFileAndTheRegistryChange) 
   EXPECT_EQ(Prefs(), kPrefs);
   EXPECT_EQ(GetFileAttributesA(cookies.c_str()), DWORD(FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_ARCHIVE));
   EXPECT_EQ(Warn(), "yes");
+}
+
+// The browser's own cookie choice ("accept only from the originating
+// server", "warn before accepting", a setting written twice, which the
+// browser reads as the later one) survives every Save: with the boxes as
+// found no line changes; switched on, every copy takes the box's line;
+// switched back, exactly the browser's lines return, each to its place.
+TEST_F(PrefsPageTest, TheBrowsersOwnCookieChoiceSurvivesEverySave) {
+  SetIni("Options", "Moz", "4");
+  struct Case {
+    const char* name;
+    string prefs;
+    int box;
+    string on;  // every line of the preference while the box is on
+  };
+  const string head = "// Netscape User Preferences\r\n";
+  const string tail = "user_pref(\"network.proxy.http\", \"proxy.example\");\r\n";
+  const Case cases[] = {
+      {"originating server only", head + "user_pref(\"network.cookie.cookieBehavior\", 1);\r\n" + tail,
+       IDC_PREFS_COOKBLOCK, "user_pref(\"network.cookie.cookieBehavior\", 2);"},
+      {"written twice", head + "user_pref(\"network.cookie.cookieBehavior\", 0);\r\n" + tail +
+                             "user_pref(\"network.cookie.cookieBehavior\",1);\n",
+       IDC_PREFS_COOKBLOCK, "user_pref(\"network.cookie.cookieBehavior\", 2);"},
+      {"warned by the browser", head + "user_pref(\"network.cookie.warnAboutCookies\", false);\r\n" + tail,
+       IDC_PREFS_COOKWARN, "user_pref(\"network.cookie.warnAboutCookies\", true);"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SetIni("Prefs", "CookBlocker", "0");
+    SetIni("Prefs", "CookieWarn", "0");
+    ASSERT_TRUE(WriteFileBytes(profile + "\\prefs.js", c.prefs));
+    ASSERT_TRUE(LoadPrefsFile((profile + "\\prefs.js").c_str()));
+    Open();
+    Press(IDC_PREFS_SAVE);
+    EXPECT_TRUE(Prefs() == c.prefs) << "boxes as found: " << Prefs();
+
+    Check(c.box, true);
+    Press(IDC_PREFS_SAVE);
+    string on = Prefs();
+    EXPECT_EQ(on.find("cookieBehavior\", 0"), string::npos) << on;
+    EXPECT_EQ(on.find("cookieBehavior\",1"), string::npos) << on;
+    EXPECT_EQ(on.find("warnAboutCookies\", false"), string::npos) << on;
+    EXPECT_NE(on.find(c.on), string::npos) << on;
+    Press(IDC_PREFS_SAVE);
+    EXPECT_EQ(Prefs(), on) << "saved again as found: nothing more";
+
+    Check(c.box, false);
+    Press(IDC_PREFS_SAVE);
+    EXPECT_TRUE(Prefs() == c.prefs) << "the browser's own lines back: " << Prefs();
+  }
+}
+
+// Save says which file it could not write, and then changes nothing at all:
+// prefs.js, the cookie file's mark and MOPWELL.INI never disagree.
+TEST_F(PrefsPageTest, ASaveThatCannotBeWrittenChangesNothingAndSaysWhere) {
+  SetIni("Options", "Moz", "4");
+  const string ini = fake->IniPath();
+  struct Case {
+    const char* name;
+    string file;
+  };
+  const Case cases[] = {{"prefs.js read-only", profile + "\\prefs.js"}, {"MOPWELL.INI read-only", ini}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    Open();
+    const string prefsBefore = Prefs(), iniBefore = Bytes(ini);
+    const DWORD mark = GetFileAttributesA(cookies.c_str());
+    ASSERT_TRUE(SetFileAttributesA(c.file.c_str(), FILE_ATTRIBUTE_READONLY));
+    fake->boxes.clear();
+    Check(IDC_PREFS_COOKBLOCK, true);
+    Check(IDC_PREFS_SENT, true);
+    Press(IDC_PREFS_SAVE);
+    SetFileAttributesA(c.file.c_str(), FILE_ATTRIBUTE_NORMAL);
+    ASSERT_EQ(fake->boxes.size(), 1u);
+    EXPECT_EQ(fake->boxes[0].type, UINT(MB_ICONEXCLAMATION));
+    EXPECT_NE(fake->boxes[0].text.find(c.file), string::npos) << fake->boxes[0].text;
+    EXPECT_EQ(fake->boxes[0].text.find("have been saved"), string::npos);
+    EXPECT_EQ(Prefs(), prefsBefore);
+    EXPECT_EQ(Bytes(ini), iniBefore);
+    EXPECT_EQ(GetFileAttributesA(cookies.c_str()), mark);
+  }
 }

@@ -56,7 +56,7 @@ TEST_F(PrefsStageTest, ValuesAreTakenFromTheFile) {
   EXPECT_EQ(string(Udata4), "Jo Smith");
   EXPECT_EQ(string(Udata3), "jo@acme.example");
   EXPECT_EQ(string(Udata5), "jo@acme.example");
-  EXPECT_EQ(string(Udata1), "C:\\\\jo\\\\sig.txt") << "backslashes left doubled";
+  EXPECT_EQ(string(Udata1), "C:\\jo\\sig.txt") << "the text the escaped value stands for";
   EXPECT_EQ(string(URL2), "http://two.example/");
   EXPECT_EQ(string(NewsPrefjs), "") << "a network path loses its leading pair: no full path, no folder";
 }

@@ -187,7 +187,7 @@ TEST_F(SettingsPageTest, SaveStoresBothIdentitiesInBothFiles) {
 
 // A value prefs.js could not take as it is stops Save: a box names the
 // field, nothing is stored, the page keeps what was typed.
-TEST_F(SettingsPageTest, SaveRefusesWhatWouldBreakTheBrowsersSettings) {
+TEST_F(SettingsPageTest, SaveRefusesWhatTheSettingsFilesWouldNotGiveBack) {
   SetIni("Options", "Moz", "4");
   lstrcpyA(RegProfileDir, (profile + "\\").c_str());
   SetStored(fake->IniPath(), "Alias", {"Ini Alias", "ini@alias.example", "Ini Org", "C:\\ini.sig", "x"});
@@ -198,7 +198,6 @@ TEST_F(SettingsPageTest, SaveRefusesWhatWouldBreakTheBrowsersSettings) {
     string value;
     const char* names;
   } cases[] = {
-      {IDC_SETTINGS_ALIAS_ORG, "The \"Firm\"", "Your alias, \"Organization\""},
       {IDC_SETTINGS_REAL_NAME, "Joe\r\nuser_pref(\"x\", 1);", "Real identity, \"Your name\""},
       {IDC_SETTINGS_REAL_EMAIL, "joe\n@x", "Real identity, \"Email address\""},
       {IDC_SETTINGS_DIR, "C:\\nav\r\n[Options]\r\nNT=0", "\"Netscape directory:\""},
@@ -222,13 +221,13 @@ TEST_F(SettingsPageTest, SaveRefusesWhatWouldBreakTheBrowsersSettings) {
     EXPECT_FALSE(FileExists(IdIni()));
     Type(c.id, before);
   }
-  // Backslashes, single, doubled or closing, are taken: the run escapes
-  // the lone ones.
+  // Backslashes, single, doubled or closing, and double quotes inside a
+  // value are taken as typed: the run escapes them into prefs.js.
   Type(IDC_SETTINGS_ALIAS_SIG, "C:\\\\sigs\\\\");
-  Type(IDC_SETTINGS_ALIAS_ORG, "Nobody\\ ");
+  Type(IDC_SETTINGS_ALIAS_ORG, "The \"Firm\"\\ ");
   Press(IDC_SETTINGS_SAVE);
   EXPECT_EQ(ReadIni(IdIni(), "Alias", "Sig_File"), "C:\\\\sigs\\\\");
-  EXPECT_EQ(ReadIni(IdIni(), "Alias", "User_Organization"), "Nobody\\");
+  EXPECT_EQ(ReadIni(IdIni(), "Alias", "User_Organization"), "The \"Firm\"\\");
   EXPECT_EQ(fake->boxes.back().text, "Your settings have been saved.");
 }
 
@@ -282,7 +281,7 @@ TEST_F(SettingsPageTest, Version4FromTheMachineRegistryThenSave) {
   ASSERT_EQ(RegOpenKeyExA(fake->hkcu, (kPlain + "Main").c_str(), 0, KEY_READ, &main), ERROR_SUCCESS);
   RegCloseKey(main);
   EXPECT_EQ(Fields(kRealIds),
-            (std::vector<string>{"Pat Browser", "pat@browser.example", "{empty}", "C:\\\\pat\\\\pat.sig"}));
+            (std::vector<string>{"Pat Browser", "pat@browser.example", "{empty}", "C:\\pat\\pat.sig"}));
   EXPECT_EQ(Fields(kAliasIds), (std::vector<string>{"Al Ias", "al@anon.example", "Nobody Inc", "C:\\alias.sig"}));
   EXPECT_EQ(Bytes(fake->InProgram("MOPWELL.BKM")), kBk4);
   EXPECT_EQ(string(szCookieLoc), profile + "\\cookies.txt");
@@ -295,7 +294,7 @@ TEST_F(SettingsPageTest, Version4FromTheMachineRegistryThenSave) {
   EXPECT_EQ(Stored(IdIni(), "Alias"), (std::vector<string>{"Al Ias", "al@anon.example", "Nobody Inc",
                                                             "C:\\alias.sig", "al@anon.example"}));
   EXPECT_EQ(Stored(IdIni(), "Realid"), (std::vector<string>{"Pat Browser", "pat@browser.example", "{empty}",
-                                                             "C:\\\\pat\\\\pat.sig", "pat@browser.example"}));
+                                                             "C:\\pat\\pat.sig", "pat@browser.example"}));
   EXPECT_EQ(Ini("CopyMe", "profroot"), "") << "written by loads only";
   Press(IDC_SETTINGS_UNDO);
   EXPECT_EQ(Ini("CopyMe", "profroot"), fake->root + "\\Users\\");
@@ -570,4 +569,23 @@ TEST_F(SettingsPageTest, Version4TakesAnEmptyValueAsEmpty) {
   Open();
   Press(IDC_SETTINGS_V4);
   EXPECT_EQ(Fields(kRealIds), (std::vector<string>{"", "pat@browser.example", "", ""}));
+}
+
+// A profile found through the machine's registry or NSCP.INI has no entry
+// in the browser's registry file: a later start, whose lookup finds none,
+// still saves the identities into that profile's MPW-ID.INI.
+TEST_F(SettingsPageTest, ALaterSaveWritesTheProfilesIdFileOnEveryRoute) {
+  SetIni("Options", "Moz", "4");
+  lstrcpyA(RegProfileDir, "\\");  // what the lookup leaves without nsreg.dat
+  lstrcpyA(ProfileDir, profile.c_str());
+  lstrcpyA(PrefsFile, (profile + "\\prefs.js").c_str());
+  ASSERT_TRUE(LoadPrefsFile(PrefsFile));
+  SetStored(fake->IniPath(), "Alias", {"Ann Alias", "ann@alias.example", "Alias Org", "C:\\alias.sig", "x"});
+  Open();
+  EXPECT_EQ(Fields(kRealIds), (std::vector<string>{"Pat Browser", "pat@browser.example", "{empty}", "C:\\pat\\pat.sig"}))
+      << "a Communicator profile in use: its prefs.js identity is offered, not the Navigator 3 one";
+  Press(IDC_SETTINGS_SAVE);
+  EXPECT_EQ(fake->boxes.back().text, "Your settings have been saved.");
+  EXPECT_EQ(ReadIni(IdIni(), "Alias", "User_Addr"), "ann@alias.example");
+  EXPECT_EQ(ReadIni(IdIni(), "Realid", "User_Addr"), "pat@browser.example");
 }
