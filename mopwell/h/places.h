@@ -25,10 +25,9 @@ std::optional<std::string> NamedPlace(const std::string& path);
 // followed; empty when Windows cannot form one.
 std::string FullLongPath(const std::string& path);
 
-// Comparisons of resolved paths, by whole folder names, letter case
-// ignored: the same place; `inner` is `outer` or lies inside it.
+// Whether two resolved paths name the same place, by whole folder names,
+// letter case ignored.
 bool SamePlace(const std::string& a, const std::string& b);
-bool ContainsPlace(const std::string& outer, const std::string& inner);
 
 // Whether the name `path` is a link, or one of several names of one file
 // (or cannot be told): then what is done to the file through it is done to
@@ -47,9 +46,6 @@ bool UnshareName(const char* path);
 // What UnshareName would do, changing nothing: true when it would return
 // true; `removes` tells whether it would remove the name to get there.
 bool WouldUnshare(const char* path, bool* removes);
-
-// Whether the folder a file of this path would be made in is there.
-bool FolderOfPathExists(const char* path);
 
 // Holds every folder of a resolved place open, from the one below the
 // drive's root down to the place itself, so that while a step works inside

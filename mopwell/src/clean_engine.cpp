@@ -8,9 +8,8 @@
 
 #include <cstring>
 #include <iterator>
-#include <optional>
 #include <map>
-#include <set>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>

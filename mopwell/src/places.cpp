@@ -127,10 +127,6 @@ bool SamePlace(const std::string& a, const std::string& b) {
   return true;
 }
 
-bool ContainsPlace(const std::string& outer, const std::string& inner) {
-  return SamePlace(outer, inner) || paths::IsInside(outer, inner);
-}
-
 PlacePin::PlacePin(const std::string& place) {
   std::optional<std::vector<std::string>> parts = paths::Components(place);
   if (!parts || parts->size() < 2) return;
@@ -227,16 +223,6 @@ bool WouldUnshare(const char* path, bool* removes) {
   CloseHandle(file);
   *removes = true;
   return true;
-}
-
-bool FolderOfPathExists(const char* path) {
-  if (!path || !path[0]) return false;
-  std::string full = FullLongPath(path);
-  std::string::size_type slash = full.find_last_of('\\');
-  if (slash == std::string::npos) return false;
-  std::string folder = full.substr(0, slash + 1);
-  DWORD attributes = GetFileAttributesA(folder.c_str());
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 bool UnshareName(const char* path) {

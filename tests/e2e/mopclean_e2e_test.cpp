@@ -273,26 +273,12 @@ TEST(EndToEnd, MopcleanRefusesWhatTheUserNeverChose) {
   std::string escaped;
   for (char c : climbing) escaped += c == '\\' ? std::string("\\\\") : std::string(1, c);
   prefs.replace(at + key.size(), end - at - key.size(), escaped);
-  {
-    HANDLE f = CreateFileA((c4.folder + "\\prefs.js").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(f, INVALID_HANDLE_VALUE);
-    DWORD wrote = 0;
-    WriteFile(f, prefs.data(), static_cast<DWORD>(prefs.size()), &wrote, nullptr);
-    CloseHandle(f);
-  }
+  ASSERT_TRUE(Write(c4.folder + "\\prefs.js", prefs));
   // A planted line in the news map names the bookmark file.
   std::string map = Read(c4.newsDir + "\\FAT");
   ASSERT_NE(map, "<missing>");
   map += "planted.example\t" + c4.bookmarkFile + "\tFALSE\r\n";
-  {
-    HANDLE f = CreateFileA((c4.newsDir + "\\FAT").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                           FILE_ATTRIBUTE_NORMAL, nullptr);
-    ASSERT_NE(f, INVALID_HANDLE_VALUE);
-    DWORD wrote = 0;
-    WriteFile(f, map.data(), static_cast<DWORD>(map.size()), &wrote, nullptr);
-    CloseHandle(f);
-  }
+  ASSERT_TRUE(Write(c4.newsDir + "\\FAT", map));
   // What the run may take or change: the history and cookie files, the
   // news files the map names inside the news folder, and the identity and
   // Java lines it writes (prefs.js, MPW-ID.INI). Everything else stays.
