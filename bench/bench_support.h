@@ -33,13 +33,14 @@ inline std::string ScratchFolder(int argc, char** argv, const char* name) {
 // Questions answered Yes, messages OK, no waiting; places in the scratch folder.
 class BenchPlatform : public plat::Platform {
  public:
-  explicit BenchPlatform(const std::string& root) : root_(root) {}
+  explicit BenchPlatform(const std::string& root) : root_(root) { CreateDirectoryA(WindowsDirectory().c_str(), nullptr); }
   int Prompt(HWND, const char*, const char*, UINT type) override {
     return (type & MB_TYPEMASK) == MB_YESNO ? IDYES : IDOK;
   }
   void Pause(DWORD) override {}
-  std::string WindowsDirectory() override { return root_; }
-  // A folder of its own: the folders the steps empty must not lie in it.
+  // Folders of their own: the folders the steps empty must not lie in
+  // Windows or in the program's folder.
+  std::string WindowsDirectory() override { return root_ + "\\windows"; }
   std::string ProgramPath() override { return root_ + "\\program\\mopwell.exe"; }
 
  private:

@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
   bench::BenchPlatform platform(root);
   plat::Install(&platform);
   SetCurrentDirectoryA(root.c_str());
-  DeleteFileA((root + "\\MOPWELL.INI").c_str());
+  DeleteFileA(plat::InWindowsDirectory("MOPWELL.INI").c_str());
 
   const int files = 10000;
   std::string cache = root + "\\cache";

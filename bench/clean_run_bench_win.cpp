@@ -75,7 +75,7 @@ int main(int argc, char** argv) {
   bench::BenchPlatform platform(root);
   plat::Install(&platform);
   SetCurrentDirectoryA(root.c_str());
-  DeleteFileA((root + "\\MOPWELL.INI").c_str());
+  DeleteFileA(plat::InWindowsDirectory("MOPWELL.INI").c_str());
   HWND page = MakePage();
   std::printf("clean run steps in %s%s\n", root.c_str(), page ? "" : " (no display: captions not drawn)");
 
@@ -177,7 +177,7 @@ int main(int argc, char** argv) {
   RemoveDirectoryA(cache.c_str());
   DeleteFileA((root + "\\bookmark.htm").c_str());
   DeleteFileA((root + "\\MOPWELL.BKM").c_str());
-  DeleteFileA((root + "\\MOPWELL.INI").c_str());
+  DeleteFileA(plat::InWindowsDirectory("MOPWELL.INI").c_str());
   plat::Install(nullptr);
   SetCurrentDirectoryA((root + "\\..").c_str());  // a working directory cannot be removed
   RemoveDirectoryA(root.c_str());
