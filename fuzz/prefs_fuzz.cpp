@@ -75,8 +75,14 @@ void CheckTableHolds(const Lines& l) {
 
 void CheckValue(const std::string& line) {
   if (auto value = prefs::CutValue(line)) {
-    // A quote inside the value is an escaped one.
-    for (std::size_t at = value->find('"'); at != std::string::npos; at = value->find('"', at + 1)) {
+    // The value stands between two quotes of one kind, and a quote of that
+    // kind inside it is an escaped one.
+    std::size_t comma = line.find(',');
+    std::size_t open = line.find_first_of("\"'", comma + 1);
+    Check(open != std::string::npos && line.compare(open + 1, value->size(), *value) == 0);
+    const char quote = line[open];
+    Check(line[open + 1 + value->size()] == quote);
+    for (std::size_t at = value->find(quote); at != std::string::npos; at = value->find(quote, at + 1)) {
       std::size_t slashes = 0;
       while (slashes < at && (*value)[at - 1 - slashes] == '\\') ++slashes;
       Check(slashes % 2 == 1);

@@ -100,6 +100,14 @@ DWORD GetString(const char* file, const char* section, const char* key, const ch
   return n;
 }
 
+std::string Kept(const std::string& value) {
+  if (value.empty()) return value;
+  auto blank = [](char c) { return c == ' ' || c == '\t'; };
+  bool quoted = value.size() >= 2 && value.front() == value.back() && (value.front() == '"' || value.front() == '\'');
+  if (!blank(value.front()) && !blank(value.back()) && !quoted) return value;
+  return "\"" + value + "\"";
+}
+
 int GetInt(const char* file, const char* section, const char* key, int def) {
   if (auto h = HeldValue(file, section, key)) {
     // As the profile function reads a number: none or an empty value is

@@ -28,6 +28,12 @@ DWORD GetString(const char* file, const char* section, const char* key, const ch
 int GetInt(const char* file, const char* section, const char* key, int def);
 bool GetOnOff(const char* file, const char* section, const char* key);
 
+// The form to write `value` in so that reading it gives back exactly
+// `value`: the profile functions drop blanks around a value and one pair
+// of quotes around it, so a value with either gets a pair of double quotes
+// of its own. (A line break cannot be kept at all.)
+std::string Kept(const std::string& value);
+
 // Writes a value; a null value deletes the key. False when the file could
 // not be written. A write that changes nothing is not made (and gets
 // through); a read-only file is not written, as Windows judges it (Wine

@@ -15,6 +15,8 @@ constexpr char kSecPrefs[] = "Prefs";
 constexpr char kSecCopyMe[] = "CopyMe";
 constexpr char kSecCustoms[] = "customs";
 constexpr char kSecRealid[] = "Realid";
+// Navigator 3's own identity, for a user of both generations.
+constexpr char kSecRealid3[] = "Realid3";
 constexpr char kSecAlias[] = "Alias";
 constexpr char kSecDiagnostics[] = "Diagnostics";
 

@@ -146,7 +146,9 @@ const int& LineCount = PrefsLines.CountRef();
 std::vector<int> PrefLinesOf(const char* key) {
   std::vector<int> slots;
   if (!key) return slots;
-  for (int slot = 1; slot <= LineCount; ++slot)
+  // The first line too: a file without the browser's header comment may
+  // begin with a preference.
+  for (int slot = 0; slot <= LineCount; ++slot)
     if (prefs::PrefKeyOf(PrefsLines[slot]) == key) slots.push_back(slot);
   return slots;
 }
@@ -158,6 +160,8 @@ int FindPrefLine(const char* key) {
 
 bool ReplacePrefLine(int slot, const char* line) {
   if (line == nullptr) return false;
+  // The first line has no line end in front of it to stand for.
+  if (slot == 0 && line[0] == '\n') ++line;
   return PrefsLines.Replace(slot, line);
 }
 

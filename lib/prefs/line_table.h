@@ -102,13 +102,14 @@ extern const int& LineCount;
 // empty. A null key is never found.
 int FindPrefLine(const char* key);
 
-// The slots from 1 to LineCount of every line that sets the preference
+// The slots from 0 to LineCount of every line that sets the preference
 // `key` (by its exact name, prefs::PrefKeyOf), in file order: the browser
 // takes the last of them.
 std::vector<int> PrefLinesOf(const char* key);
 
 // Overwrites slot `slot` with `line`; false (and no change) for a slot
-// outside 0..LineCount or a null line.
+// outside 0..LineCount or a null line. The LF a line begins with is left
+// out in slot 0, which has no line end in front of it.
 bool ReplacePrefLine(int slot, const char* line);
 
 // Adds `line` as the new last line. False only for a null line.

@@ -5,14 +5,17 @@ namespace prefs {
 std::optional<std::string> CutValue(std::string_view line) {
   std::size_t comma = line.find(',');
   if (comma == std::string_view::npos) return std::nullopt;
-  std::size_t open = line.find('"', comma + 1);
+  // The browser writes double quotes; its script language takes single
+  // ones as well.
+  std::size_t open = line.find_first_of("\"'", comma + 1);
   if (open == std::string_view::npos) return std::nullopt;
+  const char quote = line[open];
   for (std::size_t at = open + 1; at < line.size(); ++at) {
     if (line[at] == '\\') {
       ++at;  // the escaped character, a quote included, is the value's
       continue;
     }
-    if (line[at] == '"') return std::string(line.substr(open + 1, at - open - 1));
+    if (line[at] == quote) return std::string(line.substr(open + 1, at - open - 1));
   }
   return std::nullopt;
 }
@@ -40,6 +43,24 @@ long Hex(std::string_view s, std::size_t at, std::size_t count) {
 
 }  // namespace
 
+namespace {
+
+// A numeric escape at `at` (just past a backslash) that stands for a byte
+// of 0x80 or more: what that byte means depends on the code page, so it is
+// kept as written, both ways. Its length, or 0.
+std::size_t CodePageEscape(std::string_view s, std::size_t at) {
+  if (at >= s.size()) return 0;
+  if (s[at] == 'u' && Hex(s, at + 1, 4) >= 0x80) return 5;
+  if (s[at] == 'x' && Hex(s, at + 1, 2) >= 0x80) return 3;
+  std::size_t n = 0;
+  long value = 0;
+  while (at + n < s.size() && n < (s[at] <= '3' ? 3u : 2u) && s[at + n] >= '0' && s[at + n] <= '7')
+    value = value * 8 + (s[at + n++] - '0');
+  return n > 0 && value >= 0x80 ? n : 0;
+}
+
+}  // namespace
+
 std::string Unescape(std::string_view held) {
   std::string out;
   out.reserve(held.size());
@@ -49,11 +70,19 @@ std::string Unescape(std::string_view held) {
       out += c;
       continue;
     }
+    if (std::size_t kept = CodePageEscape(held, at + 1)) {
+      out.append(held.substr(at, kept + 1));
+      at += kept;
+      continue;
+    }
     char e = held[++at];
     switch (e) {
       case 'n': out += '\n'; break;
       case 'r': out += '\r'; break;
       case 't': out += '\t'; break;
+      case 'b': out += '\b'; break;
+      case 'f': out += '\f'; break;
+      case 'v': out += '\v'; break;
       case 'x': {
         long v = Hex(held, at + 1, 2);
         if (v < 0) {
@@ -66,16 +95,26 @@ std::string Unescape(std::string_view held) {
       }
       case 'u': {
         long v = Hex(held, at + 1, 4);
-        if (v < 0 || v > 0xFF) {
-          // Beyond what one byte of the code page holds: kept as written.
-          out += "\\u";
+        if (v < 0) {
+          out += 'u';
         } else {
           out += static_cast<char>(v);
           at += 4;
         }
         break;
       }
-      default: out += e; break;  // \\, \", \' and any other character
+      default:
+        if (e >= '0' && e <= '7') {
+          // An octal escape: up to three digits, at most 0377.
+          long v = e - '0';
+          std::size_t more = e <= '3' ? 2 : 1;
+          while (more-- > 0 && at + 1 < held.size() && held[at + 1] >= '0' && held[at + 1] <= '7')
+            v = v * 8 + (held[++at] - '0');
+          out += static_cast<char>(v);
+          break;
+        }
+        out += e;  // \\, \", \' and any other character
+        break;
     }
   }
   return out;
@@ -85,10 +124,20 @@ std::string EscapeValue(std::string_view text) {
   static const char kHex[] = "0123456789ABCDEF";
   std::string out;
   out.reserve(text.size() + 8);
-  for (char c : text) {
+  for (std::size_t at = 0; at < text.size(); ++at) {
+    char c = text[at];
     unsigned char u = static_cast<unsigned char>(c);
+    if (c == '\\') {
+      // A code-page escape the text kept as written goes back as it was.
+      if (std::size_t kept = CodePageEscape(text, at + 1)) {
+        out.append(text.substr(at, kept + 1));
+        at += kept;
+      } else {
+        out += "\\\\";
+      }
+      continue;
+    }
     switch (c) {
-      case '\\': out += "\\\\"; break;
       case '"': out += "\\\""; break;
       case '\n': out += "\\n"; break;
       case '\r': out += "\\r"; break;

@@ -25,8 +25,13 @@
 
 IdentityRecord AliasIdentity;
 IdentityRecord RealIdentity;
+IdentityRecord Navigator3Identity;
+bool Navigator3Known;
 char szProFile[MAX_PATH];
 bool IdentitiesRead;
+const char* const kIdentityPrefKeys[kIdentityPrefs] = {"mail.identity.username",     "mail.identity.useremail",
+                                                       "mail.identity.reply_to",     "mail.identity.organization",
+                                                       "mail.signature_file",        "mail.pop_name"};
 
 namespace {
 
@@ -42,19 +47,38 @@ struct Field {
   DWORD limit;
   const char* def;
 };
+// Every value is read whole as far as its field holds it (the settings
+// page keeps what the browser itself had, which may be longer than what
+// its fields take typed in).
 constexpr Field kFields[] = {
     {kKeySigFile, &IdentityRecord::sigFile, 150, ""},
-    {kKeyUserOrg, &IdentityRecord::organization, 50, kIdentityEmpty},
-    {kKeyUserAddr, &IdentityRecord::address, 50, kIdentityEmpty},
-    {kKeyUser, &IdentityRecord::user, 50, kIdentityEmpty},
-    {kKeyReplyTo, &IdentityRecord::replyTo, 50, kIdentityEmpty},
-    {kKeyPopName, &IdentityRecord::popName, 50, ""},
+    {kKeyUserOrg, &IdentityRecord::organization, 150, kIdentityEmpty},
+    {kKeyUserAddr, &IdentityRecord::address, 150, kIdentityEmpty},
+    {kKeyUser, &IdentityRecord::user, 150, kIdentityEmpty},
+    {kKeyReplyTo, &IdentityRecord::replyTo, 150, kIdentityEmpty},
+    {kKeyPopName, &IdentityRecord::popName, 150, kIdentityEmpty},
 };
 
 char* FieldOf(IdentityRecord& r, const Field& f) { return (r.*f.member); }
 
 void Reset(IdentityRecord& r) {
   for (const Field& f : kFields) text::CopyCut(FieldOf(r, f), sizeof r.sigFile, f.def);
+  for (char* line : r.held) line[0] = '\0';
+}
+
+// A signature file's path with every doubled backslash made one but the
+// pair a network path begins with: earlier versions stored the path as
+// prefs.js holds it, escaped, and no path has doubled separators.
+std::string SignaturePath(const std::string& path) {
+  std::string out;
+  std::size_t at = 0;
+  if (path.compare(0, 2, "\\\\") == 0) {
+    out = "\\\\";
+    while (at < path.size() && path[at] == '\\') ++at;
+  }
+  for (; at < path.size(); ++at)
+    if (path[at] != '\\' || out.empty() || out.back() != '\\') out += path[at];
+  return out;
 }
 
 // Reads one record from `file`. A missing key gives the field's default,
@@ -65,13 +89,23 @@ void ReadRecord(const char* file, const char* section, IdentityRecord& r, bool k
                                : std::string(f.def);
     ini::GetString(file, section, f.key, def.c_str(), FieldOf(r, f), f.limit);
   }
+  text::CopyCut(r.sigFile, SignaturePath(std::string(r.sigFile, text::BoundedLen(r.sigFile, sizeof r.sigFile))));
+  for (int i = 0; i < kIdentityPrefs; ++i) {
+    std::string def = keepHeld ? std::string(r.held[i], text::BoundedLen(r.held[i], sizeof r.held[i])) : std::string();
+    ini::GetString(file, section, kIdentityPrefKeys[i], def.c_str(), r.held[i], sizeof r.held[i]);
+  }
 }
 
 std::size_t Len(const char* field) { return text::BoundedLen(field, sizeof(IdentityRecord::user)); }
 
 // A field that still holds the reader's default was never stored: writing
-// that text would put "(empty!)" in place of what the browser holds.
-bool Stored(const char* field) { return !text::EqualsNoCase(std::string_view(field, Len(field)), kIdentityEmpty); }
+// that text would put "(empty!)" in place of what the browser holds. Nor
+// is "{empty}", which the settings page stores for an organization the
+// browser has no line for.
+bool Stored(const char* field) {
+  std::string_view text(field, Len(field));
+  return !text::EqualsNoCase(text, kIdentityEmpty) && text != "{empty}";
+}
 
 // An identity whose address is still "?" was never entered (the settings
 // page shows it so until the user types one): it is written nowhere.
@@ -124,29 +158,36 @@ void WriteBrowserIni(CleanRun& run, const IdentityRecord& id) {
 // stays as it is, byte for byte.
 // The alias answers and logs in with its address. The real identity
 // gives back the browser's own reply-to address and login where the
-// settings page kept them (they differ from the address).
+// settings page kept them, and each line the browser had, byte for byte,
+// while the record still says what that line says.
 void WritePrefs(CleanRun& run, const IdentityRecord& id, bool alias) {
   ReloadPrefsIfChanged();
   const bool keepLogin = ini::GetInt(szIniFile, kSecPrefs, kKeyUnrecover, 0) != 0;
-  const char* login = !alias && Len(id.popName) > 0 ? id.popName : id.address;
-  const char* replyTo = !alias && Stored(id.replyTo) && Len(id.replyTo) > 0 ? id.replyTo : id.address;
-  const struct {
-    const char* key;
-    const char* value;
-  } lines[] = {{"mail.pop_name", login},
-               {"mail.identity.reply_to", replyTo},
-               {"mail.identity.organization", id.organization},
-               {"mail.identity.username", id.user},
-               {"mail.identity.useremail", id.address},
-               {"mail.signature_file", id.sigFile}};
-  for (const auto& l : lines) {
-    if (keepLogin && std::strcmp(l.key, "mail.pop_name") == 0) continue;
-    if (!Stored(l.value)) continue;
-    std::string text(l.value, Len(l.value));
-    std::string line = std::string("\nuser_pref(\"") + l.key + "\", \"" + prefs::EscapeValue(text) + "\");";
-    for (int slot : PrefLinesOf(l.key)) {
-      std::optional<std::string> held = prefs::CutValue(PrefsLines[slot]);
-      if (held && prefs::Unescape(*held) == text) continue;
+  const char* login = !alias && Stored(id.popName) ? id.popName : id.address;
+  const char* replyTo = !alias && Stored(id.replyTo) ? id.replyTo : id.address;
+  const char* values[kIdentityPrefs] = {id.user, id.address, replyTo, id.organization, id.sigFile, login};
+  for (int i = 0; i < kIdentityPrefs; ++i) {
+    const char* key = kIdentityPrefKeys[i];
+    if (keepLogin && std::strcmp(key, "mail.pop_name") == 0) continue;
+    if (!Stored(values[i])) continue;
+    std::string text(values[i], Len(values[i]));
+    std::string line = std::string("\nuser_pref(\"") + key + "\", \"" + prefs::EscapeValue(text) + "\");";
+    bool own = false;
+    if (!alias && id.held[i][0] != '\0') {
+      std::string held(id.held[i], text::BoundedLen(id.held[i], sizeof id.held[i]));
+      std::optional<std::string> value = prefs::CutValue(held);
+      if (value && prefs::Unescape(*value) == text && prefs::PrefKeyOf(held) == key) {
+        line = "\n" + held;
+        own = true;
+      }
+    }
+    for (int slot : PrefLinesOf(key)) {
+      const std::string& now = PrefsLines[slot];
+      if (now == line || (slot == 0 && "\n" + now == line)) continue;
+      // A line that already says so stays as it is (another spelling of
+      // the same text), unless the browser's own line is to come back.
+      std::optional<std::string> held = prefs::CutValue(now);
+      if (!own && held && prefs::Unescape(*held) == text) continue;
       ReplacePrefLine(slot, line.c_str());
     }
   }
@@ -171,10 +212,36 @@ void FormIdFilePath() {
   text::CopyWhole(szProFile, paths::Join(*place, szIdIniFile));
 }
 
+bool WriteIdentityRecord(const char* file, const char* section, const IdentityRecord& r, bool held) {
+  auto put = [&](const char* key, const char* value, std::size_t size) {
+    std::string text(value, text::BoundedLen(value, size));
+    return ini::Write(file, section, key, ini::Kept(text).c_str());
+  };
+  bool ok = put(kKeySigFile, r.sigFile, sizeof r.sigFile);
+  ok = put(kKeyUserOrg, r.organization, sizeof r.organization) && ok;
+  ok = put(kKeyUserAddr, r.address, sizeof r.address) && ok;
+  ok = put(kKeyUser, r.user, sizeof r.user) && ok;
+  ok = put(kKeyReplyTo, r.replyTo, sizeof r.replyTo) && ok;
+  if (Stored(r.popName))
+    ok = put(kKeyPopName, r.popName, sizeof r.popName) && ok;
+  else
+    ok = ini::Write(file, section, kKeyPopName, nullptr) && ok;
+  for (int i = 0; i < kIdentityPrefs; ++i) {
+    if (held && r.held[i][0] != '\0')
+      ok = put(kIdentityPrefKeys[i], r.held[i], sizeof r.held[i]) && ok;
+    else
+      ok = ini::Write(file, section, kIdentityPrefKeys[i], nullptr) && ok;
+  }
+  return ok;
+}
+
 void ReadIdentities(bool fromProfile) {
   if (!fromProfile) {
     ReadRecord(szIniFile, kSecAlias, AliasIdentity, false);
     ReadRecord(szIniFile, kSecRealid, RealIdentity, false);
+    Reset(Navigator3Identity);
+    ReadRecord(szIniFile, kSecRealid3, Navigator3Identity, false);
+    Navigator3Known = Stored(Navigator3Identity.address);
     IdentitiesRead = true;
     return;
   }
@@ -211,8 +278,11 @@ void SwitchIdentityStep(CleanRun& run, bool alias) {
   // between a version button and Save would write "(empty!)" and an empty
   // signature over what the browser holds.
   if (IdentitiesRead && Stored(id.address) && !Unentered(id)) {
-    WriteRegistry(run, id, alias);
-    WriteBrowserIni(run, id);
+    // Navigator 3's places get its own identity back, where it was kept
+    // apart from Communicator's.
+    const IdentityRecord& navigator3 = !alias && communicator && Navigator3Known ? Navigator3Identity : id;
+    WriteRegistry(run, navigator3, alias);
+    WriteBrowserIni(run, navigator3);
     if (communicator) WritePrefs(run, id, alias);
   }
   Trace("UserID", alias ? "AliasID" : "RealID");

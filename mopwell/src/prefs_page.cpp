@@ -119,7 +119,7 @@ std::optional<std::string> SwitchCookieLine(const CookieSwitch& c, bool on) {
     }
     return own;
   }
-  std::string was = ini::GetString(szIniFile, kSecPrefs, c.was, "", 4096);
+  std::string was = ini::GetString(szIniFile, kSecPrefs, c.was, "", 1u << 20);
   std::vector<std::string> own;
   for (std::size_t at = 0; !was.empty() && at <= was.size();) {
     std::size_t end = was.find(kApart, at);
@@ -183,8 +183,9 @@ void Save(HWND page) {
   auto write = [&ok](const char* section, const char* key, const char* value) {
     ok = ini::Write(szIniFile, section, key, value) && ok;
   };
-  if (blockerChanged) write(kSecPrefs, kBehaviorWas, behaviorWas ? behaviorWas->c_str() : nullptr);
-  if (warnChanged) write(kSecPrefs, kWarnWas, warnWas ? warnWas->c_str() : nullptr);
+  // Kept as they are, blanks around them and all.
+  if (blockerChanged) write(kSecPrefs, kBehaviorWas, behaviorWas ? ini::Kept(*behaviorWas).c_str() : nullptr);
+  if (warnChanged) write(kSecPrefs, kWarnWas, warnWas ? ini::Kept(*warnWas).c_str() : nullptr);
   for (const BoxKey& row : kBoxes) write(kSecPrefs, row.key, Checked(page, row.box) ? kOn : kOff);
 
   // The cookie file's mark follows the refusal; the Navigator 3 warning

@@ -82,7 +82,30 @@ std::string Held(const Text& field) { return Held(field, sizeof field); }
 struct BrowserIdentity {
   bool fromPrefs = false;
   std::string name, address, organization, signature, replyTo, login;
+  std::string held[kIdentityPrefs];  // its own lines of prefs.js, by kIdentityPrefKeys
 };
+
+// While the alias is in force the browser presents it, not the user: what
+// the browser holds then is no real identity.
+bool AliasInForce() { return ini::GetInt(szIniFile, kSecOptions, kKeyUserID, 0) != 0; }
+
+// The real identity as stored, standing in for the browser's own while
+// the browser presents the alias.
+BrowserIdentity FromRecord(const IdentityRecord& r) {
+  auto held = [](const char* field, std::size_t size) { return std::string(field, text::BoundedLen(field, size)); };
+  auto stored = [](const std::string& v) { return !text::EqualsNoCase(v, kIdentityEmpty); };
+  BrowserIdentity b;
+  b.fromPrefs = true;
+  b.name = held(r.user, sizeof r.user);
+  b.address = held(r.address, sizeof r.address);
+  b.organization = held(r.organization, sizeof r.organization);
+  b.signature = held(r.sigFile, sizeof r.sigFile);
+  std::string replyTo = held(r.replyTo, sizeof r.replyTo), login = held(r.popName, sizeof r.popName);
+  b.replyTo = stored(replyTo) ? replyTo : b.address;
+  b.login = stored(login) ? login : b.address;
+  for (int i = 0; i < kIdentityPrefs; ++i) b.held[i] = held(r.held[i], sizeof r.held[i]);
+  return b;
+}
 
 // What the page keeps between its messages.
 struct SettingsState {
@@ -123,7 +146,8 @@ std::optional<std::string> PrefText(const char* key) {
   return held ? prefs::Unescape(*held) : std::string();
 }
 
-// The browser's identity from the prefs.js the line table holds.
+// The browser's identity from the prefs.js the line table holds, with
+// the lines it was read from.
 BrowserIdentity IdentityFromPrefs() {
   BrowserIdentity b;
   b.fromPrefs = true;
@@ -133,6 +157,13 @@ BrowserIdentity IdentityFromPrefs() {
   b.signature = PrefText("mail.signature_file").value_or(std::string());
   b.replyTo = PrefText("mail.identity.reply_to").value_or(b.address);
   b.login = PrefText("mail.pop_name").value_or(b.address);
+  for (int i = 0; i < kIdentityPrefs; ++i) {
+    std::vector<int> slots = PrefLinesOf(kIdentityPrefKeys[i]);
+    if (slots.empty()) continue;
+    std::string line = PrefsLines[slots.back()];
+    if (!line.empty() && line[0] == '\n') line.erase(0, 1);
+    b.held[i] = line;
+  }
   return b;
 }
 
@@ -171,7 +202,7 @@ void ReadBrowserIdentity(bool communicator) {
   b.organization = Held(Udata2, sizeof Udata2);
   b.signature = Held(Udata1, sizeof Udata1);
   b.replyTo = Held(Udata5, sizeof Udata5);
-  if (communicator) {
+  if (communicator && !AliasInForce()) {
     ReloadPrefsIfChanged();
     if (LineCount > 0) b = IdentityFromPrefs();
   }
@@ -222,6 +253,7 @@ void Load(const SettingsPage& page) {
   const bool communicator = ini::GetInt(szIniFile, kSecOptions, kKeyMoz, 0) != 0;
   ReadBrowserIdentity(communicator);
   ReadStoredIdentities(communicator);
+  if (communicator && AliasInForce()) g_state.browser = FromRecord(RealIdentity);
   ini::Write(szIniFile, kSecCopyMe, kKeyProfRoot, ProfileRoot().c_str());
 
   // A field shows what Save will keep of it.
@@ -243,12 +275,9 @@ void Load(const SettingsPage& page) {
 // ---- Save ----
 
 // Whether the INI files give `value` back as it went in: a line break
-// would split their lines, and a value wrapped in one pair of quotes
-// comes back without them. (prefs.js takes any text, escaped.)
-bool IniGivesBack(const std::string& value) {
-  if (value.find_first_of("\r\n") != std::string::npos) return false;
-  return !(value.size() >= 2 && value.front() == value.back() && (value.front() == '"' || value.front() == '\''));
-}
+// would split their lines (blanks and quotes around a value are kept by
+// writing it quoted; prefs.js takes any text, escaped).
+bool IniGivesBack(const std::string& value) { return value.find_first_of("\r\n") == std::string::npos; }
 
 // The first field whose text the settings files could not keep, or null.
 const Field* Unfit(const SettingsPage& page) {
@@ -260,24 +289,41 @@ const Field* Unfit(const SettingsPage& page) {
   return nullptr;
 }
 
-// False when a key could not be written.
-bool WriteRecord(const char* file, const char* section, const IdentityRecord& r) {
-  bool ok = ini::Write(file, section, kKeySigFile, r.sigFile);
-  ok = ini::Write(file, section, kKeyUserOrg, r.organization) && ok;
-  ok = ini::Write(file, section, kKeyUserAddr, r.address) && ok;
-  ok = ini::Write(file, section, kKeyUser, r.user) && ok;
-  ok = ini::Write(file, section, kKeyReplyTo, r.replyTo) && ok;
-  return ini::Write(file, section, kKeyPopName, r.popName[0] ? r.popName : nullptr) && ok;
-}
-
 // The reply-to address and login of a record: the e-mail address, except
 // that the real identity taken unchanged from the browser keeps the
-// browser's own, so that a real run gives back exactly what it had.
+// browser's own, and the lines it had, so that a real run gives back
+// exactly what it had.
 void SetReplyAndLogin(IdentityRecord& r, const BrowserIdentity* browser) {
   std::string address = Held(r.address);
   bool asFound = browser && !address.empty() && address == browser->address;
-  text::CopyCut(r.replyTo, asFound && !browser->replyTo.empty() ? browser->replyTo : address);
-  text::CopyCut(r.popName, asFound && browser->login != address ? browser->login : std::string());
+  text::CopyCut(r.replyTo, asFound ? browser->replyTo : address);
+  text::CopyCut(r.popName, asFound ? browser->login : std::string(kIdentityEmpty));
+  for (int i = 0; i < kIdentityPrefs; ++i) text::CopyCut(r.held[i], asFound ? browser->held[i] : std::string());
+}
+
+// What Save keeps of a real field: the browser's own value, whole, when the
+// field shows it as far as the field goes (a value longer than the field
+// takes is not cut by a Save that did not change it).
+std::string RealValue(const std::string& typed, const std::string& browser, std::size_t kept) {
+  return browser.size() > kept && typed == browser.substr(0, kept) ? browser : typed;
+}
+
+// Navigator 3's own identity, for a user of both generations: taken from
+// its registry key while the real identity is in force (while the alias is,
+// the key presents the alias).
+void KeepNavigator3Identity() {
+  if (ini::GetInt(szIniFile, kSecOptions, kKeyMoz, 0) == 0 || AliasInForce()) return;
+  if (!reg::KeyExists(plat::Hkcu(), Held(regit, sizeof regit) + "User")) return;
+  BrowserIdentity n;
+  IdentityFromRegistry(n);
+  IdentityRecord r{};
+  text::CopyCut(r.user, n.name);
+  text::CopyCut(r.address, n.address);
+  text::CopyCut(r.organization, n.organization);
+  text::CopyCut(r.sigFile, n.signature);
+  text::CopyCut(r.replyTo, n.replyTo);
+  text::CopyCut(r.popName, kIdentityEmpty);
+  WriteIdentityRecord(szIniFile, kSecRealid3, r, false);
 }
 
 void NotSaved(const std::string& file) {
@@ -303,7 +349,13 @@ void Save(const SettingsPage& page) {
     SetFocus(GetDlgItem(page.hwnd, IDC_SETTINGS_DIR));
     return;
   }
-  for (const Field& f : kRealFields) text::CopyCut(RealIdentity.*f.member, page.Get(f.control).substr(0, f.kept));
+  const BrowserIdentity& b = g_state.browser;
+  const std::string browserValues[4] = {b.name, b.address, b.organization, b.signature};
+  for (int i = 0; i < 4; ++i) {
+    const Field& f = kRealFields[i];
+    std::string typed = page.Get(f.control).substr(0, f.kept);
+    text::CopyCut(RealIdentity.*f.member, RealValue(typed, browserValues[i], f.kept));
+  }
   for (const Field& f : kAliasFields) text::CopyCut(AliasIdentity.*f.member, page.Get(f.control).substr(0, f.kept));
   SetReplyAndLogin(RealIdentity, &g_state.browser);
   SetReplyAndLogin(AliasIdentity, nullptr);
@@ -311,10 +363,11 @@ void Save(const SettingsPage& page) {
   // folder the run protects changes only to a place that exists as such.
   if (std::optional<std::string> place = ResolvePlace(dir)) text::CopyWhole(MainDir, *place);
 
-  bool ok = WriteRecord(szIniFile, kSecAlias, AliasIdentity);
-  ok = WriteRecord(szIniFile, kSecRealid, RealIdentity) && ok;
+  bool ok = WriteIdentityRecord(szIniFile, kSecAlias, AliasIdentity, false);
+  ok = WriteIdentityRecord(szIniFile, kSecRealid, RealIdentity, true) && ok;
   ok = ini::Write(szIniFile, kSecCopyMe, kKeyWhere, dir.c_str()) && ok;
   if (!ok) return NotSaved(ini::PathOf(szIniFile));
+  KeepNavigator3Identity();
   // Only a profile in use has an MPW-ID.INI, and only one whose folder
   // resolved (szProFile is never a relative or root path).
   if (ini::GetInt(szIniFile, kSecOptions, kKeyMoz, 0) != 0 && szProFile[0] != '\0') {
@@ -325,8 +378,8 @@ void Save(const SettingsPage& page) {
       plat::Prompt(nullptr, message.c_str(), kSaveTitle, MB_ICONEXCLAMATION);
       return;
     }
-    ok = WriteRecord(szProFile, kSecAlias, AliasIdentity);
-    if (!(WriteRecord(szProFile, kSecRealid, RealIdentity) && ok)) return NotSaved(szProFile);
+    ok = WriteIdentityRecord(szProFile, kSecAlias, AliasIdentity, false);
+    if (!(WriteIdentityRecord(szProFile, kSecRealid, RealIdentity, true) && ok)) return NotSaved(szProFile);
   }
   plat::Prompt(nullptr, "Your settings have been saved.", kSaveTitle, MB_ICONINFORMATION);
 }
@@ -412,6 +465,9 @@ bool TakeIdentityFromPrefs(const SettingsPage& page) {
     plat::Prompt(nullptr, "Java file not found", "Java error:", MB_ICONEXCLAMATION);
     return false;
   }
+  // While the alias is in force prefs.js presents it: the real identity
+  // stays as stored.
+  if (AliasInForce()) return true;
   g_state.browser = IdentityFromPrefs();
   Publish(g_state.browser);
   if (!RealIdentityIsTheUsers()) {

@@ -68,11 +68,26 @@ TEST(PrefsValue, TextIsEscapedIntoItsLineAndComesBackWhole) {
 // What the browser itself may have written, read as it reads it.
 TEST(PrefsValue, EscapesTheBrowserWroteAreUndone) {
   const std::pair<const char*, const char*> held[] = {
-      {"a\\'b", "a'b"},           {"a\\/b", "a/b"},       {"\\x41\\x4a", "AJ"}, {"\\u00e9t\\u00E9", "\xe9t\xe9"},
-      {"\\u4e2d", "\\u4e2d"},     {"\\xZZ", "xZZ"},       {"end\\", "end\\"},   {"\\\\\\\\", "\\\\"},
+      {"a\\'b", "a'b"},
+      {"a\\/b", "a/b"},
+      {"\\x41\\x4a", "AJ"},
+      {"\\u0041\\u004A", "AJ"},
+      {"\\101\\7\\0618", "A\x07\x31" "8"},  // octal, at most three digits up to 0377
+      {"\\b\\f\\v", "\b\f\v"},
+      // A letter of 0x80 or more depends on the code page: kept as written.
+      {"Ren\\u00E9", "Ren\\u00E9"},
+      {"\\u20AC", "\\u20AC"},
+      {"\\xe9\\351", "\\xe9\\351"},
+      {"\\xZZ", "xZZ"},
+      {"end\\", "end\\"},
+      {"\\\\\\\\", "\\\\"},
   };
   for (const auto& [in, out] : held) EXPECT_EQ(prefs::Unescape(in), out) << in;
-  // An escaped quote does not end the value; an unclosed one is none.
+  // What Unescape kept goes back into the file as it was.
+  for (const char* kept : {"Ren\\u00E9", "\\u20AC", "\\xe9\\351"}) EXPECT_EQ(prefs::EscapeValue(kept), kept);
+  // A single-quoted value is one too; an escaped quote does not end the
+  // value; an unclosed one is none.
+  EXPECT_EQ(CutValue("user_pref(\"k\", 'a\\'b \"c\"');"), "a\\'b \"c\"");
   EXPECT_EQ(CutValue("user_pref(\"k\", \"a\\\"b\");"), "a\\\"b");
   EXPECT_EQ(CutValue("user_pref(\"k\", \"a\\\\\");"), "a\\\\");
   EXPECT_EQ(CutValue("user_pref(\"k\", \"a\\\");"), std::nullopt);

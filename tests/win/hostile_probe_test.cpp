@@ -84,19 +84,40 @@ string OtherDriveName(const string& path) {
   return z;
 }
 
-// Runs a Unix shell command (Wine starts Unix programs) and waits for it.
+// Runs a Unix shell command (Wine starts Unix programs) and waits until it
+// has finished. The process handle of a Unix program may be signalled before
+// the program is done, so the script itself says when it is: its last act
+// moves a finished mark into place, and the test waits for that mark.
 bool Shell(const string& script) {
-  string command = "Z:\\bin\\sh -c \"" + script + "\"";
+  char temp[MAX_PATH] = "";
+  if (!GetTempPathA(MAX_PATH, temp)) return false;
+  static int calls = 0;
+  const string mark = string(temp) + "shell-done-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++calls);
+  const string unixMark = UnixName(mark);
+  if (unixMark.empty()) return false;
+  DeleteFileA(mark.c_str());
+  string command = "Z:\\bin\\sh -c \"(" + script + "); echo $? > '" + unixMark + ".part' && mv '" + unixMark +
+                   ".part' '" + unixMark + "'\"";
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
   if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
     return false;
-  WaitForSingleObject(process.hProcess, 10000);
   CloseHandle(process.hThread);
   CloseHandle(process.hProcess);
-  Sleep(200);  // the handle may be signalled before the program is done
-  return true;
+  const DWORD start = GetTickCount();
+  while (GetFileAttributesA(mark.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    if (GetTickCount() - start > 30000) return false;
+    Sleep(10);
+  }
+  char code[16] = "";
+  DWORD got = 0;
+  HANDLE h = CreateFileA(mark.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return false;
+  ReadFile(h, code, sizeof code - 1, &got, nullptr);
+  CloseHandle(h);
+  DeleteFileA(mark.c_str());
+  return got > 0 && code[0] == '0';
 }
 
 // Every file below a folder by its Unix name, with its bytes: what Win32
@@ -106,7 +127,10 @@ std::map<string, string> UnixWorld(const string& folder) {
   string unix = UnixName(folder);
   string list = UnixName(folder + "\\..") + "/probe-list-" + std::to_string(GetCurrentProcessId());
   if (unix.empty()) return world;
-  Shell("cd '" + unix + "' && find . -type f -exec md5sum {} + > '" + list + "'");
+  if (!Shell("cd '" + unix + "' && find . -type f -exec md5sum {} + > '" + list + "'")) {
+    ADD_FAILURE() << "the listing of " << folder << " did not finish";
+    return world;
+  }
   string winList;
   // The list lies beside the folder.
   string listWin = folder + "\\..\\probe-list-" + std::to_string(GetCurrentProcessId());

@@ -140,7 +140,7 @@ TEST_F(IdentitySwitchTest, SetUpReadsBothRecordsThenTheProfileFileOverThem) {
   EXPECT_TRUE(IdentitiesRead);
   EXPECT_EQ(string(szProFile), IdIni());
   EXPECT_EQ(string(AliasIdentity.sigFile), string(149, 's'));
-  EXPECT_EQ(string(AliasIdentity.user), string(49, 'p')) << "MPW-ID.INI wins, within the limit";
+  EXPECT_EQ(string(AliasIdentity.user), string(60, 'p')) << "MPW-ID.INI wins, whole as far as the field holds";
   EXPECT_EQ(string(AliasIdentity.address), "al@anon.example") << "kept where MPW-ID.INI has none";
   EXPECT_EQ(string(AliasIdentity.replyTo), "(empty!)");
   EXPECT_EQ(string(RealIdentity.sigFile), "");

@@ -201,9 +201,6 @@ TEST_F(SettingsPageTest, SaveRefusesWhatTheSettingsFilesWouldNotGiveBack) {
       {IDC_SETTINGS_REAL_NAME, "Joe\r\nuser_pref(\"x\", 1);", "Real identity, \"Your name\""},
       {IDC_SETTINGS_REAL_EMAIL, "joe\n@x", "Real identity, \"Email address\""},
       {IDC_SETTINGS_DIR, "C:\\nav\r\n[Options]\r\nNT=0", "\"Netscape directory:\""},
-      // Read back from the INI file this loses its outer single quotes and
-      // shows its inner double ones.
-      {IDC_SETTINGS_REAL_SIG, "'\"C:\\sig\"'", "Real identity, \"Signature file\""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.value);
@@ -221,13 +218,17 @@ TEST_F(SettingsPageTest, SaveRefusesWhatTheSettingsFilesWouldNotGiveBack) {
     EXPECT_FALSE(FileExists(IdIni()));
     Type(c.id, before);
   }
-  // Backslashes, single, doubled or closing, and double quotes inside a
-  // value are taken as typed: the run escapes them into prefs.js.
+  // Backslashes, single, doubled or closing, quotes anywhere and blanks at
+  // either end are taken and given back as typed: the INI files keep them
+  // (a value they would trim or unquote is written quoted), the run
+  // escapes them into prefs.js.
   Type(IDC_SETTINGS_ALIAS_SIG, "C:\\\\sigs\\\\");
   Type(IDC_SETTINGS_ALIAS_ORG, "The \"Firm\"\\ ");
+  Type(IDC_SETTINGS_REAL_SIG, "'\"C:\\sig\"'");
   Press(IDC_SETTINGS_SAVE);
   EXPECT_EQ(ReadIni(IdIni(), "Alias", "Sig_File"), "C:\\\\sigs\\\\");
-  EXPECT_EQ(ReadIni(IdIni(), "Alias", "User_Organization"), "The \"Firm\"\\");
+  EXPECT_EQ(ReadIni(IdIni(), "Alias", "User_Organization"), "The \"Firm\"\\ ");
+  EXPECT_EQ(ReadIni(IdIni(), "Realid", "Sig_File"), "'\"C:\\sig\"'");
   EXPECT_EQ(fake->boxes.back().text, "Your settings have been saved.");
 }
 
