@@ -139,6 +139,15 @@ HWND CreatePage(int index) {
   return page;
 }
 
+// Whether a main window other than `self` is open, in this or another
+// process.
+bool AnotherMainWindow(HWND self) {
+  HWND other = nullptr;
+  while ((other = FindWindowExA(nullptr, other, szAppName, nullptr)) != nullptr)
+    if (other != self) return true;
+  return false;
+}
+
 void OnCreate(HWND hwnd) {
   hWndMain = hwnd;
   // The keep file, the bookmark template and the dump files are all found
@@ -146,6 +155,10 @@ void OnCreate(HWND hwnd) {
   std::string programDir = plat::Get().ProgramDirectory();
   if (!programDir.empty()) SetCurrentDirectoryA(programDir.c_str());
   FormDumpFilePaths(programDir);
+  // Dump files found at start were left by a run that never closed (a
+  // crash, a power cut): wipe them, unless another Mopwell window is open
+  // and may be showing them in the viewer right now.
+  if (!AnotherMainWindow(hwnd)) WipeDumpFiles();
 
   RegisterDialogFont();
   CreateTabs(hwnd);
@@ -272,12 +285,17 @@ bool RunMenuCommand(WPARAM id) {
 
 // ---- close ----
 
-void CloseSequence(HWND hwnd) {
+// What the program leaves behind when it ends: no dump file, no font.
+void LeaveNothingBehind() {
   WipeDumpFiles();
   if (!g_fontFile.empty()) {
     RemoveFontResourceA(g_fontFile.c_str());
     g_fontFile.clear();
   }
+}
+
+void CloseSequence(HWND hwnd) {
+  LeaveNothingBehind();
   DestroyWindow(hwnd);
 }
 
@@ -324,6 +342,14 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
     case WM_CLOSE:
       CloseSequence(hwnd);
       return 1;
+    case WM_QUERYENDSESSION:
+      // Windows may end: nothing is left unsaved.
+      return TRUE;
+    case WM_ENDSESSION:
+      // At logoff or shutdown the process is ended without WM_CLOSE or
+      // WM_DESTROY: no copy of the browser's data may outlive it.
+      if (wParam) LeaveNothingBehind();
+      return 0;
     case WM_DESTROY:
       PostQuitMessage(0);
       break;

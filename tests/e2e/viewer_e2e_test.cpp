@@ -21,7 +21,7 @@ namespace {
 
 constexpr DWORD kPatience = 60000;
 constexpr int kTabClean = 0, kTabViewer = 1;
-constexpr int kHistoryButton = 127;
+constexpr int kHistoryButton = 127, kCookieButton = 123;
 constexpr int kTexts[] = {137, 138, 139, 140, 141, 142, 143, 144, 145, 146};
 
 std::string ProgramFolder() {
@@ -108,4 +108,109 @@ TEST(EndToEnd, TheViewerTabCountsTheProfileAndShowsTheHistoryInTheViewer) {
   EXPECT_EQ(Read(c4.historyFile), history) << "the browser's own file is never touched";
   PostMessageA(main, WM_CLOSE, 0, 0);
   EXPECT_EQ(probe::WaitForExit(mopwell.process(), kPatience), 0);
+}
+
+namespace {
+
+// The main window of one process (two programs may show the same title).
+HWND MainWindowOf(HANDLE process, DWORD timeoutMs) {
+  const DWORD id = GetProcessId(process);
+  const DWORD start = GetTickCount();
+  do {
+    HWND window = nullptr;
+    while ((window = FindWindowExA(nullptr, window, "Mopwell", "Mopwell")) != nullptr) {
+      DWORD owner = 0;
+      GetWindowThreadProcessId(window, &owner);
+      if (owner == id && IsWindowVisible(window)) return window;
+    }
+    Sleep(50);
+  } while (GetTickCount() - start < timeoutMs);
+  return nullptr;
+}
+
+// Opens the viewer on one store's dump and closes the viewer again.
+void ShowAndCloseViewer(HWND page, int button, const char* title) {
+  probe::Click(page, button);
+  HWND viewer = probe::WaitForWindow("glimso", title, kPatience);
+  ASSERT_NE(viewer, nullptr) << "no viewer window titled \"" << title << "\"";
+  DWORD viewerProcess = 0;
+  GetWindowThreadProcessId(viewer, &viewerProcess);
+  HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, viewerProcess);
+  ASSERT_NE(process, nullptr);
+  PostMessageA(viewer, WM_CLOSE, 0, 0);
+  EXPECT_EQ(WaitForSingleObject(process, kPatience), WAIT_OBJECT_0);
+  CloseHandle(process);
+}
+
+}  // namespace
+
+// However the program ends, no copy of the browser's stores stays in its
+// folder: dumps left by a run that never closed go at the next start
+// (unless another Mopwell window may be showing them), and a logoff, which
+// ends the program without WM_CLOSE, wipes them when Windows says the
+// session ends.
+TEST(EndToEnd, NoDumpFileOutlivesALogoffOrARunThatNeverClosed) {
+  char temp[MAX_PATH] = "";
+  GetTempPathA(sizeof temp, temp);
+  const std::string root = std::string(temp) + "mopwell-e2e-logoff";
+  PrefixCleanup cleanup(root);
+  DemoOptions options;
+  options.windowsDir = WindowsDir();
+  options.root = root;
+  options.cacheFiles = 3;
+  options.replaceOthers = true;
+  CreateDirectoryA(root.c_str(), nullptr);
+  std::string error;
+  ASSERT_TRUE(MakeDemoProfile(options, nullptr, &error)) << error;
+  const DemoGeneration c4 = DescribeDemo(options).communicator;
+  Ini("Options", "NT", "2");
+  const std::string history = Read(c4.historyFile);
+  const std::string cookies = Read(c4.cookieFile);
+  ASSERT_FALSE(history.empty());
+  ASSERT_FALSE(cookies.empty());
+  const std::string folder = ProgramFolder();
+  const std::string historyDump = folder + "\\History.Database";
+  const std::string cookieDump = folder + "\\Cookies.Database";
+  const char* const names[] = {"Newsgroups",    "History.Database", "Cookies.Database",  "News.Database",
+                               "Mail.Database", "Cache.Database",   "Bookmarks.Database"};
+
+  // A run that never closed left all seven behind.
+  for (const char* name : names)
+    ASSERT_TRUE(Write(folder + "\\" + name, std::string("left by a run that never closed: ") + name));
+  Program first;
+  ASSERT_TRUE(first.Start());
+  HWND main = MainWindowOf(first.process(), kPatience);
+  ASSERT_NE(main, nullptr);
+  for (const char* name : names) EXPECT_FALSE(Exists(folder + "\\" + name)) << name << " outlived the start";
+
+  HWND page = probe::PickTab(main, kTabViewer, kPatience);
+  ASSERT_NE(page, nullptr);
+  ASSERT_TRUE(probe::Settle(page, kPatience));
+  ShowAndCloseViewer(page, kHistoryButton, "Glimso: History.Database");
+  ShowAndCloseViewer(page, kCookieButton, "Glimso: Cookies.Database");
+  ASSERT_EQ(Read(historyDump), history);
+  ASSERT_EQ(Read(cookieDump), cookies);
+
+  // A second start while the first may show them keeps them.
+  Program second;
+  ASSERT_TRUE(second.Start());
+  HWND other = MainWindowOf(second.process(), kPatience);
+  ASSERT_NE(other, nullptr);
+  EXPECT_EQ(Read(historyDump), history) << "a second start took the first one's dump";
+  EXPECT_EQ(Read(cookieDump), cookies) << "a second start took the first one's dump";
+
+  // Logoff: Windows asks, then says the session ends, then ends the
+  // process without another word. The question alone changes nothing (the
+  // session may yet go on).
+  DWORD_PTR answer = 0;
+  ASSERT_TRUE(SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, kPatience, &answer));
+  EXPECT_NE(answer, 0u) << "the program refused the logoff";
+  EXPECT_EQ(Read(historyDump), history);
+  ASSERT_TRUE(SendMessageTimeoutA(main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF, SMTO_ABORTIFHUNG, kPatience, &answer));
+  EXPECT_FALSE(Exists(historyDump)) << "the history dump outlived the session";
+  EXPECT_FALSE(Exists(cookieDump)) << "the cookie dump outlived the session";
+  TerminateProcess(first.process(), 0);
+  TerminateProcess(second.process(), 0);
+  EXPECT_EQ(Read(c4.historyFile), history) << "the browser's own file is never touched";
+  EXPECT_EQ(Read(c4.cookieFile), cookies) << "the browser's own file is never touched";
 }
