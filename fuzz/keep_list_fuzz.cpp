@@ -114,6 +114,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::vector<std::string> lines = cookies::CookieLines(input);
   Check(lines == expected);
 
+  // Counted in pieces (cut where the input's own bytes say), the count is
+  // the same as the whole file's.
+  cookies::CookieCounter counter;
+  std::size_t step = size ? 1 + data[size - 1] % 7 : 1;
+  for (std::size_t at = 0; at < input.size(); at += step)
+    counter.Feed(std::string_view(input).substr(at, step));
+  Check(counter.Count() == lines.size());
+
   CheckKeepFile(lines);
   // Entries whose line ends are gone (one bit of the first byte per entry).
   const unsigned mask = size ? data[0] : 0;

@@ -6,6 +6,13 @@
 
 namespace plat {
 
+namespace {
+bool g_promptsAllowed = true;
+}  // namespace
+
+void AllowPrompts(bool allowed) { g_promptsAllowed = allowed; }
+bool PromptsAllowed() { return g_promptsAllowed; }
+
 int Platform::Prompt(HWND owner, const char* text, const char* title, UINT type) {
   return ::MessageBoxA(owner, text, title, type);
 }
@@ -74,7 +81,10 @@ Platform* g_current = &g_real;
 }  // namespace
 
 Platform& Get() { return *g_current; }
-void Install(Platform* platform) { g_current = platform ? platform : &g_real; }
+void Install(Platform* platform) {
+  g_current = platform ? platform : &g_real;
+  g_promptsAllowed = true;  // a platform put in place starts with a program that runs
+}
 
 std::string InWindowsDirectory(const char* name) {
   std::string dir = Get().WindowsDirectory();

@@ -68,9 +68,18 @@ class Platform {
 Platform& Get();
 void Install(Platform* platform);
 
+// Once a program's main window is gone, no box is shown: code that ran
+// inside a box's modal loop when the window closed goes on after the box
+// returns, and a box shown then would end at once (the quit message is
+// still on its way) yet keep the closing program alive while it comes and
+// goes. Prompt answers IDCANCEL then. The main window switches prompts off
+// when it is destroyed and on when it is made.
+void AllowPrompts(bool allowed);
+bool PromptsAllowed();
+
 // Short forms used throughout the programs.
 inline int Prompt(HWND owner, const char* text, const char* title, UINT type) {
-  return Get().Prompt(owner, text, title, type);
+  return PromptsAllowed() ? Get().Prompt(owner, text, title, type) : IDCANCEL;
 }
 inline void Wait(DWORD ms) { Get().Pause(ms); }
 inline HKEY Hkcu() { return Get().CurrentUser(); }

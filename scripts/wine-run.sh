@@ -27,9 +27,6 @@ mkdir -p "$(dirname "$prefix")"
   flock 9
   if [ ! -f "$prefix/.booted" ]; then
     wineboot -i >/dev/null 2>&1
-    # Without a window manager, Wine waits two seconds for every managed
-    # window to be withdrawn when it is destroyed: let Wine place them itself.
-    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
     wineserver -w
     # Wine's own fonts (Debian's fonts-wine: Marlett for the caption
     # buttons, Tahoma, MS Sans Serif) are not found where the package puts
@@ -49,6 +46,14 @@ mkdir -p "$(dirname "$prefix")"
     # (Neither may keep the lock: fd 9 is closed for them.)
     wineserver -p60 >/dev/null 2>&1 9>&- || true
     wine cmd /c exit 0 >/dev/null 2>&1 </dev/null 9>&- || true
+  fi
+  # Without a window manager (Xvfb), Wine waits two seconds for every
+  # managed window it hides or destroys to be withdrawn by one: a closed
+  # program lingers two seconds for each window it had on the screen. Let
+  # Wine place the windows itself. Checked at every run, so a prefix made
+  # before this setting existed gets it too.
+  if ! grep -qs '^"Managed"="N"' "$prefix/user.reg"; then
+    wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null 9>&-
   fi
 ) 9>"$prefix.lock"
 server_id=$(printf 'server-%x-%x' "$(stat -c %d "$prefix")" "$(stat -c %i "$prefix")")

@@ -45,6 +45,26 @@ std::vector<std::string> CookieLines(std::string_view bytes) {
   return lines;
 }
 
+bool CookieCounter::OpenIsCookie() const { return !blank_ && !IsCommentLine(head_); }
+
+void CookieCounter::Feed(std::string_view piece) {
+  constexpr std::size_t kHead = sizeof kHttpOnlyPrefix - 1;
+  for (std::size_t at = 0; at < piece.size();) {
+    std::size_t end = piece.find('\n', at);
+    std::string_view part = piece.substr(at, (end == std::string_view::npos ? piece.size() : end) - at);
+    if (!part.empty()) open_ = true;
+    if (head_.size() < kHead) head_.append(part.substr(0, kHead - head_.size()));
+    if (blank_ && !IsBlankLine(part)) blank_ = false;
+    if (end == std::string_view::npos) break;
+    // The line ends here, its LF included.
+    if (OpenIsCookie()) ++count_;
+    head_.clear();
+    blank_ = true;
+    open_ = false;
+    at = end + 1;
+  }
+}
+
 std::string BuildKeepFile(const std::vector<std::string>& entries) {
   std::string bytes = kKeepHeader;
   for (const std::string& e : entries) {

@@ -9,6 +9,7 @@
 // line; the text a list shows is made from it.
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,6 +52,24 @@ SplitFile Split(std::string_view bytes);
 // out; the page never lists them, so the clean run's copy of the keep
 // file leaves them out too.
 std::vector<std::string> CookieLines(std::string_view bytes);
+
+// Counts the cookies of a file that arrives in pieces (a file read in
+// chunks, however large), exactly as CookieLines counts them: a header
+// line is never a cookie, so every line that is a cookie counts. Memory
+// stays the same whatever the length of a line.
+class CookieCounter {
+ public:
+  void Feed(std::string_view piece);
+  // The cookies seen so far, an unended last line included.
+  std::size_t Count() const { return count_ + (open_ && OpenIsCookie() ? 1 : 0); }
+
+ private:
+  bool OpenIsCookie() const;
+  std::string head_;  // the open line's first bytes, as many as tell a comment
+  bool blank_ = true;  // the open line holds blanks, tabs and line ends only
+  bool open_ = false;  // a line has begun and not ended
+  std::size_t count_ = 0;
+};
 
 // The keep file for `entries` in their order: kKeepHeader, then every
 // entry exactly as held. An entry without a line end (a file's unended

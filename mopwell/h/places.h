@@ -24,6 +24,9 @@ std::optional<std::string> NamedPlace(const std::string& path);
 // Full path with "." and ".." resolved and in long form, links not
 // followed; empty when Windows cannot form one.
 std::string FullLongPath(const std::string& path);
+// The full path as GetFullPathName forms it ("." and ".." taken out by
+// their text), with no look at the disk; empty when it cannot be formed.
+std::string FullPath(const std::string& path);
 
 // Whether two resolved paths name the same place, by whole folder names,
 // letter case ignored.

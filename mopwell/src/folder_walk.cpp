@@ -23,7 +23,13 @@ std::optional<std::string> FileInsideFolder(const std::string& folder, const std
   if (folder.empty() || path.empty() || !paths::IsAbsolute(folder)) return std::nullopt;
   std::string named = paths::IsAbsolute(path) ? path : paths::Join(folder, path);
   std::string base = FullLongPath(folder);
-  std::string file = FullLongPath(named);
+  // A short name is a second name of an entry of the same folder, so a
+  // path that lies inside the folder's long name by its text lies inside
+  // the folder on the disk: only other paths need the long form of every
+  // step (which looks through each folder on the way: slow in one that
+  // holds thousands of files).
+  std::string file = FullPath(named);
+  if (!paths::IsInside(base, file)) file = FullLongPath(named);
   if (base.empty() || file.empty() || !paths::IsInside(base, file)) return std::nullopt;
   // Every step below the folder, the file included, must be no link.
   std::optional<std::vector<std::string>> outer = paths::Components(base);

@@ -150,6 +150,7 @@ bool AnotherMainWindow(HWND self) {
 
 void OnCreate(HWND hwnd) {
   hWndMain = hwnd;
+  plat::AllowPrompts(true);
   // The keep file, the bookmark template and the dump files are all found
   // through the working directory: make it the program's own folder.
   std::string programDir = plat::Get().ProgramDirectory();
@@ -351,6 +352,7 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
       if (wParam) LeaveNothingBehind();
       return 0;
     case WM_DESTROY:
+      plat::AllowPrompts(false);
       PostQuitMessage(0);
       break;
     default:

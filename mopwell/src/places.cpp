@@ -15,6 +15,8 @@ bool OnLocalDrive(const std::string& path) {
          paths::IsAbsolute(path);
 }
 
+}  // namespace
+
 std::string FullPath(const std::string& path) {
   DWORD need = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
   if (need == 0) return std::string();
@@ -25,19 +27,26 @@ std::string FullPath(const std::string& path) {
   return full;
 }
 
+namespace {
+
 // The long form of a full path. The part that does not exist (yet) is kept
 // as written behind the long form of the part that does.
 std::string LongForm(const std::string& full) {
   std::string head = full, tail;
   for (int depth = 0; depth < 512 && !head.empty(); ++depth) {
-    DWORD need = GetLongPathNameA(head.c_str(), nullptr, 0);
-    if (need != 0) {
-      std::string out(need, '\0');
-      DWORD got = GetLongPathNameA(head.c_str(), &out[0], need);
-      if (got != 0 && got < need) {
-        out.resize(got);
-        return tail.empty() ? out : paths::Join(out, tail);
-      }
+    // One call where the long form fits the usual buffer (each call looks
+    // at every folder on the way), a second only where it does not.
+    std::string out(MAX_PATH + 1, '\0');
+    DWORD got = GetLongPathNameA(head.c_str(), &out[0], static_cast<DWORD>(out.size()));
+    if (got >= out.size()) {
+      out.assign(got, '\0');
+      DWORD need = got;
+      got = GetLongPathNameA(head.c_str(), &out[0], need);
+      if (got >= need) got = 0;
+    }
+    if (got != 0) {
+      out.resize(got);
+      return tail.empty() ? out : paths::Join(out, tail);
     }
     std::string::size_type cut = head.find_last_of("\\/");
     if (cut == std::string::npos) break;

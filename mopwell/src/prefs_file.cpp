@@ -58,14 +58,10 @@ constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM 
 
 constexpr DWORD kChunk = 1u << 20;
 
-std::string FullPath(const std::string& path) {
-  DWORD need = GetFullPathNameA(path.c_str(), 0, nullptr, nullptr);
-  if (need == 0) return path;
-  std::string full(need, '\0');
-  DWORD got = GetFullPathNameA(path.c_str(), need, &full[0], nullptr);
-  if (got == 0 || got >= need) return path;
-  full.resize(got);
-  return full;
+// The full path, or the path as named when none can be formed.
+std::string FullOrAsNamed(const std::string& path) {
+  std::string full = FullPath(path);
+  return full.empty() ? path : full;
 }
 
 // Reads from the current position to the end; false on a read error or a
@@ -180,7 +176,7 @@ prefs::WriteAction PlanTableWrite(std::string& path, WIN32_FILE_ATTRIBUTE_DATA& 
   } else {
     target.unknown = GetLastError() != ERROR_FILE_NOT_FOUND;
   }
-  std::string full = FullPath(path);
+  std::string full = FullOrAsNamed(path);
   bool owned = g_owned && prefs::SamePath(full, g_ownedPath);
 
   return prefs::PlanWrite(profile.size(), target, owned);
@@ -220,7 +216,7 @@ bool WriteTable() {
   }
   if (ok) {
     g_owned = true;
-    std::string full = FullPath(path);
+    std::string full = FullOrAsNamed(path);
     g_ownedPath.swap(full);
     if (!StampOf(path, g_stamp)) g_stamp = FileStamp{};
   }
@@ -240,7 +236,7 @@ bool LoadTable(const char* path, void (*opened)()) {
   CloseHandle(file);
   if (!ok || !PrefsLines.Load(bytes)) return false;
   g_owned = true;
-  g_ownedPath = FullPath(path);
+  g_ownedPath = FullOrAsNamed(path);
   g_stamp = stamp;
   return true;
 }
@@ -298,7 +294,7 @@ bool PrefsWriteWouldSucceed(const std::string& path) {
   DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) {
     // A new file: its folder must be there.
-    std::string folder = FolderOf(FullPath(path));
+    std::string folder = FolderOf(FullOrAsNamed(path));
     DWORD held = GetFileAttributesA((folder + "\\").c_str());
     return held != INVALID_FILE_ATTRIBUTES && (held & FILE_ATTRIBUTE_DIRECTORY);
   }
@@ -363,7 +359,7 @@ bool ReplaceFileWhole(const std::string& path, const std::string& bytes) {
   DWORD attributes = GetFileAttributesA(path.c_str());
   if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_READONLY)))
     return false;
-  std::string temp = WriteTempFile(FolderOf(FullPath(path)), bytes, 0, nullptr);
+  std::string temp = WriteTempFile(FolderOf(FullOrAsNamed(path)), bytes, 0, nullptr);
   if (temp.empty()) return false;
   if (MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) return true;
   DeleteFileA(temp.c_str());

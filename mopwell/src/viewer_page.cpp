@@ -36,15 +36,15 @@ enum Dump { kNewsgroups, kHistory, kCookies, kNewsDb, kMail, kCache, kBookmarks 
 constexpr char kCounting[] = "Counting ...";
 // A store the browser holds without sharing is not empty: it is not read.
 constexpr char kInUse[] = "In use by Netscape: not counted.";
+constexpr char kInUseShow[] = "In use by Netscape: not shown. Close Netscape to see it.";
 constexpr char kHostNews[] = "host-news";
 constexpr char kGuest[] = "guest_us";
-// Files are read in pieces of this size; a cookie file is held whole up to
-// the keeper page's own limit (a browser keeps a few hundred cookies).
+// Files are read in pieces of this size, and counted whole, piece by
+// piece, however large.
 constexpr DWORD kChunk = 1u << 16;
-constexpr std::size_t kCookieReadLimit = 4u << 20;
-// A news map names one file per news server: a few hundred bytes.
-constexpr std::size_t kMapTextLimit = 1u << 20;
-constexpr std::size_t kMostSubscriptionFiles = 1000;
+// A news map names one file per news server: a few hundred bytes. One far
+// past this size is no map; only its start is read, and the count says so.
+constexpr std::size_t kMapTextLimit = 32u << 20;
 
 // What the count pass leaves for the buttons: held whole.
 struct ViewerState {
@@ -76,8 +76,31 @@ bool CanRead(const std::string& path) {
   return true;
 }
 
-// Feeds a file to a line counter; false when it cannot be opened.
-bool CountLines(const std::string& path, text::LineCounter& counter) {
+// The first `limit` bytes of a file; nothing when it cannot be opened.
+// `whole` tells whether that was all of it.
+std::optional<std::string> ReadStart(const std::string& path, std::size_t limit, bool& whole) {
+  HANDLE file = OpenToRead(path);
+  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
+  std::string data;
+  std::string chunk(kChunk, '\0');
+  DWORD got = 0;
+  whole = true;
+  while (ReadFile(file, &chunk[0], kChunk, &got, nullptr) && got > 0) {
+    if (data.size() + got > limit) {
+      data.append(chunk.data(), limit - data.size());
+      whole = false;
+      break;
+    }
+    data.append(chunk.data(), got);
+  }
+  CloseHandle(file);
+  return data;
+}
+
+// Feeds a whole file to a counter that takes pieces; false when it cannot
+// be opened.
+template <typename Counter>
+bool CountWhole(const std::string& path, Counter& counter) {
   HANDLE file = OpenToRead(path);
   if (file == INVALID_HANDLE_VALUE) return false;
   std::string chunk(kChunk, '\0');
@@ -85,19 +108,6 @@ bool CountLines(const std::string& path, text::LineCounter& counter) {
   while (ReadFile(file, &chunk[0], kChunk, &got, nullptr) && got > 0) counter.Feed(std::string_view(chunk.data(), got));
   CloseHandle(file);
   return true;
-}
-
-// The first `limit` bytes of a file; nothing when it cannot be opened.
-std::optional<std::string> ReadStart(const std::string& path, std::size_t limit) {
-  HANDLE file = OpenToRead(path);
-  if (file == INVALID_HANDLE_VALUE) return std::nullopt;
-  std::string data;
-  std::string chunk(kChunk, '\0');
-  DWORD got = 0;
-  while (data.size() < limit && ReadFile(file, &chunk[0], kChunk, &got, nullptr) && got > 0)
-    data.append(chunk.data(), std::min<std::size_t>(got, limit - data.size()));
-  CloseHandle(file);
-  return data;
 }
 
 // Whether the last open failed because another program holds the file
@@ -152,9 +162,14 @@ Listing ListFiles(const std::string& folder, const char* pattern, bool keepNames
 bool CopyToDump(const std::string& source, Dump dump) {
   std::string target = DumpFilePath(dump);
   if (source.empty() || target.empty()) return false;
-  if (nukeIt(target.c_str()) == WipeOutcome::Left) return false;
+  // The source first: a copy already there (the list the user chose) is
+  // replaced only by one that can be made.
   HANDLE in = OpenToRead(source);
   if (in == INVALID_HANDLE_VALUE) return false;
+  if (nukeIt(target.c_str()) == WipeOutcome::Left) {
+    CloseHandle(in);
+    return false;
+  }
   HANDLE out = CreateFileA(target.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_ARCHIVE, nullptr);
   bool ok = out != INVALID_HANDLE_VALUE;
   std::string chunk(kChunk, '\0');
@@ -183,13 +198,13 @@ void Inform(const std::string& text, const char* title) {
 
 // The map's text, or nothing when no map could be had within the repairs
 // the clean run also allows. Button 120 says "ERROR!" while it is missing.
-std::optional<std::string> NewsMapText(HWND page) {
+std::optional<std::string> NewsMapText(HWND page, bool& mapWhole) {
   const std::string map = NewsMapPath();  // formed once, as the pass names it
   for (int repair = 0;; ++repair) {
     SetDlgItemTextA(page, IDC_VIEWER_NEWSGROUPS, "Show me");
     Trace("Newsreg", map.c_str());
     ApplyNewsFolderOverride(kKeyFat);
-    if (std::optional<std::string> data = ReadStart(map, kMapTextLimit)) return data;
+    if (std::optional<std::string> data = ReadStart(map, kMapTextLimit, mapWhole)) return data;
     SetDlgItemTextA(page, IDC_VIEWER_NEWSGROUPS, "ERROR!");
     if (repair == kMapRepairs) return std::nullopt;
     FixFat();
@@ -204,7 +219,8 @@ void CountNewsgroups(HWND page) {
   if (g_viewer.newsKill.find(kNoOverride[0]) != std::string::npos) {
     Trace("Newschk", "using FAT");
     text::CopyWhole(NewsSub, paths::Join(Held(szNewsLoc, sizeof szNewsLoc), subs));
-    std::optional<std::string> map = NewsMapText(page);
+    bool mapWhole = true;
+    std::optional<std::string> map = NewsMapText(page, mapWhole);
     if (!map) {
       Trace("Newsdid", "no FAT file");
       Show(page, IDC_VIEWER_NEWSGROUPS_TEXT, "The news map (FAT) is missing: nothing counted.");
@@ -219,9 +235,7 @@ void CountNewsgroups(HWND page) {
     // file of the user's elsewhere.
     std::optional<std::string> news = ResolvePlace(Held(szNewsLoc, sizeof szNewsLoc));
     int numbered = 0, skipped = 0, outside = 0;
-    std::vector<std::string> paths = news::FatMapPaths(text);
-    if (paths.size() > kMostSubscriptionFiles) paths.resize(kMostSubscriptionFiles);
-    for (const std::string& path : paths) {
+    for (const std::string& path : news::FatMapPaths(text)) {
       std::optional<std::string> file = news ? FileInsideFolder(*news, path) : std::nullopt;
       if (!file) {
         Trace(("NewsOutside" + Number(static_cast<std::uint64_t>(++outside))).c_str(), path.c_str());
@@ -234,9 +248,16 @@ void CountNewsgroups(HWND page) {
       }
       Trace(("Newsrc" + Number(static_cast<std::uint64_t>(++numbered))).c_str(), g_viewer.newsKill.c_str());
       text::LineCounter lines;
-      if (CountLines(g_viewer.newsKill, lines)) count += lines.Lines();
+      // Read by the name as found: Windows takes any case, but on a disk
+      // that tells case apart the upper-case name must be searched for.
+      if (CountWhole(*file, lines)) count += lines.Lines();
     }
     Trace("Newsrcg", (Number(static_cast<std::uint64_t>(skipped)) + " rcg's skipped").c_str());
+    if (!mapWhole) {
+      Show(page, IDC_VIEWER_NEWSGROUPS_TEXT,
+           "You've visited " + Number(count) + " newsgroups, or more: the news map is too large to read whole.");
+      return;
+    }
   } else {
     Trace("NewsINI", g_viewer.newsKill.c_str());
   }
@@ -276,7 +297,7 @@ void CountMail(HWND page) {
   for (const auto& f : folders) {
     if (!f.read || mail.empty()) continue;
     text::LineCounter ids("Message-ID");
-    if (CountLines(paths::Join(mail, f.name), ids)) messages += ids.Matching();
+    if (CountWhole(paths::Join(mail, f.name), ids)) messages += ids.Matching();
   }
   Show(page, IDC_VIEWER_EMAIL_TEXT, Number(messages) + " email msgs of concern.");
 }
@@ -299,9 +320,10 @@ void CountTypedUrls(HWND page) {
 // empty lines as the keeper page tells them, whoever wrote the file.
 void CountCookies(HWND page) {
   Show(page, IDC_VIEWER_COOKIES_TEXT, kCounting);
-  std::optional<std::string> data = ReadStart(Held(szCookieLoc, sizeof szCookieLoc), kCookieReadLimit);
+  cookies::CookieCounter counter;
+  bool read = CountWhole(Held(szCookieLoc, sizeof szCookieLoc), counter);
   Show(page, IDC_VIEWER_COOKIES_TEXT,
-       data             ? "You have " + Number(cookies::CookieLines(*data).size()) + " cookies stored."
+       read              ? "You have " + Number(counter.Count()) + " cookies stored."
        : HeldElsewhere() ? std::string(kInUse)
                          : std::string("You have no cookies stored."));
 }
@@ -309,7 +331,7 @@ void CountCookies(HWND page) {
 void CountBookmarks(HWND page) {
   Show(page, IDC_VIEWER_BOOKMARKS_TEXT, kCounting);
   text::LineCounter links("HREF");
-  bool read = CountLines(Held(szBookmarkLoc, sizeof szBookmarkLoc), links);
+  bool read = CountWhole(Held(szBookmarkLoc, sizeof szBookmarkLoc), links);
   Show(page, IDC_VIEWER_BOOKMARKS_TEXT,
        read              ? "You have " + Number(links.Matching()) + " bookmarks."
        : HeldElsewhere() ? std::string(kInUse)
@@ -454,10 +476,11 @@ bool ShowCache(HWND page) {
   return true;
 }
 
-// A store's file shown through its dump, or the box that says it is empty.
+// A store's file shown through its dump, or the box that says it is empty,
+// or (as its row says) that Netscape holds it.
 void ShowStore(const std::string& source, Dump dump, const char* emptyText, const char* emptyTitle) {
   if (!CanRead(source)) {
-    Inform(emptyText, emptyTitle);
+    Inform(HeldElsewhere() ? std::string(kInUseShow) : std::string(emptyText), emptyTitle);
     return;
   }
   CopyToDump(source, dump);

@@ -127,3 +127,22 @@ TEST(KeepListDisplay, NoLineEndsTabsStayFieldsAndColumns) {
   std::vector<std::vector<int>> wide(1, std::vector<int>(100, 1));
   EXPECT_EQ(cookies::ColumnStops(wide, 0, -1).size(), cookies::kMaxColumns) << "gap at least 1";
 }
+
+// Counting in pieces gives what the whole file gives, wherever the pieces
+// are cut: inside "#HttpOnly_", between a CR and its LF, in a blank line.
+TEST(KeepList, CookiesCountedInPiecesAsInWholeFiles) {
+  const std::string files[] = {
+      "",
+      std::string(cookies::kKeepHeader) + "a.example\tFALSE\t/\tFALSE\t0\tk\tv\r\r\n",
+      "# Netscape HTTP Cookie File\n#HttpOnly_b.example\tTRUE\t/\tFALSE\t0\tk\tv\n \t\n# note\nlast\tline",
+      "#httponly_c.example\tx\r\n#Http\n\n\n\nd.example\tx\n   \r\n#HttpOnly_\n",
+  };
+  for (const std::string& file : files) {
+    const std::size_t whole = cookies::CookieLines(file).size();
+    for (std::size_t cut = 1; cut <= file.size() + 1; ++cut) {
+      cookies::CookieCounter counter;
+      for (std::size_t at = 0; at < file.size(); at += cut) counter.Feed(std::string_view(file).substr(at, cut));
+      EXPECT_EQ(counter.Count(), whole) << "pieces of " << cut << " in:\n" << file;
+    }
+  }
+}

@@ -710,6 +710,17 @@ TEST_F(MainWindowTest, CloseWipesDumpFilesAndEndsWithCodeZero) {
   for (const char* name : kDumpFiles) EXPECT_FALSE(FileExists(fake->InProgram(name))) << name;
   wiped.ExpectTheDumpFilesOverwritten(fake->programDir);
   EXPECT_TRUE(FileExists(fake->InProgram("unrelated.txt")));
+  // Page code still running when the window went (it was inside a box)
+  // shows no further box; the next window shows them again.
+  const std::size_t boxes = fake->boxes.size();
+  EXPECT_EQ(plat::Prompt(nullptr, "Too late", "Whoops!", MB_OK), IDCANCEL);
+  EXPECT_EQ(fake->boxes.size(), boxes);
+  Start();
+  const std::size_t shown = fake->boxes.size();
+  fake->answers = {IDOK};
+  EXPECT_EQ(plat::Prompt(nullptr, "In time", "Whoops!", MB_OK), IDOK);
+  ASSERT_EQ(fake->boxes.size(), shown + 1);
+  EXPECT_EQ(fake->boxes.back().text, "In time");
 }
 
 TEST_F(MainWindowTest, OkOrCancelReachingTheWindowDestroysItWithoutTheCloseSequence) {

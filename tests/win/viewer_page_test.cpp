@@ -434,6 +434,16 @@ TEST_F(ViewerPageTest, NewsgroupsComeFromTheNewsFolderOnly) {
   Click(IDC_VIEWER_NEWSGROUPS);
   EXPECT_NE(Dump("Newsgroups"), Bytes(outside));
 
+  // With an empty map, the list chosen is the list shown: no second source
+  // that cannot be opened takes its place.
+  const string chosen = demo.newsDir + "\\" + demo.newsrcFiles[0];
+  ASSERT_TRUE(WriteFileBytes(demo.newsDir + "\\FAT", ""));
+  DlgProc2(page, WM_PAGEREFRESH, 0, 0);
+  fake->picks = {chosen};
+  Click(IDC_VIEWER_NEWSGROUPS);
+  EXPECT_EQ(Dump("Newsgroups"), Bytes(chosen));
+  EXPECT_EQ(LastLaunch(), "GLIMSO Newsgroups");
+
   SetIni("customs", "news", "C:\\news.ini");
   DlgProc2(page, WM_PAGEREFRESH, 0, 0);
   EXPECT_EQ(Text(IDC_VIEWER_NEWSGROUPS_TEXT), "You've visited 0 newsgroups.");
@@ -450,4 +460,50 @@ TEST_F(ViewerPageTest, StoresHeldByTheBrowserAreNotCalledEmpty) {
   EXPECT_EQ(Text(IDC_VIEWER_HISTORY_TEXT), "History database is " + std::to_string(history) + " bytes.");
   EXPECT_EQ(Text(IDC_VIEWER_COOKIES_TEXT), "In use by Netscape: not counted.");
   EXPECT_EQ(Text(IDC_VIEWER_BOOKMARKS_TEXT), "In use by Netscape: not counted.");
+  // Show me says what the row says, never that the store is empty.
+  const string inUse = "In use by Netscape: not shown. Close Netscape to see it.";
+  Click(IDC_VIEWER_HISTORY);
+  Click(IDC_VIEWER_COOKIES);
+  Click(IDC_VIEWER_BOOKMARKS);
+  ASSERT_EQ(fake->boxes.size(), 3u);
+  EXPECT_EQ(fake->boxes[0].text, inUse);
+  EXPECT_EQ(fake->boxes[0].title, "History database");
+  EXPECT_EQ(fake->boxes[1].text, inUse);
+  EXPECT_EQ(fake->boxes[1].title, "Cookie database");
+  EXPECT_EQ(fake->boxes[2].text, inUse);
+  EXPECT_EQ(fake->boxes[2].title, "Bookmarks database");
+  EXPECT_TRUE(fake->launches.empty());
+}
+
+// Counts take whole files however large, in one pass of pieces: a cookie
+// file of many megabytes, a news map of more than a thousand entries and
+// more than a megabyte. A map too large to be one says its count is a
+// floor.
+TEST_F(ViewerPageTest, CountsTakeWholeFilesOrSayTheyDidNot) {
+  string jar = "# Netscape HTTP Cookie File\r\n# http://www.netscape.com/newsref/std/cookie_spec.html\r\n\r\n";
+  for (int i = 0; i < 60000; ++i)
+    jar += ".site" + std::to_string(i) + ".example\tTRUE\t/\tFALSE\t1893456000\tvisitor\t" + string(60, 'v') + "\r\n";
+  ASSERT_GT(jar.size(), 5u << 20);
+  ASSERT_TRUE(WriteFileBytes(demo.cookieFile, jar));
+
+  constexpr int kServers = 1100;
+  string map;
+  for (int i = 0; i < kServers; ++i) {
+    const string rc = demo.newsDir + "\\news" + std::to_string(i) + ".rc";
+    ASSERT_TRUE(WriteFileBytes(rc, "alt.server" + std::to_string(i) + ".chat: 1-9\r\n"));
+    map += "newsrc-" + string(900, 'h') + std::to_string(i) + ".example\t" + rc + "\tFALSE\r\n";
+  }
+  ASSERT_GT(map.size(), 1u << 20);
+  ASSERT_TRUE(WriteFileBytes(demo.newsDir + "\\FAT", map));
+  Open();
+  EXPECT_EQ(Text(IDC_VIEWER_COOKIES_TEXT), "You have 60000 cookies stored.");
+  EXPECT_EQ(Text(IDC_VIEWER_NEWSGROUPS_TEXT), "You've visited " + std::to_string(kServers) + " newsgroups.");
+
+  // No news map is 32 MiB: only its start is read, and the row says so.
+  const string start = map;
+  while (map.size() <= (32u << 20)) map += "# " + string(4000, '#') + "\r\n";
+  ASSERT_TRUE(WriteFileBytes(demo.newsDir + "\\FAT", map));
+  DlgProc2(page, WM_PAGEREFRESH, 0, 0);
+  EXPECT_EQ(Text(IDC_VIEWER_NEWSGROUPS_TEXT), "You've visited " + std::to_string(kServers) +
+                                                  " newsgroups, or more: the news map is too large to read whole.");
 }
