@@ -31,8 +31,8 @@ struct State {
   char was_at[250];            // the current directory at start
   char is_at[250];             // the main program's folder (from "CopyMe" "which")
   char CurrentUser[25];        // the browser's current profile, 24 characters at most
-  char profileFolder[250];     // the same name whole: the folder below "profroot"
-  char szProFile[250];         // that profile's MPW-ID.INI
+  char profileFolder[250];     // the same name whole (empty when it does not fit)
+  char szProFile[250];         // that profile's MPW-ID.INI, empty when the name names no file
   int removePresses;           // "Remove icon" chosen so far in this run
   HWND dialog;                 // dialog 100 while it is open
   bool ended;                  // the quit message has arrived
