@@ -82,8 +82,9 @@ std::vector<std::string> Lines(const std::string& path) {
 // vesko.exe or vesko_host.exe, started in a folder of the test's choosing.
 class Vesko : public Program {
  public:
-  bool StartReal(const std::string& folder) {
-    std::string exe = WindowsPath(VESKO_EXE);
+  // The real vesko.exe of the build, or a copy of it (`exe`), started in
+  // `folder`.
+  bool StartReal(const std::string& folder, std::string exe = WindowsPath(VESKO_EXE)) {
     return Launch(exe, "\"" + exe + "\"", folder.c_str(), nullptr);
   }
   bool StartHost(const std::string& folder, const std::string& record) {
@@ -250,22 +251,31 @@ TEST(EndToEnd, VeskoRunsHiddenWritesItsTraceAndEndsOnlyOnTheSecondRemovePress) {
       << "the green icon is still there";
 }
 
+// Windows starts vesko from the user's Startup folder. A program named
+// without its folder is looked for beside the program that starts it
+// first, then in the current folder: both hold a decoy MOPWELL.EXE here,
+// so only a start by the main program's full path reaches the real one.
 TEST(EndToEnd, VeskoRunMopwellStartsTheMainProgramFromItsFolder) {
   PrefixCleanup cleanup(Scratch());
   Places places;
-  // A stand-in for the main program, which notes where it ran from.
-  ASSERT_TRUE(CopyFileA(WindowsPath(MOPWELL_STANDIN_EXE).c_str(), (places.main + "\\MOPWELL.EXE").c_str(), FALSE));
+  // Stand-ins for the main program, each noting in its own folder that it ran.
+  const std::string standin = WindowsPath(MOPWELL_STANDIN_EXE);
+  ASSERT_TRUE(CopyFileA(standin.c_str(), (places.main + "\\MOPWELL.EXE").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(standin.c_str(), (places.start + "\\MOPWELL.EXE").c_str(), FALSE));
+  const std::string startup = places.start + "\\vesko.exe";
+  ASSERT_TRUE(CopyFileA(WindowsPath(VESKO_EXE).c_str(), startup.c_str(), FALSE));
   WriteIni("CopyMe", "which", (places.main + "\\MOPWELL.BKM").c_str());
   Vesko vesko;
-  ASSERT_TRUE(vesko.StartReal(places.start));
+  ASSERT_TRUE(vesko.StartReal(places.start, startup));
   HWND main = vesko.MainWindow();
   ASSERT_NE(main, nullptr);
   vesko.DoubleClickIcon(main);
   HWND dialog = vesko.Dialog();
   ASSERT_NE(dialog, nullptr);
   probe::Click(dialog, 105);
-  std::string note = places.main + "\\standin-ran.txt";
-  ASSERT_TRUE(WaitUntil([&] { return Exists(note) && !Lines(note).empty(); }, kPatience));
+  const std::string note = places.main + "\\standin-ran.txt", decoy = places.start + "\\standin-ran.txt";
+  ASSERT_TRUE(WaitUntil([&] { return !Lines(note).empty() || !Lines(decoy).empty(); }, kPatience));
+  EXPECT_EQ(ReadRecord(decoy), "<missing>") << "the program beside vesko.exe ran";
   // Its own file in the main program's folder, started there, shown normally.
   EXPECT_EQ(FirstLine(note), places.main + "\\MOPWELL.EXE|" + places.main + "|1");
   EXPECT_TRUE(vesko.Running());
