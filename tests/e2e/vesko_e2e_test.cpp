@@ -352,3 +352,40 @@ TEST(EndToEnd, VeskoNamesTheCurrentProfileInTheTipAndKeepsALongNameToTwentyFourC
       << ReadRecord(places.record);
   for (const std::string& line : Lines(places.record)) EXPECT_LE(line.size(), 16u + 63u + 5u) << line;
 }
+
+// ---- the ends of the program ----
+
+// An end from outside takes the icon along (the shell accepts the removal:
+// it was there).
+TEST(EndToEnd, VeskoRemovesItsIconWhenEndedFromOutside) {
+  PrefixCleanup cleanup(Scratch());
+  Places places;
+  struct Case {
+    const char* what;
+    UINT message;
+    WPARAM wParam;
+  } cases[] = {{"quit message", WM_QUIT, 0}, {"end of the session", WM_ENDSESSION, TRUE}, {"close request", WM_CLOSE, 0}};
+  for (const Case& c : cases) {
+    DeleteFileA(places.record.c_str());
+    Vesko vesko;
+    ASSERT_TRUE(vesko.StartHost(places.start, places.record)) << c.what;
+    HWND main = vesko.MainWindow();
+    ASSERT_NE(main, nullptr) << c.what;
+    ASSERT_TRUE(WaitUntil([&] { return Recorded(places.record, "MOD 199 RED 301 Using REAL NAME! -> 1"); }, kPatience))
+        << c.what << ": " << ReadRecord(places.record);
+    if (c.message == WM_ENDSESSION) {
+      // Sent, as Windows sends it; the program may be ended once it returns.
+      DWORD_PTR answer = 0;
+      EXPECT_NE(SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, kPatience, &answer), 0);
+      EXPECT_NE(answer, 0u) << "the session may end";
+      EXPECT_NE(SendMessageTimeoutA(main, c.message, c.wParam, 0, SMTO_ABORTIFHUNG, kPatience, &answer), 0);
+    } else {
+      PostMessageA(main, c.message, c.wParam, 0);
+    }
+    EXPECT_TRUE(WaitUntil([&] { return Recorded(places.record, "DEL 199 -> 1"); }, kPatience))
+        << c.what << ": " << ReadRecord(places.record);
+    if (c.message == WM_QUIT) {
+      EXPECT_EQ(probe::WaitForExit(vesko.process(), kPatience), 0) << c.what;
+    }
+  }
+}

@@ -33,7 +33,7 @@ TEST_F(VeskoRun, OnlyADoubleClickOpensTheDialogAndCancelClosesIt) {
   EXPECT_EQ(open, 1) << "one dialog, however often the icon is double-clicked";
   EXPECT_TRUE(platform.boxes.empty());
   EXPECT_TRUE(tray.execs.empty());
-  EXPECT_TRUE(Calls(NIM_DELETE).empty());
+  EXPECT_TRUE(CallsBeforeQuit(NIM_DELETE).empty());
 }
 
 TEST_F(VeskoRun, TheDialogHasItsThreeButtonsAtItsPlace) {
@@ -99,7 +99,7 @@ TEST_F(VeskoRun, RunMopwellStartsTheMainProgramShownNormallyFromItsFolder) {
   EXPECT_EQ(tray.execs[0].cmdLine, "\"" + program + "\\MOPWELL.EXE\"");
   EXPECT_EQ(tray.execs[0].show, static_cast<UINT>(SW_SHOWNORMAL));
   EXPECT_EQ(tray.execs[0].cwd, program);
-  EXPECT_TRUE(Calls(NIM_DELETE).empty());
+  EXPECT_TRUE(CallsBeforeQuit(NIM_DELETE).empty());
 }
 
 // Without a main program's folder (no "which" yet) the name alone is all
@@ -172,7 +172,7 @@ TEST_F(VeskoRun, ADoubleClickWhileTheExplanationIsUpOpensTheDialog) {
   ThenQuit();
   Run();
   EXPECT_TRUE(openedDuringBox);
-  EXPECT_TRUE(Calls(NIM_DELETE).empty()) << "a cancelled dialog removes nothing";
+  EXPECT_TRUE(CallsBeforeQuit(NIM_DELETE).empty()) << "a cancelled dialog removes nothing";
 }
 
 TEST_F(VeskoRun, ACloseRequestRemovesTheIconAndGoesBackToTheStartFolderButTheWindowStays) {
@@ -228,4 +228,47 @@ TEST(VeskoIcon, TipsAreCutToSixtyThreeCharactersAndTheIconIsDestroyedAfterwards)
   EXPECT_EQ(tray.calls[1].icon, "RED");
   EXPECT_EQ(tray.calls[2].tip, std::string(63, 'u'));
   DestroyWindow(owner);
+}
+
+// ---- the ends of the program ----
+
+// However the program is ended from outside, its icon goes exactly once.
+TEST_F(VeskoRun, EveryEndFromOutsideTakesTheIconDownOnce) {
+  struct Case {
+    const char* what;
+    UINT message;
+    WPARAM wParam;
+    bool iconGoesAtOnce;  // before the program ends
+  } cases[] = {
+      {"a quit message posted to the window", WM_QUIT, 7, true},
+      {"the session ends", WM_ENDSESSION, TRUE, true},
+      {"a close request", WM_CLOSE, 0, true},
+      {"a session end called off", WM_ENDSESSION, FALSE, false},
+  };
+  for (const Case& c : cases) {
+    tray.calls.clear();
+    size_t delsAfter = 99;
+    Then("the refresh", [&] { return Calls(NIM_MODIFY).size() >= 1; },
+         [&] { PostMessageA(vesko::hWndMain, c.message, c.wParam, 0); });
+    if (c.message != WM_QUIT) {
+      // Timer ticks come after every posted message has been handled.
+      Then("the message handled", [] { return true; },
+           [&] {
+             delsAfter = Calls(NIM_DELETE).size();
+             // A refresh after the icon went must not bring it back.
+             PostMessageA(vesko::hWndMain, WM_USER, 0, 0);
+           });
+      Then("the refresh handled", [] { return true; });
+      ThenQuit(7);
+    }
+    EXPECT_EQ(Run(), 7) << c.what;
+    if (c.message != WM_QUIT) {
+      EXPECT_EQ(delsAfter, c.iconGoesAtOnce ? 1u : 0u) << c.what;
+    }
+    EXPECT_EQ(Calls(NIM_DELETE).size(), 1u) << c.what;
+    ASSERT_FALSE(tray.calls.empty());
+    EXPECT_EQ(Describe(tray.calls.back()), "DEL 199") << c.what << ": nothing after the removal";
+    EXPECT_EQ(tray.calls.back().owner, vesko::hWndMain) << c.what;
+    TearDown();
+  }
 }

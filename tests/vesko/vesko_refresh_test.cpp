@@ -138,7 +138,7 @@ TEST_F(VeskoRun, ProfileNamesAreKeptToTwentyFourCharactersAndTheTipStaysWithinTh
   Then("the 24-character tip", [&] { return Shows("RED", name24 + " is using REAL NAME!"); });
   ThenQuit();
   Run();
-  EXPECT_EQ(tray.calls.back().tip.size(), 44u);
+  EXPECT_EQ(Calls(NIM_MODIFY).back().tip.size(), 44u);
   TearDown();
 
   // Thirty characters in the registry: the tip shows the first 24, but the

@@ -38,12 +38,17 @@ void VeskoRun::Then(const std::string& what, std::function<bool()> ready, std::f
 }
 
 void VeskoRun::ThenQuit(int code) {
-  Then("quit", [] { return true; }, [code] { PostQuitMessage(code); });
+  Then("quit", [] { return true; },
+       [this, code] {
+         callsAtQuit_ = tray.calls.size();
+         PostQuitMessage(code);
+       });
 }
 
 int VeskoRun::Run() {
   current_ = this;
   next_ = 0;
+  callsAtQuit_ = SIZE_MAX;
   stepStart_ = GetTickCount();
   UINT_PTR timer = SetTimer(nullptr, 0, kTickMs, Tick);
   int result = vesko::ProgramMain(GetModuleHandleA(nullptr), nullptr);
@@ -78,6 +83,13 @@ std::vector<TrayCall> VeskoRun::Calls(DWORD message) const {
   std::vector<TrayCall> out;
   for (const TrayCall& c : tray.calls)
     if (c.message == message) out.push_back(c);
+  return out;
+}
+
+std::vector<TrayCall> VeskoRun::CallsBeforeQuit(DWORD message) const {
+  std::vector<TrayCall> out;
+  for (size_t i = 0; i < tray.calls.size() && i < callsAtQuit_; ++i)
+    if (tray.calls[i].message == message) out.push_back(tray.calls[i]);
   return out;
 }
 

@@ -11,6 +11,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -29,7 +30,7 @@ class VeskoRun : public ::testing::Test {
   // within a generous time fails the test and ends the run.
   void Then(const std::string& what, std::function<bool()> ready, std::function<void()> act = nullptr);
   // A step that ends the run with a quit message of `code`, as one from
-  // outside the program would.
+  // outside the program would (which takes the icon down).
   void ThenQuit(int code = 0);
   // Runs the program through all steps; returns what it returned.
   int Run();
@@ -37,6 +38,8 @@ class VeskoRun : public ::testing::Test {
   // ---- conditions and actions for steps ----
   // The tray records so far with `message`, in order.
   std::vector<TrayCall> Calls(DWORD message) const;
+  // Those made before the last quit step (all when there was none).
+  std::vector<TrayCall> CallsBeforeQuit(DWORD message) const;
   // The last icon record (added or modified) shows `icon` with `tip`.
   bool Shows(const std::string& icon, const std::string& tip) const;
   // Dialog 100 of this thread when it is open (visible), else nullptr;
@@ -68,6 +71,7 @@ class VeskoRun : public ::testing::Test {
   void Advance();
   std::vector<Step> steps_;
   size_t next_ = 0;
+  size_t callsAtQuit_ = SIZE_MAX;
   DWORD stepStart_ = 0;
   bool busy_ = false;
   static VeskoRun* current_;

@@ -37,6 +37,7 @@ struct State {
   HWND dialog;                 // dialog 100 while it is open
   bool ended;                  // the quit message has arrived
   int exitCode;                // and carried this code
+  bool iconUp;                 // the icon belongs in the tray (added, not yet removed)
 };
 extern State state;
 
@@ -86,6 +87,11 @@ BOOL MyTaskBarDeleteIcon(HWND hwnd, UINT id);
 // "GRN" (alias in use) or "RED" (real identity), at the small-icon size,
 // owned by the caller.
 HICON LoadIdentityIcon(bool alias);
+// The icon as the program keeps it: shown (added), changed and removed.
+// Once removed, nothing brings it back in this run.
+void AddIdentityIcon(HWND hwnd, bool alias, const char* tip);
+void ShowIdentity(HWND hwnd, bool alias, const char* tip);
+void TakeIconDown(HWND hwnd);
 
 // ---- the identity shown (identity_refresh.cpp) ----
 

@@ -38,12 +38,12 @@ void TakeCurrentUser(const char* keyPath) {
 
 void AddFirstIcon(HWND hwnd) {
   bool alias = ini::GetInt(state.szIniFile, kSecOptions, kKeyIdentityInUse, 0) != 0;
-  MyTaskBarAddIcon(hwnd, VESKO_ICON_ID, LoadIdentityIcon(alias), tray::IdentityTip(alias).c_str());
+  AddIdentityIcon(hwnd, alias, tray::IdentityTip(alias).c_str());
 }
 
 void Refresh(HWND hwnd) {
   bool alias = ini::GetInt(state.szIniFile, kSecOptions, kKeyIdentityInUse, 0) != 0;
-  MyTaskBarModifyIcon(hwnd, VESKO_ICON_ID, LoadIdentityIcon(alias), tray::IdentityTip(alias).c_str());
+  ShowIdentity(hwnd, alias, tray::IdentityTip(alias).c_str());
 
   char profroot[150];
   ini::GetString(state.szIniFile, kSecCopyMe, kKeyProfRoot, kNotSet, profroot);
@@ -59,8 +59,7 @@ void Refresh(HWND hwnd) {
   text::CopyWhole(state.szProFile, tray::ProfileIdFile(profroot, state.profileFolder, sizeof state.szProFile - 1));
 
   alias = state.szProFile[0] && ini::GetInt(state.szProFile, kSecOptions, kKeyIdentityInUse, 0) != 0;
-  MyTaskBarModifyIcon(hwnd, VESKO_ICON_ID, LoadIdentityIcon(alias),
-                      tray::ProfileTip(state.CurrentUser, alias).c_str());
+  ShowIdentity(hwnd, alias, tray::ProfileTip(state.CurrentUser, alias).c_str());
 }
 
 }  // namespace vesko

@@ -31,6 +31,10 @@ void Startup(HWND hwnd) {
   PostMessageA(hwnd, WM_USER, 0, 0);
   WriteTraceKeys();
   Check(hwnd);
+  // However the quit came (the confirmed removal has taken the icon down
+  // already; a quit message from elsewhere has not), no icon stays behind
+  // for a program that has ended.
+  TakeIconDown(hwnd);
 }
 
 }  // namespace
@@ -82,10 +86,16 @@ LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lPar
       break;
     case WM_CLOSE:
       // The icon goes, the window stays.
-      MyTaskBarDeleteIcon(hwnd, VESKO_ICON_ID);
+      TakeIconDown(hwnd);
       SetCurrentDirectoryA(state.was_at);
       return 0;
+    case WM_ENDSESSION:
+      // The session ends and with it this program, without another
+      // message: the icon goes now.
+      if (wParam) TakeIconDown(hwnd);
+      return 0;
     case WM_DESTROY:
+      TakeIconDown(hwnd);
       PostQuitMessage(0);
       return 0;
   }

@@ -1,5 +1,6 @@
 // The one notification icon: added at start, modified by every refresh,
-// deleted on a close request and on the confirmed "Remove icon".
+// deleted on a close request, on the confirmed "Remove icon", at the end of
+// the session and whenever the program ends with the icon still up.
 #include "vesko.h"
 #include "text/bounded.h"
 
@@ -39,6 +40,23 @@ BOOL MyTaskBarDeleteIcon(HWND hwnd, UINT id) {
   data.hWnd = hwnd;
   data.uID = id;
   return GetShell().NotifyIcon(NIM_DELETE, &data);
+}
+
+void AddIdentityIcon(HWND hwnd, bool alias, const char* tip) {
+  state.iconUp = true;
+  MyTaskBarAddIcon(hwnd, VESKO_ICON_ID, LoadIdentityIcon(alias), tip);
+}
+
+void ShowIdentity(HWND hwnd, bool alias, const char* tip) {
+  // A removed icon stays removed: a change in the Windows directory does
+  // not bring it back.
+  if (state.iconUp) MyTaskBarModifyIcon(hwnd, VESKO_ICON_ID, LoadIdentityIcon(alias), tip);
+}
+
+void TakeIconDown(HWND hwnd) {
+  if (!state.iconUp) return;
+  state.iconUp = false;
+  MyTaskBarDeleteIcon(hwnd, VESKO_ICON_ID);
 }
 
 HICON LoadIdentityIcon(bool alias) {
