@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <sstream>
@@ -185,10 +186,14 @@ TrayColours TrayPixels() {
   return c;
 }
 
-// The first line of a record file, "<none>" while it has none.
+// The first and the last line of a record file, "<none>" while it has none.
 std::string FirstLine(const std::string& path) {
   std::vector<std::string> lines = Lines(path);
   return lines.empty() ? "<none>" : lines.front();
+}
+std::string LastLine(const std::string& path) {
+  std::vector<std::string> lines = Lines(path);
+  return lines.empty() ? "<none>" : lines.back();
 }
 
 // The record file holds `line` (after the first `from` lines).
@@ -353,10 +358,50 @@ TEST(EndToEnd, VeskoNamesTheCurrentProfileInTheTipAndKeepsALongNameToTwentyFourC
   for (const std::string& line : Lines(places.record)) EXPECT_LE(line.size(), 16u + 63u + 5u) << line;
 }
 
-// ---- the ends of the program ----
+// ---- one icon ----
+
+TEST(EndToEnd, VeskoASecondStartEndsQuietlyAndALaterStartShowsItsIcon) {
+  PrefixCleanup cleanup(Scratch());
+  Places places;
+  const std::string second = places.root + "\\second-calls.txt", third = places.root + "\\third-calls.txt";
+  Vesko first;
+  ASSERT_TRUE(first.StartHost(places.start, places.record));
+  HWND main = first.MainWindow();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return Recorded(places.record, "MOD 199 RED 301 Using REAL NAME! -> 1"); }, kPatience))
+      << ReadRecord(places.record);
+
+  ASSERT_TRUE(WaitUntil([] { return Trace("VESKOwas") != "<absent>"; }, kPatience));
+  ASSERT_EQ(Trace("VESKOwas"), places.start);
+
+  // The same code with its recording shell, then the real program, as the
+  // Startup folder would start it; from another folder, which each would
+  // write into the trace if it got as far.
+  for (bool host : {true, false}) {
+    Vesko again;
+    ASSERT_TRUE(host ? again.StartHost(places.main, second) : again.StartReal(places.main)) << host;
+    EXPECT_EQ(probe::WaitForExit(again.process(), kPatience), 0) << (host ? "vesko_host" : "vesko.exe");
+  }
+  EXPECT_EQ(ReadRecord(second), "<missing>") << "the second start made no icon call";
+  EXPECT_EQ(Trace("VESKOwas"), places.start) << "the second start wrote its trace";
+  EXPECT_TRUE(first.Running());
+  std::vector<std::string> lines = Lines(places.record);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("ADD", 0) == 0; }), 1)
+      << ReadRecord(places.record);
+
+  // The first one quits (a quit message from outside): its icon goes with
+  // it, and a start now shows its own.
+  PostMessageA(main, WM_QUIT, 7, 0);
+  EXPECT_EQ(probe::WaitForExit(first.process(), kPatience), 7);
+  EXPECT_EQ(LastLine(places.record), "DEL 199 -> 1");
+  Vesko later;
+  ASSERT_TRUE(later.StartHost(places.start, third));
+  EXPECT_TRUE(WaitUntil([&] { return Recorded(third, "ADD 199 RED 301 Using REAL NAME! -> 1"); }, kPatience))
+      << ReadRecord(third);
+}
 
 // An end from outside takes the icon along (the shell accepts the removal:
-// it was there).
+// it was there), and the program gives up its claim on the one icon.
 TEST(EndToEnd, VeskoRemovesItsIconWhenEndedFromOutside) {
   PrefixCleanup cleanup(Scratch());
   Places places;
@@ -387,5 +432,12 @@ TEST(EndToEnd, VeskoRemovesItsIconWhenEndedFromOutside) {
     if (c.message == WM_QUIT) {
       EXPECT_EQ(probe::WaitForExit(vesko.process(), kPatience), 0) << c.what;
     }
+    // Whether it still runs or not, the next start may show its icon.
+    const std::string next = places.root + "\\next-calls.txt";
+    DeleteFileA(next.c_str());
+    Vesko after;
+    ASSERT_TRUE(after.StartHost(places.start, next)) << c.what;
+    EXPECT_TRUE(WaitUntil([&] { return Recorded(next, "ADD 199 RED 301 Using REAL NAME! -> 1"); }, kPatience))
+        << c.what << ": " << ReadRecord(next);
   }
 }

@@ -65,7 +65,10 @@ std::string Describe(const TrayCall& call) {
          std::to_string(call.callback) + " " + call.tip;
 }
 
-TrayRecorder::TrayRecorder(bool passThrough) : passThrough_(passThrough) { vesko::InstallShell(this); }
+TrayRecorder::TrayRecorder(bool passThrough)
+    : passThrough_(passThrough), instanceName_("vesko-tests-" + std::to_string(GetCurrentProcessId())) {
+  vesko::InstallShell(this);
+}
 
 TrayRecorder::~TrayRecorder() { vesko::InstallShell(nullptr); }
 

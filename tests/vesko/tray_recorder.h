@@ -3,7 +3,9 @@
 // carried, told by the picture's own bits), every program start (with the
 // current directory at that moment) and every wait. The waits are real, so
 // the program runs its own loop; the tray and the starts are left out
-// unless `passThrough` is set.
+// unless `passThrough` is set. The one-icon mutex has a name of this test
+// process's own, so that tests running side by side (and a vesko on the
+// same desktop) neither meet nor turn each other away.
 #pragma once
 #include <windows.h>
 
@@ -39,6 +41,7 @@ class TrayRecorder : public vesko::Shell {
   BOOL NotifyIcon(DWORD message, NOTIFYICONDATAA* data) override;
   UINT Exec(const char* cmdLine, UINT show) override;
   DWORD Wait(DWORD count, const HANDLE* handles) override;
+  const char* InstanceName() const override { return instanceName_.c_str(); }
 
   std::vector<TrayCall> calls;
   std::vector<ExecCall> execs;
@@ -49,6 +52,7 @@ class TrayRecorder : public vesko::Shell {
 
  private:
   bool passThrough_;
+  std::string instanceName_;
 };
 
 // Which of the resources "GRN" and "RED" of this program an icon shows,

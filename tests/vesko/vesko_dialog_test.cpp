@@ -230,10 +230,40 @@ TEST(VeskoIcon, TipsAreCutToSixtyThreeCharactersAndTheIconIsDestroyedAfterwards)
   DestroyWindow(owner);
 }
 
-// ---- the ends of the program ----
+// ---- one icon: a second start and the ends of the program ----
 
-// However the program is ended from outside, its icon goes exactly once.
-TEST_F(VeskoRun, EveryEndFromOutsideTakesTheIconDownOnce) {
+TEST_F(VeskoRun, ASecondStartWhileAnotherHoldsTheIconEndsQuietlyAndALaterOneShowsIt) {
+  // Another vesko of this session holds the icon.
+  HANDLE other = CreateMutexA(nullptr, FALSE, tray.InstanceName());
+  ASSERT_NE(other, nullptr);
+  // Only a program that ran its loop takes this step.
+  Then("the loop, which a second start never reaches", [] { return true; },
+       [] {
+         ADD_FAILURE() << "the second start runs";
+         PostQuitMessage(98);
+       });
+  EXPECT_EQ(Run(false), 0);
+  EXPECT_TRUE(tray.calls.empty()) << Describe(tray.calls.front());
+  EXPECT_TRUE(tray.waitCounts.empty()) << "it never ran its loop";
+  EXPECT_EQ(vesko::hWndMain, nullptr) << "no window";
+  EXPECT_TRUE(platform.boxes.empty());
+  EXPECT_EQ(ReadIni(Ini(), "Diagnostics", "VESKO"), "<absent>") << "nothing written";
+  CloseHandle(other);
+
+  // Once the other has gone, a start shows its icon; the claim is given
+  // up again when the program ends.
+  Then("the refresh", [&] { return Calls(NIM_MODIFY).size() >= 1; },
+       [&] { EXPECT_FALSE(ClaimFree()) << "held while the icon is up"; });
+  ThenQuit();
+  Run();
+  EXPECT_EQ(Calls(NIM_ADD).size(), 1u);
+  EXPECT_TRUE(ClaimFree());
+}
+
+// However the program is ended from outside, its icon goes exactly once,
+// and the one-icon claim with it, so that the next start (in this same
+// process too) shows its icon.
+TEST_F(VeskoRun, EveryEndFromOutsideTakesTheIconDownOnceAndGivesUpTheClaim) {
   struct Case {
     const char* what;
     UINT message;
@@ -248,6 +278,7 @@ TEST_F(VeskoRun, EveryEndFromOutsideTakesTheIconDownOnce) {
   for (const Case& c : cases) {
     tray.calls.clear();
     size_t delsAfter = 99;
+    bool freeAfter = false;
     Then("the refresh", [&] { return Calls(NIM_MODIFY).size() >= 1; },
          [&] { PostMessageA(vesko::hWndMain, c.message, c.wParam, 0); });
     if (c.message != WM_QUIT) {
@@ -255,6 +286,7 @@ TEST_F(VeskoRun, EveryEndFromOutsideTakesTheIconDownOnce) {
       Then("the message handled", [] { return true; },
            [&] {
              delsAfter = Calls(NIM_DELETE).size();
+             freeAfter = ClaimFree();
              // A refresh after the icon went must not bring it back.
              PostMessageA(vesko::hWndMain, WM_USER, 0, 0);
            });
@@ -264,11 +296,13 @@ TEST_F(VeskoRun, EveryEndFromOutsideTakesTheIconDownOnce) {
     EXPECT_EQ(Run(), 7) << c.what;
     if (c.message != WM_QUIT) {
       EXPECT_EQ(delsAfter, c.iconGoesAtOnce ? 1u : 0u) << c.what;
+      EXPECT_EQ(freeAfter, c.iconGoesAtOnce) << c.what;
     }
     EXPECT_EQ(Calls(NIM_DELETE).size(), 1u) << c.what;
     ASSERT_FALSE(tray.calls.empty());
     EXPECT_EQ(Describe(tray.calls.back()), "DEL 199") << c.what << ": nothing after the removal";
     EXPECT_EQ(tray.calls.back().owner, vesko::hWndMain) << c.what;
+    EXPECT_TRUE(ClaimFree()) << c.what;
     TearDown();
   }
 }

@@ -32,8 +32,9 @@ class VeskoRun : public ::testing::Test {
   // A step that ends the run with a quit message of `code`, as one from
   // outside the program would (which takes the icon down).
   void ThenQuit(int code = 0);
-  // Runs the program through all steps; returns what it returned.
-  int Run();
+  // Runs the program through all steps (a step not taken fails the test
+  // unless `allSteps` is false); returns what it returned.
+  int Run(bool allSteps = true);
 
   // ---- conditions and actions for steps ----
   // The tray records so far with `message`, in order.
@@ -47,6 +48,9 @@ class VeskoRun : public ::testing::Test {
   HWND OpenDialog(int* count = nullptr) const;
   void DoubleClickIcon() const;
   void PressInDialog(int id) const;
+  // No vesko of this test process holds the one-icon mutex: a start now
+  // would show its icon.
+  bool ClaimFree() const;
 
   // ---- the scratch places ----
   void WriteIni(const char* section, const char* key, const char* value, const char* file = "MOPWELL.INI");

@@ -53,17 +53,24 @@ class Shell {
   // Waits without a time-out for one of `count` handles (none: messages
   // alone) or for any input to this thread: MsgWaitForMultipleObjects.
   virtual DWORD Wait(DWORD count, const HANDLE* handles);
+  // The name of the mutex that the one running vesko of a session holds,
+  // so that a second start ends quietly instead of adding a second icon.
+  virtual const char* InstanceName() const;
 };
 Shell& GetShell();
 void InstallShell(Shell* shell);  // nullptr brings back the real one
 
 // ---- start (main_window.cpp) ----
 
-// What WinMain does: registers the class `vesko` (unless a previous
-// instance did), creates the hidden main window, whose creation runs the
-// program until it ends, and returns the exit code (0 when the window
-// cannot be made).
+// What WinMain does: claims the session's one icon (another vesko holding
+// it: ends at once with 0, having done nothing), registers the class
+// `vesko` (unless a previous instance did), creates the hidden main
+// window, whose creation runs the program until it ends, and returns the
+// exit code (0 when the window cannot be made). The claim is given up when
+// the icon goes or the program ends, however it ends.
 int ProgramMain(HINSTANCE instance, HINSTANCE previous);
+// Gives up the claim, so that a later start can put its icon up.
+void ReleaseInstance();
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // ---- places and the configuration file (start_places.cpp) ----
