@@ -6,6 +6,7 @@
 // it, for the exact icon and tip: those cannot be read back from Wine's
 // tray by another process (tests/vesko/CMakeLists.txt says more).
 #include <windows.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
@@ -440,4 +441,37 @@ TEST(EndToEnd, VeskoRemovesItsIconWhenEndedFromOutside) {
     EXPECT_TRUE(WaitUntil([&] { return Recorded(next, "ADD 199 RED 301 Using REAL NAME! -> 1"); }, kPatience))
         << c.what << ": " << ReadRecord(next);
   }
+}
+
+// Explorer started again has a new taskbar without the icons of the old
+// one, and tells every top-level window with the registered message
+// "TaskbarCreated" (vesko's window is one: EnumWindows, which lists only
+// those, finds it). Wine's tray never goes away, so the test takes the icon
+// out of it as the lost taskbar would, and tells the program alone, posted
+// to its window. Never a broadcast sent with SendMessage: that waits on
+// every top-level window of the prefix in turn, and a window of another
+// test program whose thread is busy in a long step holds it for as long
+// as that step lasts.
+TEST(EndToEnd, VeskoPutsItsIconBackIntoANewTaskbar) {
+  PrefixCleanup cleanup(Scratch());
+  Places places;
+  WriteIni("Options", "userID", "1");
+  Vesko vesko;
+  ASSERT_TRUE(vesko.StartHost(places.start, places.record));
+  HWND main = vesko.MainWindow();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return Recorded(places.record, "MOD 199 GRN 301 Using ALIAS! -> 1"); }, kPatience))
+      << ReadRecord(places.record);
+  size_t seen = Lines(places.record).size();
+
+  NOTIFYICONDATAA gone{};
+  gone.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  gone.hWnd = main;
+  gone.uID = 199;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &gone)) << "the icon was in the tray";
+  PostMessageA(main, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  // Added as it was, and the shell took it: it had not been there.
+  EXPECT_TRUE(WaitUntil([&] { return Recorded(places.record, "ADD 199 GRN 301 Using ALIAS! -> 1", seen); }, kPatience))
+      << ReadRecord(places.record);
+  EXPECT_TRUE(vesko.Running());
 }

@@ -78,6 +78,7 @@ BOOL TrayRecorder::NotifyIcon(DWORD message, NOTIFYICONDATAA* data) {
                 message == NIM_DELETE ? std::string() : std::string(data->szTip)};
   calls.push_back(call);
   if (onCall) onCall(call);
+  if (noTaskbar) return FALSE;
   return passThrough_ ? vesko::Shell::NotifyIcon(message, data) : TRUE;
 }
 

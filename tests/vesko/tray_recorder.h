@@ -46,6 +46,9 @@ class TrayRecorder : public vesko::Shell {
   std::vector<TrayCall> calls;
   std::vector<ExecCall> execs;
   std::vector<DWORD> waitCounts;  // how many handles each wait was given
+  // While set, the shell has no taskbar yet (as at logon before Explorer
+  // has made it): every icon call is recorded and refused.
+  bool noTaskbar = false;
   // Told of every call as it is recorded.
   std::function<void(const TrayCall&)> onCall;
   std::function<void(const ExecCall&)> onExec;

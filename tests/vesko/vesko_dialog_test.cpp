@@ -230,7 +230,7 @@ TEST(VeskoIcon, TipsAreCutToSixtyThreeCharactersAndTheIconIsDestroyedAfterwards)
   DestroyWindow(owner);
 }
 
-// ---- one icon: a second start and the ends of the program ----
+// ---- one icon: a second start, the ends of the program, a new taskbar ----
 
 TEST_F(VeskoRun, ASecondStartWhileAnotherHoldsTheIconEndsQuietlyAndALaterOneShowsIt) {
   // Another vesko of this session holds the icon.
@@ -305,4 +305,49 @@ TEST_F(VeskoRun, EveryEndFromOutsideTakesTheIconDownOnceAndGivesUpTheClaim) {
     EXPECT_TRUE(ClaimFree()) << c.what;
     TearDown();
   }
+}
+
+TEST_F(VeskoRun, ANewTaskbarGetsTheIconAgainAsLastShownButNotOnceItWasRemoved) {
+  const UINT created = RegisterWindowMessageA("TaskbarCreated");
+  ASSERT_NE(created, 0u);
+  WriteIni("CopyMe", "profroot", ProfileRoot().c_str());
+  Profile("Gus", "1");
+  SetNavigatorUser("Software\\Netscape\\Netscape Navigator", "Gus");
+  Then("Gus's tip", [&] { return Shows("GRN", "Gus is using ALIAS!"); },
+       [&] { PostMessageA(vesko::hWndMain, created, 0, 0); });
+  Then("added again", [&] { return Calls(NIM_ADD).size() >= 2; },
+       [&] { PostMessageA(vesko::hWndMain, WM_CLOSE, 0, 0); });
+  Then("removed", [&] { return !Calls(NIM_DELETE).empty(); },
+       [&] { PostMessageA(vesko::hWndMain, created, 0, 0); });
+  Then("the second new taskbar handled", [] { return true; });
+  ThenQuit();
+  Run();
+  std::vector<TrayCall> adds = Calls(NIM_ADD);
+  ASSERT_EQ(adds.size(), 2u) << "once at start, once for the new taskbar; none after the removal";
+  EXPECT_EQ(Describe(adds[1]), "ADD 199 GRN 301 Gus is using ALIAS!");
+  EXPECT_EQ(adds[1].owner, vesko::hWndMain);
+  EXPECT_EQ(adds[1].flags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+  EXPECT_EQ(Describe(tray.calls.back()), "DEL 199");
+}
+
+// Started at logon before Explorer has made its taskbar, the program's
+// first icon calls are refused; the icon comes with the taskbar, showing
+// what the refreshes found meanwhile.
+TEST_F(VeskoRun, StartedBeforeTheTaskbarTheIconComesWithItShowingTheLatestIdentity) {
+  const UINT created = RegisterWindowMessageA("TaskbarCreated");
+  tray.noTaskbar = true;
+  Then("the first refresh", [&] { return Calls(NIM_MODIFY).size() >= 1; },
+       [&] { WriteIni("Options", "userID", "1"); });
+  Then("the alias refreshed", [&] { return Shows("GRN", "Using ALIAS!"); },
+       [&] {
+         tray.noTaskbar = false;
+         PostMessageA(vesko::hWndMain, created, 0, 0);
+       });
+  Then("added", [&] { return Calls(NIM_ADD).size() >= 2; });
+  ThenQuit();
+  Run();
+  std::vector<TrayCall> adds = Calls(NIM_ADD);
+  ASSERT_EQ(adds.size(), 2u);
+  EXPECT_EQ(Describe(adds[0]), "ADD 199 RED 301 Using REAL NAME!") << "refused: no taskbar yet";
+  EXPECT_EQ(Describe(adds[1]), "ADD 199 GRN 301 Using ALIAS!");
 }

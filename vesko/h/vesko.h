@@ -37,7 +37,10 @@ struct State {
   HWND dialog;                 // dialog 100 while it is open
   bool ended;                  // the quit message has arrived
   int exitCode;                // and carried this code
+  UINT taskbarCreated;         // the shell's registered "TaskbarCreated" message
   bool iconUp;                 // the icon belongs in the tray (added, not yet removed)
+  bool shownAlias;             // what the icon shows: green (alias) or red
+  char shownTip[64];           // and its tip
 };
 extern State state;
 
@@ -94,10 +97,12 @@ BOOL MyTaskBarDeleteIcon(HWND hwnd, UINT id);
 // "GRN" (alias in use) or "RED" (real identity), at the small-icon size,
 // owned by the caller.
 HICON LoadIdentityIcon(bool alias);
-// The icon as the program keeps it: shown (added), changed and removed.
-// Once removed, nothing brings it back in this run.
+// The icon as the program keeps it: shown (added), changed, added again
+// with what it showed last (the taskbar was made anew and has lost it), and
+// removed. Once removed, nothing brings it back in this run.
 void AddIdentityIcon(HWND hwnd, bool alias, const char* tip);
 void ShowIdentity(HWND hwnd, bool alias, const char* tip);
+void AddIconAgain(HWND hwnd);
 void TakeIconDown(HWND hwnd);
 
 // ---- the identity shown (identity_refresh.cpp) ----

@@ -18,6 +18,7 @@ namespace {
 
 constexpr char kClassName[] = "vesko";
 constexpr char kTitle[] = "VESKO";
+constexpr char kTaskbarCreated[] = "TaskbarCreated";
 
 // The mutex held while this program's icon belongs in the tray.
 HANDLE g_instance = nullptr;
@@ -47,6 +48,7 @@ struct InstanceClaim {
 void Startup(HWND hwnd) {
   std::memset(&state, 0, sizeof state);
   state.dwChangeHandles = INVALID_HANDLE_VALUE;
+  state.taskbarCreated = RegisterWindowMessageA(kTaskbarCreated);
   hWndMain = hwnd;
 
   TakePlaces();
@@ -105,6 +107,12 @@ int ProgramMain(HINSTANCE instance, HINSTANCE previous) {
 }
 
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
+  // Sent to every top-level window when the taskbar has been made anew
+  // (Explorer started again): the icons it had are gone.
+  if (message == state.taskbarCreated && message != 0) {
+    AddIconAgain(hwnd);
+    return 0;
+  }
   switch (message) {
     case WM_CREATE:
       Startup(hwnd);
