@@ -20,6 +20,17 @@ constexpr std::size_t kProfileNameLimit = 24;
 // folder is current on that drive.
 std::string MainProgramFolder(std::string_view which);
 
+// The current profile's MPW-ID.INI: "profroot" (the settings page writes
+// it with its closing backslash), the profile's name as its folder, then "\MPW-ID.INI". The
+// name comes from the registry, where anything may stand: only a plain
+// folder name names a folder below the root (no separator, drive colon,
+// wildcard or control character, not "." or "..", no trailing dot or
+// blank, no device name), and only a path of at most `limit` characters is
+// taken whole. Anything else names no file and gives an empty text, never
+// another place: "..\..\windows" would reach the Windows folder's file,
+// and an empty name the root's own.
+std::string ProfileIdFile(std::string_view profroot, std::string_view profile, std::size_t limit);
+
 // "Using ALIAS!" or "Using REAL NAME!".
 std::string IdentityTip(bool alias);
 // The profile name followed by " is using ALIAS!" or " is using REAL NAME!".

@@ -6,9 +6,11 @@
 // it, for the exact icon and tip: those cannot be read back from Wine's
 // tray by another process (tests/vesko/CMakeLists.txt says more).
 #include <windows.h>
+#include <shellapi.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <sstream>
@@ -52,9 +54,24 @@ std::string Trace(const char* key) {
   return buf;
 }
 
+// A record file's bytes, or "<missing>". Its writer (the host, a stand-in)
+// may be appending to it at this very moment: a reader that did not share
+// writing would be refused then and see the file as missing.
+std::string ReadRecord(const std::string& path) {
+  std::string bytes;
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+  if (h == INVALID_HANDLE_VALUE) return "<missing>";
+  char buf[4096];
+  DWORD got = 0;
+  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
+  CloseHandle(h);
+  return bytes;
+}
+
 std::vector<std::string> Lines(const std::string& path) {
   std::vector<std::string> lines;
-  std::string bytes = Read(path);
+  std::string bytes = ReadRecord(path);
   if (bytes == "<missing>") return lines;
   std::istringstream in(bytes);
   for (std::string line; std::getline(in, line);) {
@@ -67,8 +84,9 @@ std::vector<std::string> Lines(const std::string& path) {
 // vesko.exe or vesko_host.exe, started in a folder of the test's choosing.
 class Vesko : public Program {
  public:
-  bool StartReal(const std::string& folder) {
-    std::string exe = WindowsPath(VESKO_EXE);
+  // The real vesko.exe of the build, or a copy of it (`exe`), started in
+  // `folder`.
+  bool StartReal(const std::string& folder, std::string exe = WindowsPath(VESKO_EXE)) {
     return Launch(exe, "\"" + exe + "\"", folder.c_str(), nullptr);
   }
   bool StartHost(const std::string& folder, const std::string& record) {
@@ -169,6 +187,16 @@ TrayColours TrayPixels() {
   return c;
 }
 
+// The first and the last line of a record file, "<none>" while it has none.
+std::string FirstLine(const std::string& path) {
+  std::vector<std::string> lines = Lines(path);
+  return lines.empty() ? "<none>" : lines.front();
+}
+std::string LastLine(const std::string& path) {
+  std::vector<std::string> lines = Lines(path);
+  return lines.empty() ? "<none>" : lines.back();
+}
+
 // The record file holds `line` (after the first `from` lines).
 bool Recorded(const std::string& record, const std::string& line, size_t from = 0) {
   std::vector<std::string> lines = Lines(record);
@@ -229,24 +257,33 @@ TEST(EndToEnd, VeskoRunsHiddenWritesItsTraceAndEndsOnlyOnTheSecondRemovePress) {
       << "the green icon is still there";
 }
 
+// Windows starts vesko from the user's Startup folder. A program named
+// without its folder is looked for beside the program that starts it
+// first, then in the current folder: both hold a decoy MOPWELL.EXE here,
+// so only a start by the main program's full path reaches the real one.
 TEST(EndToEnd, VeskoRunMopwellStartsTheMainProgramFromItsFolder) {
   PrefixCleanup cleanup(Scratch());
   Places places;
-  // A stand-in for the main program, which notes where it ran from.
-  ASSERT_TRUE(CopyFileA(WindowsPath(MOPWELL_STANDIN_EXE).c_str(), (places.main + "\\MOPWELL.EXE").c_str(), FALSE));
+  // Stand-ins for the main program, each noting in its own folder that it ran.
+  const std::string standin = WindowsPath(MOPWELL_STANDIN_EXE);
+  ASSERT_TRUE(CopyFileA(standin.c_str(), (places.main + "\\MOPWELL.EXE").c_str(), FALSE));
+  ASSERT_TRUE(CopyFileA(standin.c_str(), (places.start + "\\MOPWELL.EXE").c_str(), FALSE));
+  const std::string startup = places.start + "\\vesko.exe";
+  ASSERT_TRUE(CopyFileA(WindowsPath(VESKO_EXE).c_str(), startup.c_str(), FALSE));
   WriteIni("CopyMe", "which", (places.main + "\\MOPWELL.BKM").c_str());
   Vesko vesko;
-  ASSERT_TRUE(vesko.StartReal(places.start));
+  ASSERT_TRUE(vesko.StartReal(places.start, startup));
   HWND main = vesko.MainWindow();
   ASSERT_NE(main, nullptr);
   vesko.DoubleClickIcon(main);
   HWND dialog = vesko.Dialog();
   ASSERT_NE(dialog, nullptr);
   probe::Click(dialog, 105);
-  std::string note = places.main + "\\standin-ran.txt";
-  ASSERT_TRUE(WaitUntil([&] { return Exists(note) && !Lines(note).empty(); }, kPatience));
+  const std::string note = places.main + "\\standin-ran.txt", decoy = places.start + "\\standin-ran.txt";
+  ASSERT_TRUE(WaitUntil([&] { return !Lines(note).empty() || !Lines(decoy).empty(); }, kPatience));
+  EXPECT_EQ(ReadRecord(decoy), "<missing>") << "the program beside vesko.exe ran";
   // Its own file in the main program's folder, started there, shown normally.
-  EXPECT_EQ(Lines(note)[0], places.main + "\\MOPWELL.EXE|" + places.main + "|1");
+  EXPECT_EQ(FirstLine(note), places.main + "\\MOPWELL.EXE|" + places.main + "|1");
   EXPECT_TRUE(vesko.Running());
 }
 
@@ -259,15 +296,15 @@ TEST(EndToEnd, VeskoShowsTheRealNameWithoutConfigurationAndFollowsEveryWriteInTh
   // Added red, then the first refresh: the first stage only. The real
   // shell accepted each call ("-> 1").
   ASSERT_TRUE(WaitUntil([&] { return Recorded(places.record, "MOD 199 RED 301 Using REAL NAME! -> 1"); }, kPatience))
-      << Read(places.record);
-  EXPECT_EQ(Lines(places.record)[0], "ADD 199 RED 301 Using REAL NAME! -> 1");
+      << ReadRecord(places.record);
+  EXPECT_EQ(FirstLine(places.record), "ADD 199 RED 301 Using REAL NAME! -> 1");
 
   // Another program (this test) records the alias choice, as a clean run does.
   size_t seen = Lines(places.record).size();
   DWORD start = GetTickCount();
   WriteIni("Options", "userID", "1");
   ASSERT_TRUE(WaitUntil([&] { return Recorded(places.record, "MOD 199 GRN 301 Using ALIAS! -> 1", seen); }, kPatience))
-      << Read(places.record);
+      << ReadRecord(places.record);
   std::printf("green %lu ms after the write\n", static_cast<unsigned long>(GetTickCount() - start));
 
   // A write of anything else there refreshes too, to the same result.
@@ -307,7 +344,7 @@ TEST(EndToEnd, VeskoNamesTheCurrentProfileInTheTipAndKeepsALongNameToTwentyFourC
   ASSERT_TRUE(vesko.StartHost(places.start, places.record));
   ASSERT_TRUE(WaitUntil([&] { return Recorded(places.record, "MOD 199 GRN 301 " + name24 + " is using ALIAS! -> 1"); },
                         kPatience))
-      << Read(places.record);
+      << ReadRecord(places.record);
 
   // The browser switches profiles; the next write in the Windows directory
   // shows the new one.
@@ -318,6 +355,123 @@ TEST(EndToEnd, VeskoNamesTheCurrentProfileInTheTipAndKeepsALongNameToTwentyFourC
   WriteIni("Options", "newsrc", "1");
   ASSERT_TRUE(WaitUntil([&] { return Recorded(places.record, "MOD 199 RED 301 Eve Ray is using REAL NAME! -> 1", seen); },
                         kPatience))
-      << Read(places.record);
+      << ReadRecord(places.record);
   for (const std::string& line : Lines(places.record)) EXPECT_LE(line.size(), 16u + 63u + 5u) << line;
+}
+
+// ---- one icon ----
+
+TEST(EndToEnd, VeskoASecondStartEndsQuietlyAndALaterStartShowsItsIcon) {
+  PrefixCleanup cleanup(Scratch());
+  Places places;
+  const std::string second = places.root + "\\second-calls.txt", third = places.root + "\\third-calls.txt";
+  Vesko first;
+  ASSERT_TRUE(first.StartHost(places.start, places.record));
+  HWND main = first.MainWindow();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return Recorded(places.record, "MOD 199 RED 301 Using REAL NAME! -> 1"); }, kPatience))
+      << ReadRecord(places.record);
+
+  ASSERT_TRUE(WaitUntil([] { return Trace("VESKOwas") != "<absent>"; }, kPatience));
+  ASSERT_EQ(Trace("VESKOwas"), places.start);
+
+  // The same code with its recording shell, then the real program, as the
+  // Startup folder would start it; from another folder, which each would
+  // write into the trace if it got as far.
+  for (bool host : {true, false}) {
+    Vesko again;
+    ASSERT_TRUE(host ? again.StartHost(places.main, second) : again.StartReal(places.main)) << host;
+    EXPECT_EQ(probe::WaitForExit(again.process(), kPatience), 0) << (host ? "vesko_host" : "vesko.exe");
+  }
+  EXPECT_EQ(ReadRecord(second), "<missing>") << "the second start made no icon call";
+  EXPECT_EQ(Trace("VESKOwas"), places.start) << "the second start wrote its trace";
+  EXPECT_TRUE(first.Running());
+  std::vector<std::string> lines = Lines(places.record);
+  EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("ADD", 0) == 0; }), 1)
+      << ReadRecord(places.record);
+
+  // The first one quits (a quit message from outside): its icon goes with
+  // it, and a start now shows its own.
+  PostMessageA(main, WM_QUIT, 7, 0);
+  EXPECT_EQ(probe::WaitForExit(first.process(), kPatience), 7);
+  EXPECT_EQ(LastLine(places.record), "DEL 199 -> 1");
+  Vesko later;
+  ASSERT_TRUE(later.StartHost(places.start, third));
+  EXPECT_TRUE(WaitUntil([&] { return Recorded(third, "ADD 199 RED 301 Using REAL NAME! -> 1"); }, kPatience))
+      << ReadRecord(third);
+}
+
+// An end from outside takes the icon along (the shell accepts the removal:
+// it was there), and the program gives up its claim on the one icon.
+TEST(EndToEnd, VeskoRemovesItsIconWhenEndedFromOutside) {
+  PrefixCleanup cleanup(Scratch());
+  Places places;
+  struct Case {
+    const char* what;
+    UINT message;
+    WPARAM wParam;
+  } cases[] = {{"quit message", WM_QUIT, 0}, {"end of the session", WM_ENDSESSION, TRUE}, {"close request", WM_CLOSE, 0}};
+  for (const Case& c : cases) {
+    DeleteFileA(places.record.c_str());
+    Vesko vesko;
+    ASSERT_TRUE(vesko.StartHost(places.start, places.record)) << c.what;
+    HWND main = vesko.MainWindow();
+    ASSERT_NE(main, nullptr) << c.what;
+    ASSERT_TRUE(WaitUntil([&] { return Recorded(places.record, "MOD 199 RED 301 Using REAL NAME! -> 1"); }, kPatience))
+        << c.what << ": " << ReadRecord(places.record);
+    if (c.message == WM_ENDSESSION) {
+      // Sent, as Windows sends it; the program may be ended once it returns.
+      DWORD_PTR answer = 0;
+      EXPECT_NE(SendMessageTimeoutA(main, WM_QUERYENDSESSION, 0, 0, SMTO_ABORTIFHUNG, kPatience, &answer), 0);
+      EXPECT_NE(answer, 0u) << "the session may end";
+      EXPECT_NE(SendMessageTimeoutA(main, c.message, c.wParam, 0, SMTO_ABORTIFHUNG, kPatience, &answer), 0);
+    } else {
+      PostMessageA(main, c.message, c.wParam, 0);
+    }
+    EXPECT_TRUE(WaitUntil([&] { return Recorded(places.record, "DEL 199 -> 1"); }, kPatience))
+        << c.what << ": " << ReadRecord(places.record);
+    if (c.message == WM_QUIT) {
+      EXPECT_EQ(probe::WaitForExit(vesko.process(), kPatience), 0) << c.what;
+    }
+    // Whether it still runs or not, the next start may show its icon.
+    const std::string next = places.root + "\\next-calls.txt";
+    DeleteFileA(next.c_str());
+    Vesko after;
+    ASSERT_TRUE(after.StartHost(places.start, next)) << c.what;
+    EXPECT_TRUE(WaitUntil([&] { return Recorded(next, "ADD 199 RED 301 Using REAL NAME! -> 1"); }, kPatience))
+        << c.what << ": " << ReadRecord(next);
+  }
+}
+
+// Explorer started again has a new taskbar without the icons of the old
+// one, and tells every top-level window with the registered message
+// "TaskbarCreated" (vesko's window is one: EnumWindows, which lists only
+// those, finds it). Wine's tray never goes away, so the test takes the icon
+// out of it as the lost taskbar would, and tells the program alone, posted
+// to its window. Never a broadcast sent with SendMessage: that waits on
+// every top-level window of the prefix in turn, and a window of another
+// test program whose thread is busy in a long step holds it for as long
+// as that step lasts.
+TEST(EndToEnd, VeskoPutsItsIconBackIntoANewTaskbar) {
+  PrefixCleanup cleanup(Scratch());
+  Places places;
+  WriteIni("Options", "userID", "1");
+  Vesko vesko;
+  ASSERT_TRUE(vesko.StartHost(places.start, places.record));
+  HWND main = vesko.MainWindow();
+  ASSERT_NE(main, nullptr);
+  ASSERT_TRUE(WaitUntil([&] { return Recorded(places.record, "MOD 199 GRN 301 Using ALIAS! -> 1"); }, kPatience))
+      << ReadRecord(places.record);
+  size_t seen = Lines(places.record).size();
+
+  NOTIFYICONDATAA gone{};
+  gone.cbSize = NOTIFYICONDATAA_V1_SIZE;
+  gone.hWnd = main;
+  gone.uID = 199;
+  ASSERT_TRUE(Shell_NotifyIconA(NIM_DELETE, &gone)) << "the icon was in the tray";
+  PostMessageA(main, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+  // Added as it was, and the shell took it: it had not been there.
+  EXPECT_TRUE(WaitUntil([&] { return Recorded(places.record, "ADD 199 GRN 301 Using ALIAS! -> 1", seen); }, kPatience))
+      << ReadRecord(places.record);
+  EXPECT_TRUE(vesko.Running());
 }

@@ -65,7 +65,10 @@ std::string Describe(const TrayCall& call) {
          std::to_string(call.callback) + " " + call.tip;
 }
 
-TrayRecorder::TrayRecorder(bool passThrough) : passThrough_(passThrough) { vesko::InstallShell(this); }
+TrayRecorder::TrayRecorder(bool passThrough)
+    : passThrough_(passThrough), instanceName_("vesko-tests-" + std::to_string(GetCurrentProcessId())) {
+  vesko::InstallShell(this);
+}
 
 TrayRecorder::~TrayRecorder() { vesko::InstallShell(nullptr); }
 
@@ -75,6 +78,7 @@ BOOL TrayRecorder::NotifyIcon(DWORD message, NOTIFYICONDATAA* data) {
                 message == NIM_DELETE ? std::string() : std::string(data->szTip)};
   calls.push_back(call);
   if (onCall) onCall(call);
+  if (noTaskbar) return FALSE;
   return passThrough_ ? vesko::Shell::NotifyIcon(message, data) : TRUE;
 }
 

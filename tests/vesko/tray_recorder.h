@@ -3,7 +3,9 @@
 // carried, told by the picture's own bits), every program start (with the
 // current directory at that moment) and every wait. The waits are real, so
 // the program runs its own loop; the tray and the starts are left out
-// unless `passThrough` is set.
+// unless `passThrough` is set. The one-icon mutex has a name of this test
+// process's own, so that tests running side by side (and a vesko on the
+// same desktop) neither meet nor turn each other away.
 #pragma once
 #include <windows.h>
 
@@ -39,16 +41,21 @@ class TrayRecorder : public vesko::Shell {
   BOOL NotifyIcon(DWORD message, NOTIFYICONDATAA* data) override;
   UINT Exec(const char* cmdLine, UINT show) override;
   DWORD Wait(DWORD count, const HANDLE* handles) override;
+  const char* InstanceName() const override { return instanceName_.c_str(); }
 
   std::vector<TrayCall> calls;
   std::vector<ExecCall> execs;
   std::vector<DWORD> waitCounts;  // how many handles each wait was given
+  // While set, the shell has no taskbar yet (as at logon before Explorer
+  // has made it): every icon call is recorded and refused.
+  bool noTaskbar = false;
   // Told of every call as it is recorded.
   std::function<void(const TrayCall&)> onCall;
   std::function<void(const ExecCall&)> onExec;
 
  private:
   bool passThrough_;
+  std::string instanceName_;
 };
 
 // Which of the resources "GRN" and "RED" of this program an icon shows,

@@ -33,7 +33,7 @@ TEST_F(VeskoRun, OnlyADoubleClickOpensTheDialogAndCancelClosesIt) {
   EXPECT_EQ(open, 1) << "one dialog, however often the icon is double-clicked";
   EXPECT_TRUE(platform.boxes.empty());
   EXPECT_TRUE(tray.execs.empty());
-  EXPECT_TRUE(Calls(NIM_DELETE).empty());
+  EXPECT_TRUE(CallsBeforeQuit(NIM_DELETE).empty());
 }
 
 TEST_F(VeskoRun, TheDialogHasItsThreeButtonsAtItsPlace) {
@@ -99,7 +99,7 @@ TEST_F(VeskoRun, RunMopwellStartsTheMainProgramShownNormallyFromItsFolder) {
   EXPECT_EQ(tray.execs[0].cmdLine, "\"" + program + "\\MOPWELL.EXE\"");
   EXPECT_EQ(tray.execs[0].show, static_cast<UINT>(SW_SHOWNORMAL));
   EXPECT_EQ(tray.execs[0].cwd, program);
-  EXPECT_TRUE(Calls(NIM_DELETE).empty());
+  EXPECT_TRUE(CallsBeforeQuit(NIM_DELETE).empty());
 }
 
 // Without a main program's folder (no "which" yet) the name alone is all
@@ -172,7 +172,7 @@ TEST_F(VeskoRun, ADoubleClickWhileTheExplanationIsUpOpensTheDialog) {
   ThenQuit();
   Run();
   EXPECT_TRUE(openedDuringBox);
-  EXPECT_TRUE(Calls(NIM_DELETE).empty()) << "a cancelled dialog removes nothing";
+  EXPECT_TRUE(CallsBeforeQuit(NIM_DELETE).empty()) << "a cancelled dialog removes nothing";
 }
 
 TEST_F(VeskoRun, ACloseRequestRemovesTheIconAndGoesBackToTheStartFolderButTheWindowStays) {
@@ -228,4 +228,126 @@ TEST(VeskoIcon, TipsAreCutToSixtyThreeCharactersAndTheIconIsDestroyedAfterwards)
   EXPECT_EQ(tray.calls[1].icon, "RED");
   EXPECT_EQ(tray.calls[2].tip, std::string(63, 'u'));
   DestroyWindow(owner);
+}
+
+// ---- one icon: a second start, the ends of the program, a new taskbar ----
+
+TEST_F(VeskoRun, ASecondStartWhileAnotherHoldsTheIconEndsQuietlyAndALaterOneShowsIt) {
+  // Another vesko of this session holds the icon.
+  HANDLE other = CreateMutexA(nullptr, FALSE, tray.InstanceName());
+  ASSERT_NE(other, nullptr);
+  // Only a program that ran its loop takes this step.
+  Then("the loop, which a second start never reaches", [] { return true; },
+       [] {
+         ADD_FAILURE() << "the second start runs";
+         PostQuitMessage(98);
+       });
+  EXPECT_EQ(Run(false), 0);
+  EXPECT_TRUE(tray.calls.empty()) << Describe(tray.calls.front());
+  EXPECT_TRUE(tray.waitCounts.empty()) << "it never ran its loop";
+  EXPECT_EQ(vesko::hWndMain, nullptr) << "no window";
+  EXPECT_TRUE(platform.boxes.empty());
+  EXPECT_EQ(ReadIni(Ini(), "Diagnostics", "VESKO"), "<absent>") << "nothing written";
+  CloseHandle(other);
+
+  // Once the other has gone, a start shows its icon; the claim is given
+  // up again when the program ends.
+  Then("the refresh", [&] { return Calls(NIM_MODIFY).size() >= 1; },
+       [&] { EXPECT_FALSE(ClaimFree()) << "held while the icon is up"; });
+  ThenQuit();
+  Run();
+  EXPECT_EQ(Calls(NIM_ADD).size(), 1u);
+  EXPECT_TRUE(ClaimFree());
+}
+
+// However the program is ended from outside, its icon goes exactly once,
+// and the one-icon claim with it, so that the next start (in this same
+// process too) shows its icon.
+TEST_F(VeskoRun, EveryEndFromOutsideTakesTheIconDownOnceAndGivesUpTheClaim) {
+  struct Case {
+    const char* what;
+    UINT message;
+    WPARAM wParam;
+    bool iconGoesAtOnce;  // before the program ends
+  } cases[] = {
+      {"a quit message posted to the window", WM_QUIT, 7, true},
+      {"the session ends", WM_ENDSESSION, TRUE, true},
+      {"a close request", WM_CLOSE, 0, true},
+      {"a session end called off", WM_ENDSESSION, FALSE, false},
+  };
+  for (const Case& c : cases) {
+    tray.calls.clear();
+    size_t delsAfter = 99;
+    bool freeAfter = false;
+    Then("the refresh", [&] { return Calls(NIM_MODIFY).size() >= 1; },
+         [&] { PostMessageA(vesko::hWndMain, c.message, c.wParam, 0); });
+    if (c.message != WM_QUIT) {
+      // Timer ticks come after every posted message has been handled.
+      Then("the message handled", [] { return true; },
+           [&] {
+             delsAfter = Calls(NIM_DELETE).size();
+             freeAfter = ClaimFree();
+             // A refresh after the icon went must not bring it back.
+             PostMessageA(vesko::hWndMain, WM_USER, 0, 0);
+           });
+      Then("the refresh handled", [] { return true; });
+      ThenQuit(7);
+    }
+    EXPECT_EQ(Run(), 7) << c.what;
+    if (c.message != WM_QUIT) {
+      EXPECT_EQ(delsAfter, c.iconGoesAtOnce ? 1u : 0u) << c.what;
+      EXPECT_EQ(freeAfter, c.iconGoesAtOnce) << c.what;
+    }
+    EXPECT_EQ(Calls(NIM_DELETE).size(), 1u) << c.what;
+    ASSERT_FALSE(tray.calls.empty());
+    EXPECT_EQ(Describe(tray.calls.back()), "DEL 199") << c.what << ": nothing after the removal";
+    EXPECT_EQ(tray.calls.back().owner, vesko::hWndMain) << c.what;
+    EXPECT_TRUE(ClaimFree()) << c.what;
+    TearDown();
+  }
+}
+
+TEST_F(VeskoRun, ANewTaskbarGetsTheIconAgainAsLastShownButNotOnceItWasRemoved) {
+  const UINT created = RegisterWindowMessageA("TaskbarCreated");
+  ASSERT_NE(created, 0u);
+  WriteIni("CopyMe", "profroot", ProfileRoot().c_str());
+  Profile("Gus", "1");
+  SetNavigatorUser("Software\\Netscape\\Netscape Navigator", "Gus");
+  Then("Gus's tip", [&] { return Shows("GRN", "Gus is using ALIAS!"); },
+       [&] { PostMessageA(vesko::hWndMain, created, 0, 0); });
+  Then("added again", [&] { return Calls(NIM_ADD).size() >= 2; },
+       [&] { PostMessageA(vesko::hWndMain, WM_CLOSE, 0, 0); });
+  Then("removed", [&] { return !Calls(NIM_DELETE).empty(); },
+       [&] { PostMessageA(vesko::hWndMain, created, 0, 0); });
+  Then("the second new taskbar handled", [] { return true; });
+  ThenQuit();
+  Run();
+  std::vector<TrayCall> adds = Calls(NIM_ADD);
+  ASSERT_EQ(adds.size(), 2u) << "once at start, once for the new taskbar; none after the removal";
+  EXPECT_EQ(Describe(adds[1]), "ADD 199 GRN 301 Gus is using ALIAS!");
+  EXPECT_EQ(adds[1].owner, vesko::hWndMain);
+  EXPECT_EQ(adds[1].flags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+  EXPECT_EQ(Describe(tray.calls.back()), "DEL 199");
+}
+
+// Started at logon before Explorer has made its taskbar, the program's
+// first icon calls are refused; the icon comes with the taskbar, showing
+// what the refreshes found meanwhile.
+TEST_F(VeskoRun, StartedBeforeTheTaskbarTheIconComesWithItShowingTheLatestIdentity) {
+  const UINT created = RegisterWindowMessageA("TaskbarCreated");
+  tray.noTaskbar = true;
+  Then("the first refresh", [&] { return Calls(NIM_MODIFY).size() >= 1; },
+       [&] { WriteIni("Options", "userID", "1"); });
+  Then("the alias refreshed", [&] { return Shows("GRN", "Using ALIAS!"); },
+       [&] {
+         tray.noTaskbar = false;
+         PostMessageA(vesko::hWndMain, created, 0, 0);
+       });
+  Then("added", [&] { return Calls(NIM_ADD).size() >= 2; });
+  ThenQuit();
+  Run();
+  std::vector<TrayCall> adds = Calls(NIM_ADD);
+  ASSERT_EQ(adds.size(), 2u);
+  EXPECT_EQ(Describe(adds[0]), "ADD 199 RED 301 Using REAL NAME!") << "refused: no taskbar yet";
+  EXPECT_EQ(Describe(adds[1]), "ADD 199 GRN 301 Using ALIAS!");
 }

@@ -138,7 +138,7 @@ TEST_F(VeskoRun, ProfileNamesAreKeptToTwentyFourCharactersAndTheTipStaysWithinTh
   Then("the 24-character tip", [&] { return Shows("RED", name24 + " is using REAL NAME!"); });
   ThenQuit();
   Run();
-  EXPECT_EQ(tray.calls.back().tip.size(), 44u);
+  EXPECT_EQ(Calls(NIM_MODIFY).back().tip.size(), 44u);
   TearDown();
 
   // Thirty characters in the registry: the tip shows the first 24, but the
@@ -273,6 +273,50 @@ TEST_F(VeskoRun, TheMainProgramsFolderComesFromWhichAndBecomesTheCurrentDirector
     EXPECT_EQ(during, c.isAt.empty() ? startDir : c.isAt) << c.which;
     EXPECT_EQ(Trace(Ini(), "VESKOloc"), c.isAt) << c.which;
     EXPECT_EQ(Trace(Ini(), "VESKOwas"), startDir) << c.which;
+    TearDown();
+  }
+}
+
+// The profile's name from the registry is one folder below "profroot".
+// Each row puts an identity file saying "alias" where a careless path
+// would reach it; a name that is no plain folder name, or does not fit,
+// names no file and shows the real name. The first row is a plain name,
+// whose own file is read.
+TEST_F(VeskoRun, AProfileNameThatIsNoPlainFolderNameOrDoesNotFitNamesNoFile) {
+  struct Case {
+    std::string name;
+    std::string aliasFile;  // where a wrong path would read "userID" 1
+    bool read;              // the file is the profile's own and is read
+  } cases[] = {
+      {"Plain Name", ProfileRoot() + "Plain Name\\MPW-ID.INI", true},
+      // Up out of the profiles folder into the Windows folder.
+      {"..\\windows", platform.windowsDir + "\\MPW-ID.INI", false},
+      {"../windows", platform.windowsDir + "\\MPW-ID.INI", false},
+      // A whole path in place of a name.
+      {platform.windowsDir, platform.windowsDir + "\\MPW-ID.INI", false},
+      // Too long to keep, and empty: both once read the root's own file.
+      {std::string(250, 'n'), ProfileRoot() + "MPW-ID.INI", false},
+      {"", ProfileRoot() + "MPW-ID.INI", false},
+  };
+  platform.Folder("profiles\\Plain Name");
+  for (const Case& c : cases) {
+    WritePrivateProfileStringA("Options", "userID", "1", c.aliasFile.c_str());
+    WriteIni("CopyMe", "profroot", ProfileRoot().c_str());
+    SetNavigatorUser(kNavigator, c.name);
+    tray.calls.clear();
+    // A refresh modifies the icon twice: the first stage, then the profile.
+    Then("the profile's refresh", [&] { return Calls(NIM_MODIFY).size() >= 2; });
+    ThenQuit();
+    Run();
+    const std::string shown = c.name.substr(0, 24);
+    if (c.read) {
+      EXPECT_TRUE(Shows("GRN", shown + " is using ALIAS!")) << Describe(Calls(NIM_MODIFY).back());
+      EXPECT_EQ(std::string(vesko::state.szProFile), c.aliasFile);
+    } else {
+      EXPECT_TRUE(Shows("RED", shown + " is using REAL NAME!")) << c.name << ": " << Describe(Calls(NIM_MODIFY).back());
+      EXPECT_STREQ(vesko::state.szProFile, "") << c.name;
+    }
+    DeleteFileA(c.aliasFile.c_str());
     TearDown();
   }
 }

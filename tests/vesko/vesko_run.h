@@ -11,6 +11,7 @@
 #pragma once
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -29,14 +30,17 @@ class VeskoRun : public ::testing::Test {
   // within a generous time fails the test and ends the run.
   void Then(const std::string& what, std::function<bool()> ready, std::function<void()> act = nullptr);
   // A step that ends the run with a quit message of `code`, as one from
-  // outside the program would.
+  // outside the program would (which takes the icon down).
   void ThenQuit(int code = 0);
-  // Runs the program through all steps; returns what it returned.
-  int Run();
+  // Runs the program through all steps (a step not taken fails the test
+  // unless `allSteps` is false); returns what it returned.
+  int Run(bool allSteps = true);
 
   // ---- conditions and actions for steps ----
   // The tray records so far with `message`, in order.
   std::vector<TrayCall> Calls(DWORD message) const;
+  // Those made before the last quit step (all when there was none).
+  std::vector<TrayCall> CallsBeforeQuit(DWORD message) const;
   // The last icon record (added or modified) shows `icon` with `tip`.
   bool Shows(const std::string& icon, const std::string& tip) const;
   // Dialog 100 of this thread when it is open (visible), else nullptr;
@@ -44,6 +48,9 @@ class VeskoRun : public ::testing::Test {
   HWND OpenDialog(int* count = nullptr) const;
   void DoubleClickIcon() const;
   void PressInDialog(int id) const;
+  // No vesko of this test process holds the one-icon mutex: a start now
+  // would show its icon.
+  bool ClaimFree() const;
 
   // ---- the scratch places ----
   void WriteIni(const char* section, const char* key, const char* value, const char* file = "MOPWELL.INI");
@@ -68,6 +75,7 @@ class VeskoRun : public ::testing::Test {
   void Advance();
   std::vector<Step> steps_;
   size_t next_ = 0;
+  size_t callsAtQuit_ = SIZE_MAX;
   DWORD stepStart_ = 0;
   bool busy_ = false;
   static VeskoRun* current_;

@@ -31,12 +31,16 @@ struct State {
   char was_at[250];            // the current directory at start
   char is_at[250];             // the main program's folder (from "CopyMe" "which")
   char CurrentUser[25];        // the browser's current profile, 24 characters at most
-  char profileFolder[250];     // the same name whole: the folder below "profroot"
-  char szProFile[250];         // that profile's MPW-ID.INI
+  char profileFolder[250];     // the same name whole (empty when it does not fit)
+  char szProFile[250];         // that profile's MPW-ID.INI, empty when the name names no file
   int removePresses;           // "Remove icon" chosen so far in this run
   HWND dialog;                 // dialog 100 while it is open
   bool ended;                  // the quit message has arrived
   int exitCode;                // and carried this code
+  UINT taskbarCreated;         // the shell's registered "TaskbarCreated" message
+  bool iconUp;                 // the icon belongs in the tray (added, not yet removed)
+  bool shownAlias;             // what the icon shows: green (alias) or red
+  char shownTip[64];           // and its tip
 };
 extern State state;
 
@@ -52,17 +56,24 @@ class Shell {
   // Waits without a time-out for one of `count` handles (none: messages
   // alone) or for any input to this thread: MsgWaitForMultipleObjects.
   virtual DWORD Wait(DWORD count, const HANDLE* handles);
+  // The name of the mutex that the one running vesko of a session holds,
+  // so that a second start ends quietly instead of adding a second icon.
+  virtual const char* InstanceName() const;
 };
 Shell& GetShell();
 void InstallShell(Shell* shell);  // nullptr brings back the real one
 
 // ---- start (main_window.cpp) ----
 
-// What WinMain does: registers the class `vesko` (unless a previous
-// instance did), creates the hidden main window, whose creation runs the
-// program until it ends, and returns the exit code (0 when the window
-// cannot be made).
+// What WinMain does: claims the session's one icon (another vesko holding
+// it: ends at once with 0, having done nothing), registers the class
+// `vesko` (unless a previous instance did), creates the hidden main
+// window, whose creation runs the program until it ends, and returns the
+// exit code (0 when the window cannot be made). The claim is given up when
+// the icon goes or the program ends, however it ends.
 int ProgramMain(HINSTANCE instance, HINSTANCE previous);
+// Gives up the claim, so that a later start can put its icon up.
+void ReleaseInstance();
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 // ---- places and the configuration file (start_places.cpp) ----
@@ -86,6 +97,13 @@ BOOL MyTaskBarDeleteIcon(HWND hwnd, UINT id);
 // "GRN" (alias in use) or "RED" (real identity), at the small-icon size,
 // owned by the caller.
 HICON LoadIdentityIcon(bool alias);
+// The icon as the program keeps it: shown (added), changed, added again
+// with what it showed last (the taskbar was made anew and has lost it), and
+// removed. Once removed, nothing brings it back in this run.
+void AddIdentityIcon(HWND hwnd, bool alias, const char* tip);
+void ShowIdentity(HWND hwnd, bool alias, const char* tip);
+void AddIconAgain(HWND hwnd);
+void TakeIconDown(HWND hwnd);
 
 // ---- the identity shown (identity_refresh.cpp) ----
 

@@ -35,7 +35,7 @@ void RemoveIcon() {
     plat::Prompt(nullptr, kShutdownText, kShutdownTitle, MB_OK);
     return;
   }
-  MyTaskBarDeleteIcon(hWndMain, VESKO_ICON_ID);
+  TakeIconDown(hWndMain);
   DestroyWindow(hWndMain);
   PostQuitMessage(0);
 }

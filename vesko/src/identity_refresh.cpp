@@ -22,11 +22,11 @@ constexpr char kKeyIdentityInUse[] = "UserID";  // "userID" as the clean page sp
 constexpr char kNavigatorKey[] = "Software\\Netscape\\Netscape Navigator\\";
 constexpr char kBiffKey[] = "Software\\Netscape\\Netscape Navigator\\Biff";
 constexpr char kCurrentUserValue[] = "CurrentUser";
-constexpr char kIdFileTail[] = "\\MPW-ID.INI";
 
 // The profile name from one key, when the key and a text value are there.
 // The tip shows at most 24 characters of it; the profile's folder is named
-// by the whole name, or a longer name would read another profile's file.
+// by the whole name, or a longer name would read another profile's file
+// (one too long to keep names no folder).
 void TakeCurrentUser(const char* keyPath) {
   std::string name;
   if (reg::ReadText(plat::Hkcu(), keyPath, kCurrentUserValue, name) != reg::Read::Ok) return;
@@ -38,12 +38,12 @@ void TakeCurrentUser(const char* keyPath) {
 
 void AddFirstIcon(HWND hwnd) {
   bool alias = ini::GetInt(state.szIniFile, kSecOptions, kKeyIdentityInUse, 0) != 0;
-  MyTaskBarAddIcon(hwnd, VESKO_ICON_ID, LoadIdentityIcon(alias), tray::IdentityTip(alias).c_str());
+  AddIdentityIcon(hwnd, alias, tray::IdentityTip(alias).c_str());
 }
 
 void Refresh(HWND hwnd) {
   bool alias = ini::GetInt(state.szIniFile, kSecOptions, kKeyIdentityInUse, 0) != 0;
-  MyTaskBarModifyIcon(hwnd, VESKO_ICON_ID, LoadIdentityIcon(alias), tray::IdentityTip(alias).c_str());
+  ShowIdentity(hwnd, alias, tray::IdentityTip(alias).c_str());
 
   char profroot[150];
   ini::GetString(state.szIniFile, kSecCopyMe, kKeyProfRoot, kNotSet, profroot);
@@ -54,13 +54,12 @@ void Refresh(HWND hwnd) {
   TakeCurrentUser(kNavigatorKey);
   TakeCurrentUser(kBiffKey);
 
-  // A path that does not fit names no file: it reads as "UserID" 0.
-  std::string idFile = std::string(profroot) + state.profileFolder + kIdFileTail;
-  if (!text::CopyWhole(state.szProFile, idFile)) state.szProFile[0] = '\0';
+  // A name that is no plain folder name (or none at all), or a path that
+  // does not fit, names no file: it reads as "UserID" 0, as a missing file.
+  text::CopyWhole(state.szProFile, tray::ProfileIdFile(profroot, state.profileFolder, sizeof state.szProFile - 1));
 
   alias = state.szProFile[0] && ini::GetInt(state.szProFile, kSecOptions, kKeyIdentityInUse, 0) != 0;
-  MyTaskBarModifyIcon(hwnd, VESKO_ICON_ID, LoadIdentityIcon(alias),
-                      tray::ProfileTip(state.CurrentUser, alias).c_str());
+  ShowIdentity(hwnd, alias, tray::ProfileTip(state.CurrentUser, alias).c_str());
 }
 
 }  // namespace vesko

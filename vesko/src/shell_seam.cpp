@@ -11,6 +11,10 @@ DWORD Shell::Wait(DWORD count, const HANDLE* handles) {
   return ::MsgWaitForMultipleObjects(count, handles, FALSE, INFINITE, QS_ALLINPUT);
 }
 
+// Without a "Global\" or "Local\" prefix, which the first Windows do
+// not know: the name then lives where later Windows keep a session's own.
+const char* Shell::InstanceName() const { return "Mopwell VESKO tray icon"; }
+
 namespace {
 Shell g_real;
 Shell* g_current = &g_real;

@@ -1,5 +1,7 @@
 // The one notification icon: added at start, modified by every refresh,
-// deleted on a close request and on the confirmed "Remove icon".
+// added again when the taskbar is made anew, deleted on a close request, on
+// the confirmed "Remove icon", at the end of the session and whenever the
+// program ends with the icon still up.
 #include "vesko.h"
 #include "text/bounded.h"
 
@@ -39,6 +41,33 @@ BOOL MyTaskBarDeleteIcon(HWND hwnd, UINT id) {
   data.hWnd = hwnd;
   data.uID = id;
   return GetShell().NotifyIcon(NIM_DELETE, &data);
+}
+
+void AddIdentityIcon(HWND hwnd, bool alias, const char* tip) {
+  state.iconUp = true;
+  state.shownAlias = alias;
+  text::CopyCut(state.shownTip, tip);
+  MyTaskBarAddIcon(hwnd, VESKO_ICON_ID, LoadIdentityIcon(alias), state.shownTip);
+}
+
+void ShowIdentity(HWND hwnd, bool alias, const char* tip) {
+  state.shownAlias = alias;
+  text::CopyCut(state.shownTip, tip);
+  // A removed icon stays removed: a change in the Windows directory only
+  // updates what it would show.
+  if (state.iconUp) MyTaskBarModifyIcon(hwnd, VESKO_ICON_ID, LoadIdentityIcon(alias), state.shownTip);
+}
+
+void AddIconAgain(HWND hwnd) {
+  // A new taskbar knows no icons: the one this program shows goes in again,
+  // as it was. One the user or a close request took away stays away.
+  if (state.iconUp) MyTaskBarAddIcon(hwnd, VESKO_ICON_ID, LoadIdentityIcon(state.shownAlias), state.shownTip);
+}
+
+void TakeIconDown(HWND hwnd) {
+  if (!state.iconUp) return;
+  state.iconUp = false;
+  MyTaskBarDeleteIcon(hwnd, VESKO_ICON_ID);
 }
 
 HICON LoadIdentityIcon(bool alias) {
