@@ -39,6 +39,19 @@ inline bool Write(const std::string& path, const std::string& bytes) {
   return ok && wrote == bytes.size();
 }
 
+// A scratch folder of the test's own, by name, in the temporary folder.
+inline std::string ScratchFolder(const char* name) {
+  char temp[MAX_PATH] = "";
+  GetTempPathA(sizeof temp, temp);
+  return std::string(temp) + name;
+}
+
+// The folder the real mopwell.exe lies in (where it keeps its dump files).
+inline std::string ProgramFolder() {
+  std::string exe = WindowsPath(MOPWELL_EXE);
+  return exe.substr(0, exe.find_last_of('\\'));
+}
+
 inline std::string WindowsDir() {
   char dir[MAX_PATH] = "";
   GetWindowsDirectoryA(dir, sizeof dir);

@@ -152,12 +152,9 @@ class RestoredFile {
 }  // namespace
 
 TEST(EndToEnd, OneSittingSetsUpKeepsOneCookieAndGoesOnlineAsTheAlias) {
-  char temp[MAX_PATH] = "";
-  GetTempPathA(sizeof temp, temp);
-  const std::string root = std::string(temp) + "mopwell-e2e-sitting";
+  const std::string root = ScratchFolder("mopwell-e2e-sitting");
   PrefixCleanup cleanup(root);
-  std::string programDir = WindowsPath(MOPWELL_EXE);
-  programDir = programDir.substr(0, programDir.find_last_of('\\'));
+  const std::string programDir = ProgramFolder();
   RestoredFile keepFile(programDir + "\\hookies.txt");
   RestoredFile bookmarkTemplate(programDir + "\\MOPWELL.BKM");
   DeleteFileA((programDir + "\\hookies.txt").c_str());  // a new user has kept nothing yet

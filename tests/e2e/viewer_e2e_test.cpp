@@ -24,34 +24,34 @@ constexpr int kTabClean = 0, kTabViewer = 1;
 constexpr int kHistoryButton = 127, kCookieButton = 123;
 constexpr int kTexts[] = {137, 138, 139, 140, 141, 142, 143, 144, 145, 146};
 
-std::string ProgramFolder() {
-  std::string exe = WindowsPath(MOPWELL_EXE);
-  return exe.substr(0, exe.find_last_of('\\'));
-}
-
 void Ini(const char* section, const char* key, const char* value) {
   WritePrivateProfileStringA(section, key, value, (WindowsDir() + "\\MOPWELL.INI").c_str());
+}
+
+// The demo browser user with its Communicator profile in `root`, set up
+// as the program's installation of the browser.
+DemoGeneration MakeDemo(const std::string& root, int cacheFiles) {
+  DemoOptions options;
+  options.windowsDir = WindowsDir();
+  options.root = root;
+  options.cacheFiles = cacheFiles;
+  options.replaceOthers = true;
+  CreateDirectoryA(root.c_str(), nullptr);
+  std::string error;
+  EXPECT_TRUE(MakeDemoProfile(options, nullptr, &error)) << error;
+  Ini("Options", "NT", "2");
+  return DescribeDemo(options).communicator;
 }
 
 }  // namespace
 
 TEST(EndToEnd, TheViewerTabCountsTheProfileAndShowsTheHistoryInTheViewer) {
-  char temp[MAX_PATH] = "";
-  GetTempPathA(sizeof temp, temp);
-  const std::string root = std::string(temp) + "mopwell-e2e-viewer";
+  const std::string root = ScratchFolder("mopwell-e2e-viewer");
   PrefixCleanup cleanup(root);
   const std::string dump = ProgramFolder() + "\\History.Database";
   DeleteFileA(dump.c_str());
-  DemoOptions options;
-  options.windowsDir = WindowsDir();
-  options.root = root;
-  options.cacheFiles = 12;
-  options.replaceOthers = true;
-  CreateDirectoryA(root.c_str(), nullptr);
-  std::string error;
-  ASSERT_TRUE(MakeDemoProfile(options, nullptr, &error)) << error;
-  const DemoGeneration c4 = DescribeDemo(options).communicator;
-  Ini("Options", "NT", "2");
+  const DemoGeneration c4 = MakeDemo(root, 12);
+  ASSERT_FALSE(HasFailure());
   Ini("Prefs", "DoInbox", "1");
 
   // Known before the program runs.
@@ -150,20 +150,10 @@ void ShowAndCloseViewer(HWND page, int button, const char* title) {
 // ends the program without WM_CLOSE, wipes them when Windows says the
 // session ends.
 TEST(EndToEnd, NoDumpFileOutlivesALogoffOrARunThatNeverClosed) {
-  char temp[MAX_PATH] = "";
-  GetTempPathA(sizeof temp, temp);
-  const std::string root = std::string(temp) + "mopwell-e2e-logoff";
+  const std::string root = ScratchFolder("mopwell-e2e-logoff");
   PrefixCleanup cleanup(root);
-  DemoOptions options;
-  options.windowsDir = WindowsDir();
-  options.root = root;
-  options.cacheFiles = 3;
-  options.replaceOthers = true;
-  CreateDirectoryA(root.c_str(), nullptr);
-  std::string error;
-  ASSERT_TRUE(MakeDemoProfile(options, nullptr, &error)) << error;
-  const DemoGeneration c4 = DescribeDemo(options).communicator;
-  Ini("Options", "NT", "2");
+  const DemoGeneration c4 = MakeDemo(root, 3);
+  ASSERT_FALSE(HasFailure());
   const std::string history = Read(c4.historyFile);
   const std::string cookies = Read(c4.cookieFile);
   ASSERT_FALSE(history.empty());
