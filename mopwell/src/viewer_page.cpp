@@ -214,12 +214,12 @@ std::optional<std::string> NewsMapText(HWND page, bool& mapWhole) {
 void CountNewsgroups(HWND page) {
   Show(page, IDC_VIEWER_NEWSGROUPS_TEXT, kCounting);
   std::uint64_t count = 0;
+  bool mapWhole = true;
   g_viewer.newsKill = ini::GetString(szIniFile, kSecCustoms, kKeyNews, kNoOverride, 1024);
   std::string subs = ini::GetString(szIniFile, kSecCustoms, kKeySubs, kHostNews, 1024);
   if (g_viewer.newsKill.find(kNoOverride[0]) != std::string::npos) {
     Trace("Newschk", "using FAT");
     text::CopyWhole(NewsSub, paths::Join(Held(szNewsLoc, sizeof szNewsLoc), subs));
-    bool mapWhole = true;
     std::optional<std::string> map = NewsMapText(page, mapWhole);
     if (!map) {
       Trace("Newsdid", "no FAT file");
@@ -253,16 +253,13 @@ void CountNewsgroups(HWND page) {
       if (CountWhole(*file, lines)) count += lines.Lines();
     }
     Trace("Newsrcg", (Number(static_cast<std::uint64_t>(skipped)) + " rcg's skipped").c_str());
-    if (!mapWhole) {
-      Show(page, IDC_VIEWER_NEWSGROUPS_TEXT,
-           "You've visited " + Number(count) + " newsgroups, or more: the news map is too large to read whole.");
-      return;
-    }
   } else {
     Trace("NewsINI", g_viewer.newsKill.c_str());
   }
   Trace("Newsdid", g_viewer.newsKill.c_str());
-  Show(page, IDC_VIEWER_NEWSGROUPS_TEXT, "You've visited " + Number(count) + " newsgroups.");
+  Show(page, IDC_VIEWER_NEWSGROUPS_TEXT,
+       "You've visited " + Number(count) +
+           (mapWhole ? std::string(" newsgroups.") : " newsgroups, or more: the news map is too large to read whole."));
 }
 
 void CountNewsDatabases(HWND page) {
