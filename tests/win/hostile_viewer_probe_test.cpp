@@ -1,0 +1,126 @@
+// Hostile profiles against the viewer's counts and the news map's reach:
+// a map far past any real map's size, which both the count pass and the
+// clean run read only up to a limit.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "cleaners.h"
+#include "demo_profile.h"
+#include "discovery_fixture.h"
+#include "page_fixture.h"
+#include "resource.h"
+#include "wipe.h"
+
+using std::string;
+
+namespace {
+
+// The viewer page over the demo browser user, as the program opens it.
+class HostileViewerProbe : public PageTest {
+ protected:
+  void SetUp() override {
+    PageTest::SetUp();
+    DemoOptions o = DemoHere(3);
+    std::string error;
+    ASSERT_TRUE(MakeDemoProfile(o, nullptr, &error)) << error;
+    demo = DescribeDemo(o).communicator;
+    CheckNSReg();
+    getIt();
+    lstrcpyA(szCacheIn, szCacheLoc);
+    FormDumpFilePaths(fake->programDir);
+  }
+  void TearDown() override {
+    FormDumpFilePaths(std::string());
+    PageTest::TearDown();
+  }
+  void Open() { OpenPage(IDD_VIEWER, DlgProc2); }
+  DemoGeneration demo;
+};
+
+}  // namespace
+
+// A map far past its size is read only to a limit, and the path that
+// limit cuts in two is no path the map names: the viewer may not count a
+// file it only names by that cut.
+TEST_F(HostileViewerProbe, TheViewerCountsNoFileNamedOnlyByTheCutOfAnOversizedMap) {
+  const string mapPath = demo.newsDir + "\\FAT";
+  const string notes = demo.newsDir + "\\notes.txt";
+  string lines;
+  for (int i = 0; i < 50; ++i) lines += "my own note " + std::to_string(i) + "\r\n";
+  ASSERT_TRUE(WriteFileBytes(notes, lines));
+  ASSERT_TRUE(WriteFileBytes(notes + ".rc", "alt.one: 1\r\n"));
+  constexpr std::size_t kCut = 32u << 20;
+  const string entryHead = "newsrc-cut.example\t" + notes;  // ends exactly at the cut
+  string map;
+  map.reserve(kCut + 64);
+  while (map.size() + 4002 + entryHead.size() < kCut) map += "# " + string(3998, '#') + "\r\n";
+  map += string(kCut - entryHead.size() - map.size() - 2, '#') + "\r\n";
+  map += entryHead;
+  ASSERT_EQ(map.size(), kCut);
+  map += ".rc\tFALSE\r\n";
+  ASSERT_TRUE(WriteFileBytes(mapPath, map));
+  Open();
+  // The map names notes.txt.rc (one group); notes.txt is named by no entry.
+  EXPECT_EQ(Text(IDC_VIEWER_NEWSGROUPS_TEXT),
+            "You've visited 0 newsgroups, or more: the news map is too large to read whole.")
+      << "the lines of a file the map never named were counted";
+}
+
+namespace {
+
+// The news step of the clean run on a real clean page, as its own tests
+// drive it.
+class HostileNewsMapProbe : public DiscoveryTest {
+ protected:
+  void SetUp() override {
+    DiscoveryTest::SetUp();
+    CurrentPage = 0;
+    holder = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 480, 360, nullptr, nullptr,
+                             GetModuleHandleA(nullptr), nullptr);
+    page = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(100), holder, DlgProc1, 0);
+    ASSERT_NE(page, nullptr);
+    lstrcpyA(szCommand, "moo");
+    news = fake->Folder("Users\\me\\news");
+    lstrcpyA(szNewsLoc, news.c_str());
+  }
+  void TearDown() override {
+    DestroyWindow(holder);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+    DiscoveryTest::TearDown();
+  }
+  string Content(const string& path) {
+    string bytes;
+    return ReadFileBytes(path, bytes) ? bytes : string("<missing>");
+  }
+  HWND holder = nullptr, page = nullptr;
+  string news;
+};
+
+}  // namespace
+
+// The clean run reads an oversized map only to its limit. The path that
+// limit cuts in two names another file than the map does: that file must
+// not be destroyed.
+TEST_F(HostileNewsMapProbe, AFileNamedOnlyByTheCutOfAnOversizedMapIsNotDestroyed) {
+  const string notes = news + "\\notes.txt";
+  ASSERT_TRUE(WriteFileBytes(notes, "my own notes, in the news folder"));
+  ASSERT_TRUE(WriteFileBytes(notes + ".rc", "alt.one: 1\r\n"));
+  constexpr std::size_t kCut = 32u << 20;
+  const string entryHead = "newsrc-cut.example\t" + notes;  // ends exactly at the cut
+  string map = "netscape-newsrc-map-file\r\n";
+  map.reserve(kCut + 64);
+  while (map.size() + 4002 + entryHead.size() < kCut) map += "# " + string(3998, '#') + "\r\n";
+  map += string(kCut - entryHead.size() - map.size() - 2, '#') + "\r\n";
+  map += entryHead;
+  ASSERT_EQ(map.size(), kCut);
+  map += ".rc\tFALSE\r\n";
+  ASSERT_TRUE(WriteFileBytes(news + "\\FAT", map));
+  CleanNewsTracks(page);
+  EXPECT_EQ(Content(notes), "my own notes, in the news folder") << "a file no map entry names was destroyed";
+}
