@@ -99,6 +99,12 @@ std::vector<std::string> CheckMapText(const std::string& text) {
     at = found + path.size();
   }
   if (text.empty() || text[0] != '\t') Check(news::FatMapPaths(" " + text) == got);
+  // The whole lines of a part read: they end at a line end, and nothing
+  // after them ends a line.
+  const std::size_t whole = news::WholeLinesLength(text);
+  Check(whole <= text.size());
+  Check(whole == 0 || text[whole - 1] == '\r' || text[whole - 1] == '\n');
+  Check(text.find_first_of("\r\n", whole) == std::string::npos);
   return got;
 }
 

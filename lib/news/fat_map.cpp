@@ -49,4 +49,9 @@ std::vector<std::string> FatMapPaths(const std::string& text) {
   return paths;
 }
 
+std::size_t WholeLinesLength(const std::string& text) {
+  std::string::size_type last = text.find_last_of("\r\n");
+  return last == std::string::npos ? 0 : last + 1;
+}
+
 }  // namespace news

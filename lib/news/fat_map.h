@@ -32,4 +32,10 @@ std::string BuildFatMap(const std::string& newsDir, const std::vector<std::strin
 // the next server name). Empty pieces name no file and are left out.
 std::vector<std::string> FatMapPaths(const std::string& text);
 
+// The length of the whole lines at the start of `text` (up to and with its
+// last CR or LF); 0 when no line has ended. A map read only in part ends in
+// a piece of a line, and a piece of a path names another file: only the
+// whole lines before it may be taken.
+std::size_t WholeLinesLength(const std::string& text);
+
 }  // namespace news

@@ -43,17 +43,22 @@ bool PrefOn(const char* key) { return ini::GetInt(szIniFile, kSecPrefs, key, 0) 
 // map can be had.
 // The map repair asks the user and may create folders and a map: only a
 // real run with a person to answer may start it.
-bool ReadMap(CleanRun& run, std::string& data) {
+// `whole` tells whether the map was read to its end; a map past the limit
+// keeps its whole lines only, and one that could not be read to its end
+// none past the break.
+bool ReadMap(CleanRun& run, std::string& data, bool& whole) {
   for (int repair = 0;; ++repair) {
     std::string path = NewsMapPath();
     FILE* f = path.empty() ? nullptr : std::fopen(path.c_str(), "rb");
     if (f) {
       data = " ";
       char chunk[4096];
-      std::size_t got;
+      std::size_t got = 0;
       while (data.size() < kMapReadLimit && (got = std::fread(chunk, 1, sizeof chunk, f)) > 0)
         data.append(chunk, got);
+      whole = data.size() < kMapReadLimit ? !std::ferror(f) : std::fgetc(f) == EOF && !std::ferror(f);
       std::fclose(f);
+      if (!whole) data.resize(1 + news::WholeLinesLength(data.substr(1)));
       Trace("FatOPEN", szNewsPlace);
       return true;
     }
@@ -107,7 +112,8 @@ void NewsTracksStep(CleanRun& run) {
     return;
   }
   std::string data;
-  if (!ReadMap(run, data)) {
+  bool mapWhole = true;
+  if (!ReadMap(run, data, mapWhole)) {
     run.Left(szNewsPlace, run.preview() && run.canAsk()
                               ? "no map file: the run would first try to have one made (it asks), else "
                                 "leaves news data alone"
@@ -144,6 +150,13 @@ void NewsTracksStep(CleanRun& run) {
   }
   Trace("Newsrcg", (std::to_string(skipped) + " rcg's skipped").c_str());
   Trace("Newsdid", NewsKill);
+  if (!mapWhole) {
+    // The files the rest of the map names stay: the step did not do all
+    // it was meant to.
+    run.Left(szNewsPlace, "news map not read to its end: the files its later lines name were left");
+    run.Status("Error!    News map too large to read whole!", StepResult::Failed);
+    return;
+  }
   run.Finish(tally, "Done!     News data cleaned.");
 }
 

@@ -85,7 +85,12 @@ std::optional<std::string> ReadStart(const std::string& path, std::size_t limit,
   std::string chunk(kChunk, '\0');
   DWORD got = 0;
   whole = true;
-  while (ReadFile(file, &chunk[0], kChunk, &got, nullptr) && got > 0) {
+  for (;;) {
+    if (!ReadFile(file, &chunk[0], kChunk, &got, nullptr)) {
+      whole = false;  // a read that broke off is no end of the file
+      break;
+    }
+    if (got == 0) break;
     if (data.size() + got > limit) {
       data.append(chunk.data(), limit - data.size());
       whole = false;
@@ -204,7 +209,12 @@ std::optional<std::string> NewsMapText(HWND page, bool& mapWhole) {
     SetDlgItemTextA(page, IDC_VIEWER_NEWSGROUPS, "Show me");
     Trace("Newsreg", map.c_str());
     ApplyNewsFolderOverride(kKeyFat);
-    if (std::optional<std::string> data = ReadStart(map, kMapTextLimit, mapWhole)) return data;
+    if (std::optional<std::string> data = ReadStart(map, kMapTextLimit, mapWhole)) {
+      // Of a map read in part only its whole lines: the piece of a line
+      // at the cut would name another file.
+      if (!mapWhole) data->resize(news::WholeLinesLength(*data));
+      return data;
+    }
     SetDlgItemTextA(page, IDC_VIEWER_NEWSGROUPS, "ERROR!");
     if (repair == kMapRepairs) return std::nullopt;
     FixFat();

@@ -187,3 +187,25 @@ TEST(NewsMapRead, OnlyFilesInsideTheNewsFolderSurviveAPlantedMap) {
   EXPECT_EQ(inside, (Paths{"C:\\Netscape\\Users\\mary\\news\\news.rc",
                            "c:/netscape/users/MARY/NEWS/host-x/news.rcg"}));
 }
+
+// A map read in part keeps its whole lines only: the piece of a line at the
+// cut would name another file ("notes.txt" of "notes.txt.rc").
+TEST(NewsMapRead, APartReadKeepsItsWholeLinesOnly) {
+  struct Row {
+    const char* what;
+    std::string text;
+    std::size_t whole;
+  } rows[] = {
+      {"nothing", "", 0},
+      {"no line ended", "news-a\tC:\\news\\notes.txt", 0},
+      {"cut inside a path", "header\r\nnews-a\tC:\\news\\a.rc\tFALSE\r\nnews-b\tC:\\news\\notes.txt", 35},
+      {"cut between CR and LF", "header\r\nnews-a\tC:\\news\\a.rc\tFALSE\r", 34},
+      {"ends with a line end", "header\nnews-a\tC:\\news\\a.rc\tFALSE\n", 33},
+      {"CR alone ends a line", "header\rnews-b\tC:\\x", 7},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(news::WholeLinesLength(row.text), row.whole) << row.what;
+    const Paths kept = news::FatMapPaths(row.text.substr(0, news::WholeLinesLength(row.text)));
+    for (const std::string& path : kept) EXPECT_EQ(path.find("notes.txt"), std::string::npos) << row.what;
+  }
+}

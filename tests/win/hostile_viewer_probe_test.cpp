@@ -123,4 +123,10 @@ TEST_F(HostileNewsMapProbe, AFileNamedOnlyByTheCutOfAnOversizedMapIsNotDestroyed
   ASSERT_TRUE(WriteFileBytes(news + "\\FAT", map));
   CleanNewsTracks(page);
   EXPECT_EQ(Content(notes), "my own notes, in the news folder") << "a file no map entry names was destroyed";
+  // What the map names past the limit stays, so the step did not do all it
+  // was meant to: it fails rather than say the news data is clean.
+  EXPECT_EQ(Content(notes + ".rc"), "alt.one: 1\r\n");
+  char caption[100] = "";
+  GetDlgItemTextA(page, 107, caption, sizeof caption);
+  EXPECT_STREQ(caption, "Error!    News map too large to read whole!");
 }
