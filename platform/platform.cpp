@@ -8,7 +8,10 @@ namespace plat {
 
 namespace {
 bool g_promptsAllowed = true;
+FileDialog g_fileDialog = nullptr;
 }  // namespace
+
+void UseFileDialog(FileDialog dialog) { g_fileDialog = dialog; }
 
 void AllowPrompts(bool allowed) { g_promptsAllowed = allowed; }
 bool PromptsAllowed() { return g_promptsAllowed; }
@@ -28,7 +31,7 @@ BOOL Platform::Help(HWND owner, const char* helpFile, UINT command, ULONG_PTR da
   return ::WinHelpA(owner, helpFile, command, data);
 }
 
-BOOL Platform::ChooseFile(OPENFILENAMEA* request) { return ::GetOpenFileNameA(request); }
+BOOL Platform::ChooseFile(OPENFILENAMEA* request) { return g_fileDialog ? g_fileDialog(request) : FALSE; }
 
 void Platform::Pause(DWORD ms) { ::Sleep(ms); }
 

@@ -28,7 +28,10 @@ class Platform {
   virtual BOOL Help(HWND owner, const char* helpFile, UINT command, ULONG_PTR data);
 
   // The common file-open dialog: same argument and result as
-  // GetOpenFileNameA.
+  // GetOpenFileNameA. Only a program that hands over the dialog
+  // (UseFileDialog) shows one; elsewhere nothing is chosen (FALSE, as for a
+  // cancel), so that a program without windows does not bring in the
+  // common dialogs at all.
   virtual BOOL ChooseFile(OPENFILENAMEA* request);
 
   // Waiting.
@@ -67,6 +70,11 @@ class Platform {
 // The platform in force. Install(nullptr) brings back the real one.
 Platform& Get();
 void Install(Platform* platform);
+
+// The file-open dialog the real platform's ChooseFile shows: the program
+// with the page that chooses files hands over GetOpenFileNameA at start.
+using FileDialog = BOOL(WINAPI*)(OPENFILENAMEA*);
+void UseFileDialog(FileDialog dialog);
 
 // Once a program's main window is gone, no box is shown: code that ran
 // inside a box's modal loop when the window closed goes on after the box

@@ -40,6 +40,16 @@ if [ $xp != 0 ]; then
   exit 1
 fi
 
+echo "== mopclean.exe carries no dialog code (imports neither COMCTL32 nor comdlg32)"
+nodialog=0
+for dist in build/win64/dist build/win32/dist; do
+  python3 scripts/import_ban_check.py --ban COMCTL32.dll --ban comdlg32.dll "$dist/mopclean.exe" || nodialog=1
+done
+if [ $nodialog != 0 ]; then
+  echo "FAIL: mopclean.exe links dialog code (see above)" >&2
+  exit 1
+fi
+
 # One display and one wineserver for the whole run.
 xvfb_pid=
 keeper_pid=

@@ -19,8 +19,8 @@
 #include "clean_preview.h"
 #include "clean_report.h"
 #include "config/names.h"
+#include "engine.h"
 #include "ini.h"
-#include "mopwell.h"
 #include "platform.h"
 #include "prefs_file.h"
 #include "text/bounded.h"
@@ -172,7 +172,6 @@ int main(int argc, char** argv) {
   SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
   ConsolePlatform platform;
   plat::Install(&platform);
-  text::CopyCut(szAppName, "Mopwell");
   // A preview changes nothing, MOPWELL.INI, prefs.js and the browser's
   // profile registry included: what discovery records (the template's
   // name, the profile folder it found, its trace, prefs.js placeholder

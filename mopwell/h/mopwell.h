@@ -1,8 +1,10 @@
-// Entry points shared by the modules of mopwell.
+// Entry points of the main window and its pages, shared by the modules of
+// mopwell. The engine's own entry points are in engine.h.
 #pragma once
 #include <windows.h>
 
-#include "globals.h"
+#include "engine.h"
+#include "page_globals.h"
 
 // ---- Main window ----
 LRESULT CALLBACK MainWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
@@ -26,16 +28,3 @@ INT_PTR CALLBACK DlgProc6(HWND hDlg, UINT msg, WPARAM wParam, LPARAM lParam);  /
 
 // Private message a page posts to itself to (re)load its data.
 constexpr UINT WM_PAGEREFRESH = 0x90DE;
-
-// ---- Discovery ----
-void CheckNSReg();  // last Communicator profile from the browser's registry file
-// While set, the lookup opens the browser's registry file read-only (it
-// may otherwise set the file's header right). Returns the state before.
-bool LookUpReadOnly(bool readOnly);
-void getIt();       // every browser location and the identity
-
-// ---- Configuration ----
-// Reads "cow" into szCommand by the diagnostics rule.
-void ReadDiagnosticsSwitch();
-// Writes one trace key, only while diagnostics mode is on.
-void Trace(const char* key, const char* value);

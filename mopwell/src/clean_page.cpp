@@ -9,16 +9,14 @@
 #include <string>
 
 #include "clean_engine.h"
-#include "clean_preview.h"
 #include "cleaners.h"
 #include "config/names.h"
 #include "ini.h"
 #include "mopwell.h"
 #include "platform.h"
+#include "preview_window.h"
 #include "resource.h"
 #include "text/bounded.h"
-
-const char kLeftAlone[] = "              Left alone.";
 
 namespace {
 

@@ -86,6 +86,7 @@ void CreateTabs(HWND hwnd) {
   GetClientRect(hwnd, &rc);
   htab = CreateWindowExA(0, WC_TABCONTROLA, "", WS_CHILD | WS_VISIBLE | WS_BORDER, 0, 0,
                          rc.right - rc.left, rc.bottom - rc.top, hwnd, nullptr, hInstance, nullptr);
+  ShellOwner = htab;
   SendMessageA(htab, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
   for (int i = 0; i < 6; ++i) {
     TCITEMA item{};

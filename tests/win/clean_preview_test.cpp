@@ -20,6 +20,7 @@
 #include "held_file.h"
 #include "page_fixture.h"
 #include "prefs/line_table.h"
+#include "preview_window.h"
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "cleaners.h"
 #include "discovery_fixture.h"
 #include "held_file.h"
+#include "mopwell.h"
 #include "prefs_file.h"
 #include "registry.h"
 #include "text/bounded.h"

@@ -11,6 +11,7 @@
 
 #include "cleaners.h"
 #include "discovery_fixture.h"
+#include "mopwell.h"
 #include "prefs/pref_value.h"
 #include "prefs_file.h"
 

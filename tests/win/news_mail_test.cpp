@@ -12,6 +12,7 @@
 #include "cleaners.h"
 #include "discovery_fixture.h"
 #include "folder_link.h"
+#include "mopwell.h"
 #include "wipe.h"
 
 using std::string;

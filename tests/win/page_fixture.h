@@ -7,6 +7,7 @@
 #include <string>
 
 #include "discovery_fixture.h"
+#include "mopwell.h"
 
 class PageTest : public DiscoveryTest {
  protected:

@@ -51,16 +51,16 @@ class NewsMapTest : public DiscoveryTest {
     recorder = new OwnerRecordingPlatform;
     fake.reset(recorder);
     SetCurrentDirectoryA(fake->programDir.c_str());
-    savedTab = htab;
+    savedOwner = ShellOwner;
     tab = CreateWindowExA(0, "STATIC", "tabs", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
                           GetModuleHandleA(nullptr), nullptr);
-    htab = tab;
+    ShellOwner = tab;
     lstrcpyA(szCommand, "moo");
     news = Folder("profile\\news");
     lstrcpyA(szNewsLoc, news.c_str());
   }
   void TearDown() override {
-    htab = savedTab;
+    ShellOwner = savedOwner;
     DestroyWindow(tab);
     DiscoveryTest::TearDown();
   }
@@ -96,7 +96,7 @@ class NewsMapTest : public DiscoveryTest {
   }
 
   OwnerRecordingPlatform* recorder = nullptr;
-  HWND savedTab = nullptr;
+  HWND savedOwner = nullptr;
   HWND tab = nullptr;
   string news;
 };

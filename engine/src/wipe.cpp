@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "config/names.h"
-#include "mopwell.h"
+#include "engine.h"
 #include "platform.h"
 #include "text/paths.h"
 #include "wipe/wipe_block.h"

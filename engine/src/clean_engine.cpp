@@ -14,18 +14,20 @@
 #include <unordered_set>
 #include <vector>
 
-#include "cleaners.h"
 #include "config/names.h"
+#include "engine.h"
 #include "folder_walk.h"
 #include "globals.h"
 #include "ini.h"
-#include "mopwell.h"
 #include "places.h"
 #include "platform.h"
 #include "prefs_file.h"
 #include "registry.h"
+#include "step_settings.h"
 #include "text/bounded.h"
 #include "text/paths.h"
+
+const char kLeftAlone[] = "              Left alone.";
 
 namespace {
 

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "config/names.h"
+#include "engine.h"
 #include "fake_platform.h"
 #include "ini.h"
-#include "mopwell.h"
 #include "registry.h"
 
 using std::string;

@@ -8,10 +8,10 @@
 
 #include "clean_gate.h"
 #include "config/names.h"
+#include "engine.h"
 #include "folder_walk.h"
 #include "globals.h"
 #include "ini.h"
-#include "mopwell.h"
 #include "news/fat_map.h"
 #include "places.h"
 #include "platform.h"
@@ -85,7 +85,7 @@ bool CanRead(const std::string& path) {
 // Step 3: the user lets the browser write the map itself.
 void LetBrowserWriteMap() {
   plat::Prompt(nullptr, kFinderText, kFinderTitle, MB_OK | MB_ICONEXCLAMATION);
-  HINSTANCE started = plat::Get().ShellOpen(htab, nullptr, kNewsUrl, nullptr, nullptr, SW_SHOWNORMAL);
+  HINSTANCE started = plat::Get().ShellOpen(ShellOwner, nullptr, kNewsUrl, nullptr, nullptr, SW_SHOWNORMAL);
   if (reinterpret_cast<INT_PTR>(started) <= 32) return;
   plat::Wait(kBrowserWaitMs);
   plat::Prompt(nullptr, kWaitText, kWaitTitle, MB_OK | MB_ICONINFORMATION);

@@ -1,17 +1,15 @@
-// Program-wide state of mopwell: written by one module, read by others.
+// Program-wide state of the clean engine: written by one module, read by
+// others (the main window and its pages keep theirs apart).
 // Fixed-size buffers are limits on what is kept; every copy into them goes
 // through the size-checked helpers of text/bounded.h.
 #pragma once
 #include <windows.h>
 
-// ---- Main window (entry point and tab control) ----
-extern HINSTANCE hInstance;
-extern char szAppName[20];
-extern HWND hWndMain;
-extern HWND htab;
-extern HWND hWndDialog1, hWndDialog2, hWndDialog3, hWndDialog4, hWndDialog5, hWndDialog6;
-extern int CurrentPage;  // 0..5 the tab shown, 6 the welcome page
+// The cache folder as discovery found it, taken back before a run.
 extern char szCacheIn[200];
+// The window that owns what the engine starts through the shell (the news
+// reader): the main window's tab control, none without a window.
+extern HWND ShellOwner;
 
 // ---- Setup state and diagnostics switch ----
 extern int OSV;  // 0 not set up, 1 Navigator 3, 2 Communicator 4

@@ -11,15 +11,15 @@
 #include <vector>
 
 #include "clean_engine.h"
-#include "cleaners.h"
 #include "config/names.h"
+#include "engine.h"
 #include "folder_walk.h"
 #include "globals.h"
 #include "ini.h"
-#include "mopwell.h"
 #include "news/fat_map.h"
 #include "news_map.h"
 #include "places.h"
+#include "step_settings.h"
 #include "text/bounded.h"
 #include "text/paths.h"
 #include "wipe.h"

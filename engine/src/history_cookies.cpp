@@ -16,15 +16,15 @@
 #include <vector>
 
 #include "clean_engine.h"
-#include "cleaners.h"
 #include "config/names.h"
+#include "engine.h"
 #include "ini.h"
-#include "mopwell.h"
 #include "places.h"
 #include "platform.h"
 #include "prefs/pref_value.h"
 #include "prefs_file.h"
 #include "registry.h"
+#include "step_settings.h"
 #include "text/bounded.h"
 #include "text/paths.h"
 #include "wipe.h"

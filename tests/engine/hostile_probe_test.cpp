@@ -17,13 +17,13 @@
 
 #include "clean_engine.h"
 #include "clean_preview.h"
-#include "cleaners.h"
 #include "demo_profile.h"
 #include "discovery_fixture.h"
+#include "engine.h"
 #include "folder_link.h"
-#include "mopwell.h"
 #include "places.h"
 #include "prefs_file.h"
+#include "step_settings.h"
 
 using std::string;
 

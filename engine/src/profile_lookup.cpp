@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "mopwell.h"
+#include "engine.h"
 #include "nsreg/nsreg.h"
 #include "nsreg/nsreg_hooks.h"
 #include "platform.h"

@@ -8,13 +8,13 @@
 #include <string>
 #include <vector>
 
-#include "cleaners.h"
 #include "config/names.h"
 #include "folder_walk.h"
 #include "globals.h"
 #include "ini.h"
 #include "platform.h"
 #include "registry.h"
+#include "step_settings.h"
 #include "text/bounded.h"
 #include "text/paths.h"
 

@@ -16,11 +16,11 @@
 #include <vector>
 
 #include "clean_engine.h"
-#include "cleaners.h"
 #include "discovery_fixture.h"
+#include "engine.h"
 #include "folder_link.h"
-#include "mopwell.h"
 #include "prefs_file.h"
+#include "step_settings.h"
 
 using std::string;
 

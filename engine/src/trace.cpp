@@ -4,7 +4,7 @@
 #include "clean_engine.h"
 #include "config/names.h"
 #include "ini.h"
-#include "mopwell.h"
+#include "engine.h"
 #include "text/bounded.h"
 
 void ReadDiagnosticsSwitch() {

@@ -1,7 +1,7 @@
 // The preview of a clean run: the engine runs in its preview mode and this
 // front end lists everything the run would destroy, replace, set, delete
 // and change, step by step, with totals. The clean page shows the list in
-// a window of its own; mopclean prints it.
+// a window of its own (preview_window.h); mopclean prints it.
 #pragma once
 #include <windows.h>
 
@@ -64,10 +64,3 @@ PreviewList PreviewClean(const CleanChoices& choices);
 
 // A byte count with thousands separators ("1,234,567").
 std::string Grouped(std::uint64_t n);
-
-// The clean page's preview window: the list in a scrollable read-only
-// text field and the totals under it. One window at a time; a second call
-// replaces its text. Returns the window.
-HWND ShowPreviewWindow(HWND owner, const PreviewList& list);
-// The class name of that window, for whoever looks for it.
-extern const char kPreviewWindowClass[];

@@ -3,13 +3,8 @@
 #include "config/diag_switch.h"
 #include "text/bounded.h"
 
-HINSTANCE hInstance;
-char szAppName[20];
-HWND hWndMain;
-HWND htab;
-HWND hWndDialog1, hWndDialog2, hWndDialog3, hWndDialog4, hWndDialog5, hWndDialog6;
-int CurrentPage;
 char szCacheIn[200];
+HWND ShellOwner;
 
 int OSV;
 char szCommand[200];

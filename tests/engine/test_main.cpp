@@ -1,5 +1,6 @@
-// Entry point of the Windows test program. Besides running the tests it can
-// stand in for another program that holds a file open:
+// Entry point of the Windows test programs (engine_tests, win_tests).
+// Besides running the tests each can stand in for another program that
+// holds a file open:
 //   win_tests --hold PATH SHARING READY_EVENT RELEASE_EVENT
 // SHARING is made of the letters r, w, d (read, write, delete sharing), or
 // "-" for none. And it can keep Wine's desktop open for a whole test run:

@@ -8,14 +8,14 @@
 #include <string>
 
 #include "clean_engine.h"
-#include "cleaners.h"
 #include "config/names.h"
+#include "engine.h"
 #include "ini.h"
-#include "mopwell.h"
 #include "news_map.h"
 #include "places.h"
 #include "platform.h"
 #include "prefs_file.h"
+#include "step_settings.h"
 #include "text/paths.h"
 #include "wipe.h"
 

@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "clean_engine.h"
-#include "cleaners.h"
+#include "step_settings.h"
 #include "config/names.h"
 #include "globals.h"
 #include "ini.h"
-#include "mopwell.h"
+#include "engine.h"
 #include "places.h"
 #include "platform.h"
 #include "registry.h"

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "discovery.h"
-#include "mopwell.h"
+#include "engine.h"
 #include "places.h"
 #include "prefs/line_table.h"
 #include "prefs/pref_value.h"

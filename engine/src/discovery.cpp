@@ -11,8 +11,8 @@
 
 #include "config/names.h"
 #include "discovery.h"
+#include "engine.h"
 #include "ini.h"
-#include "mopwell.h"
 #include "places.h"
 #include "platform.h"
 #include "registry.h"

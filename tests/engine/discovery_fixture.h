@@ -9,8 +9,8 @@
 #include <string>
 
 #include "demo_profile.h"
+#include "engine.h"
 #include "fake_platform.h"
-#include "mopwell.h"
 
 class DiscoveryTest : public ::testing::Test {
  protected:
