@@ -42,6 +42,7 @@ class Started {
     si.cb = sizeof si;
     ok_ = CreateProcessA(exe.c_str(), &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, startIn.c_str(), &si,
                          &pi_) != 0;
+    if (!ok_) error_ = GetLastError();
   }
   ~Started() {
     if (!ok_) return;
@@ -53,11 +54,13 @@ class Started {
   Started(const Started&) = delete;
   Started& operator=(const Started&) = delete;
   bool ok() const { return ok_; }
+  DWORD error() const { return error_; }
   HANDLE process() const { return pi_.hProcess; }
 
  private:
   PROCESS_INFORMATION pi_{};
   bool ok_ = false;
+  DWORD error_ = 0;
 };
 
 }  // namespace
@@ -91,7 +94,7 @@ TEST(EndToEnd, AProgramAtADriveRootWipesItsDumpFilesAtTheRootNotInTheStartingFol
   ASSERT_TRUE(Write(rootDump, "a dump"));
 
   Started mopwell(exe, start);
-  ASSERT_TRUE(mopwell.ok());
+  ASSERT_TRUE(mopwell.ok()) << "CreateProcessA failed with error " << mopwell.error() << " for " << exe;
   HWND main = probe::WaitForWindow("Mopwell", "Mopwell", kPatience);
   ASSERT_NE(main, nullptr) << "no main window";
   PostMessageA(main, WM_CLOSE, 0, 0);
