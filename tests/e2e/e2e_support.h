@@ -17,10 +17,14 @@ inline std::string WindowsPath(const char* unixPath) {
 
 inline bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
-// A file's bytes, or "<missing>".
+// A file's bytes, or "<missing>". The read shares writing: a program that
+// writes the file meanwhile must never find it locked by the test (the
+// recording vesko host lost an icon line that way, and the test waited for
+// it in vain).
 inline std::string Read(const std::string& path) {
   std::string bytes;
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                         nullptr);
   if (h == INVALID_HANDLE_VALUE) return "<missing>";
   char buf[65536];
   DWORD got = 0;
