@@ -302,7 +302,12 @@ class GateWorld : public DiscoveryTest {
   }
 
   // Runs the step of `kind` with `report` as its front end.
+  // One step on its own, as RunClean runs it: a preview step that would
+  // write prefs.js holds the file's reload until its run ends, and the end
+  // gives it back (held, every later load of prefs.js in this process
+  // would be skipped).
   static void RunStep(Kind kind, CleanReport& report) {
+    const bool reloadHeld = HoldPrefsReload(false);
     const CleanStep steps[] = {CleanStep::Cache,    CleanStep::Cache,      CleanStep::RecentDocs, CleanStep::NewsTracks,
                                CleanStep::NewsDatabases, CleanStep::Mail,  CleanStep::Mail,       CleanStep::History,
                                CleanStep::Cookies,  CleanStep::Bookmarks};
@@ -320,6 +325,7 @@ class GateWorld : public DiscoveryTest {
       case Kind::Bookmarks: BookmarksStep(run); break;
     }
     run.End();
+    HoldPrefsReload(reloadHeld);
   }
 
   string holder, profile, documents, install, recent, links;
