@@ -300,8 +300,9 @@ TEST_F(HostileProbe, ACacheSettingNamingAKeptFolderByAnotherNameIsRefused) {
       if (!first) Fresh();
       first = false;
       string named = name.form(place.folder());
+      const DWORD error = GetLastError();
       if (named.empty()) {
-        ADD_FAILURE() << "no such name here";
+        ADD_FAILURE() << "no such name here (error " << error << ") for " << place.folder();
         continue;
       }
       ASSERT_LT(named.size(), 190u) << "the test's folders lie too deep for a setting";
