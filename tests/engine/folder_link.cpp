@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "unix_program.h"
+
 namespace {
 
 bool IsFolderLink(const std::string& path) {
@@ -27,21 +29,7 @@ std::string UnixName(const std::string& path) {
 
 std::string Quoted(const std::string& unixName) { return "\"" + unixName + "\""; }
 
-// Wine starts a Unix program named by its Windows path. Its process handle
-// may be signalled before the program has finished, so callers wait for
-// the effect they want instead.
-bool RunUnix(std::string command) {
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-    return false;
-  WaitForSingleObject(process.hProcess, 10000);
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
-  return true;
-}
-
+// Wine gives no handle to wait on for a Unix program: wait for its effect.
 template <typename Done>
 bool WaitFor(Done done) {
   for (int i = 0; i < 500; ++i) {
@@ -61,7 +49,7 @@ FolderLink::FolderLink(const std::string& link, const std::string& target) : lin
   std::string from = UnixName(target), to = UnixName(link);
   if (from.empty() || to.empty() || from.find('"') != std::string::npos || to.find('"') != std::string::npos)
     return;
-  if (RunUnix("Z:\\bin\\ln -s " + Quoted(from) + " " + Quoted(to)))
+  if (StartUnixProgram("Z:\\bin\\ln -s " + Quoted(from) + " " + Quoted(to)))
     WaitFor([&] { return IsFolderLink(link); });
 }
 
@@ -74,7 +62,7 @@ FolderLink::~FolderLink() {
   }
   // Wine's RemoveDirectoryA reports success on a link and leaves it; "rm"
   // without options removes the link itself, never what it leads to.
-  if (name.find('"') == std::string::npos && RunUnix("Z:\\bin\\rm " + Quoted(name)))
+  if (name.find('"') == std::string::npos && StartUnixProgram("Z:\\bin\\rm " + Quoted(name)))
     WaitFor([&] { return GetFileAttributesA(link_.c_str()) == INVALID_FILE_ATTRIBUTES; });
 }
 

@@ -24,6 +24,7 @@
 #include "places.h"
 #include "prefs_file.h"
 #include "step_settings.h"
+#include "unix_program.h"
 
 using std::string;
 
@@ -84,10 +85,10 @@ string OtherDriveName(const string& path) {
   return z;
 }
 
-// Runs a Unix shell command (Wine starts Unix programs) and waits until it
-// has finished. The process handle of a Unix program may be signalled before
-// the program is done, so the script itself says when it is: its last act
-// moves a finished mark into place, and the test waits for that mark.
+// Runs a Unix shell command and waits until it has finished. Wine gives no
+// handle to wait on for a Unix program, so the script itself says when it
+// is done: its last act moves a finished mark into place, and the test
+// waits for that mark.
 bool Shell(const string& script) {
   char temp[MAX_PATH] = "";
   if (!GetTempPathA(MAX_PATH, temp)) return false;
@@ -98,13 +99,7 @@ bool Shell(const string& script) {
   DeleteFileA(mark.c_str());
   string command = "Z:\\bin\\sh -c \"(" + script + "); echo $? > '" + unixMark + ".part' && mv '" + unixMark +
                    ".part' '" + unixMark + "'\"";
-  STARTUPINFOA startup{};
-  startup.cb = sizeof startup;
-  PROCESS_INFORMATION process{};
-  if (!CreateProcessA(nullptr, &command[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
-    return false;
-  CloseHandle(process.hThread);
-  CloseHandle(process.hProcess);
+  if (!StartUnixProgram(command)) return false;
   const DWORD start = GetTickCount();
   while (GetFileAttributesA(mark.c_str()) == INVALID_FILE_ATTRIBUTES) {
     if (GetTickCount() - start > 30000) return false;
@@ -305,8 +300,9 @@ TEST_F(HostileProbe, ACacheSettingNamingAKeptFolderByAnotherNameIsRefused) {
       if (!first) Fresh();
       first = false;
       string named = name.form(place.folder());
+      const DWORD error = GetLastError();
       if (named.empty()) {
-        ADD_FAILURE() << "no such name here";
+        ADD_FAILURE() << "no such name here (error " << error << ") for " << place.folder();
         continue;
       }
       ASSERT_LT(named.size(), 190u) << "the test's folders lie too deep for a setting";
