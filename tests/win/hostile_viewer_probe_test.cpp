@@ -19,23 +19,28 @@ using std::string;
 
 namespace {
 
+constexpr std::size_t kMapLimit = 32u << 20;  // what of a news map is read
+
+// A news map of `head` and filler that the read limit cuts right after
+// `path`, inside the entry naming `path` + ".rc": read to the limit, it
+// seems to name `path` itself.
+string MapCutInsideAnEntry(const string& head, const string& path) {
+  const string entryHead = "newsrc-cut.example\t" + path;
+  string map = head;
+  map.reserve(kMapLimit + 64);
+  while (map.size() + 4002 + entryHead.size() < kMapLimit) map += "# " + string(3998, '#') + "\r\n";
+  map += string(kMapLimit - entryHead.size() - map.size() - 2, '#') + "\r\n";
+  map += entryHead;
+  EXPECT_EQ(map.size(), kMapLimit);
+  return map + ".rc\tFALSE\r\n";
+}
+
 // The viewer page over the demo browser user, as the program opens it.
 class HostileViewerProbe : public PageTest {
  protected:
   void SetUp() override {
     PageTest::SetUp();
-    DemoOptions o = DemoHere(3);
-    std::string error;
-    ASSERT_TRUE(MakeDemoProfile(o, nullptr, &error)) << error;
-    demo = DescribeDemo(o).communicator;
-    CheckNSReg();
-    getIt();
-    lstrcpyA(szCacheIn, szCacheLoc);
-    FormDumpFilePaths(fake->programDir);
-  }
-  void TearDown() override {
-    FormDumpFilePaths(std::string());
-    PageTest::TearDown();
+    demo = StartOnDemo(3);
   }
   void Open() { OpenPage(IDD_VIEWER, DlgProc2); }
   DemoGeneration demo;
@@ -53,16 +58,7 @@ TEST_F(HostileViewerProbe, TheViewerCountsNoFileNamedOnlyByTheCutOfAnOversizedMa
   for (int i = 0; i < 50; ++i) lines += "my own note " + std::to_string(i) + "\r\n";
   ASSERT_TRUE(WriteFileBytes(notes, lines));
   ASSERT_TRUE(WriteFileBytes(notes + ".rc", "alt.one: 1\r\n"));
-  constexpr std::size_t kCut = 32u << 20;
-  const string entryHead = "newsrc-cut.example\t" + notes;  // ends exactly at the cut
-  string map;
-  map.reserve(kCut + 64);
-  while (map.size() + 4002 + entryHead.size() < kCut) map += "# " + string(3998, '#') + "\r\n";
-  map += string(kCut - entryHead.size() - map.size() - 2, '#') + "\r\n";
-  map += entryHead;
-  ASSERT_EQ(map.size(), kCut);
-  map += ".rc\tFALSE\r\n";
-  ASSERT_TRUE(WriteFileBytes(mapPath, map));
+  ASSERT_TRUE(WriteFileBytes(mapPath, MapCutInsideAnEntry("", notes)));
   Open();
   // The map names notes.txt.rc (one group); notes.txt is named by no entry.
   EXPECT_EQ(Text(IDC_VIEWER_NEWSGROUPS_TEXT),
@@ -74,31 +70,18 @@ namespace {
 
 // The news step of the clean run on a real clean page, as its own tests
 // drive it.
-class HostileNewsMapProbe : public DiscoveryTest {
+class HostileNewsMapProbe : public PageTest {
  protected:
   void SetUp() override {
-    DiscoveryTest::SetUp();
-    CurrentPage = 0;
-    holder = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 480, 360, nullptr, nullptr,
-                             GetModuleHandleA(nullptr), nullptr);
-    page = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(100), holder, DlgProc1, 0);
-    ASSERT_NE(page, nullptr);
-    lstrcpyA(szCommand, "moo");
+    PageTest::SetUp();
+    OpenCleanPage();
     news = fake->Folder("Users\\me\\news");
     lstrcpyA(szNewsLoc, news.c_str());
-  }
-  void TearDown() override {
-    DestroyWindow(holder);
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-    DiscoveryTest::TearDown();
   }
   string Content(const string& path) {
     string bytes;
     return ReadFileBytes(path, bytes) ? bytes : string("<missing>");
   }
-  HWND holder = nullptr, page = nullptr;
   string news;
 };
 
@@ -111,16 +94,7 @@ TEST_F(HostileNewsMapProbe, AFileNamedOnlyByTheCutOfAnOversizedMapIsNotDestroyed
   const string notes = news + "\\notes.txt";
   ASSERT_TRUE(WriteFileBytes(notes, "my own notes, in the news folder"));
   ASSERT_TRUE(WriteFileBytes(notes + ".rc", "alt.one: 1\r\n"));
-  constexpr std::size_t kCut = 32u << 20;
-  const string entryHead = "newsrc-cut.example\t" + notes;  // ends exactly at the cut
-  string map = "netscape-newsrc-map-file\r\n";
-  map.reserve(kCut + 64);
-  while (map.size() + 4002 + entryHead.size() < kCut) map += "# " + string(3998, '#') + "\r\n";
-  map += string(kCut - entryHead.size() - map.size() - 2, '#') + "\r\n";
-  map += entryHead;
-  ASSERT_EQ(map.size(), kCut);
-  map += ".rc\tFALSE\r\n";
-  ASSERT_TRUE(WriteFileBytes(news + "\\FAT", map));
+  ASSERT_TRUE(WriteFileBytes(news + "\\FAT", MapCutInsideAnEntry("netscape-newsrc-map-file\r\n", notes)));
   CleanNewsTracks(page);
   EXPECT_EQ(Content(notes), "my own notes, in the news folder") << "a file no map entry names was destroyed";
   // What the map names past the limit stays, so the step did not do all it

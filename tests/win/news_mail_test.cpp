@@ -13,6 +13,7 @@
 #include "discovery_fixture.h"
 #include "folder_link.h"
 #include "mopwell.h"
+#include "page_fixture.h"
 #include "wipe.h"
 
 using std::string;
@@ -66,16 +67,12 @@ string MapOf(const std::vector<string>& files) {
   return map + "\r\n";
 }
 
-class NewsMailTest : public DiscoveryTest {
+class NewsMailTest : public PageTest {
  protected:
   void SetUp() override {
-    DiscoveryTest::SetUp();
-    CurrentPage = 0;
-    holder = CreateWindowExA(0, "STATIC", "", WS_OVERLAPPEDWINDOW, 0, 0, 480, 360, nullptr, nullptr,
-                             GetModuleHandleA(nullptr), nullptr);
-    page = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(100), holder, DlgProc1, 0);
-    ASSERT_NE(page, nullptr);
-    lstrcpyA(szCommand, "moo");
+    PageTest::SetUp();
+    OpenCleanPage();
+    if (HasFatalFailure()) return;
     wiped.page = page;
     SetWipeObserver(Observe, &wiped);
     news = Folder("Users\\me\\news");
@@ -83,11 +80,7 @@ class NewsMailTest : public DiscoveryTest {
   }
   void TearDown() override {
     SetWipeObserver(nullptr, nullptr);
-    DestroyWindow(holder);
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-    DiscoveryTest::TearDown();
+    PageTest::TearDown();
   }
 
   string Folder(const string& relative) const { return fake->Folder(relative); }
@@ -98,11 +91,6 @@ class NewsMailTest : public DiscoveryTest {
   static string Content(const string& path) {
     string bytes;
     return ReadFileBytes(path, bytes) ? bytes : string("<missing>");
-  }
-  string Text(int box) const {
-    char buf[512] = "";
-    GetDlgItemTextA(page, box, buf, sizeof buf);
-    return buf;
   }
   string Trace(const char* key) const { return Ini("Diagnostics", key); }
   void PressOk() {
@@ -121,8 +109,6 @@ class NewsMailTest : public DiscoveryTest {
     return false;
   }
 
-  HWND holder = nullptr;
-  HWND page = nullptr;
   WipeLog wiped;
   string news;
 };

@@ -6,8 +6,11 @@
 
 #include <string>
 
+#include "demo_profile.h"
 #include "discovery_fixture.h"
 #include "mopwell.h"
+#include "resource.h"
+#include "wipe.h"
 
 class PageTest : public DiscoveryTest {
  protected:
@@ -17,11 +20,33 @@ class PageTest : public DiscoveryTest {
                              GetModuleHandleA(nullptr), nullptr);
   }
   void TearDown() override {
+    FormDumpFilePaths(std::string());
     if (page) DestroyWindow(page);
     page = nullptr;
     DestroyWindow(holder);
     Pump();
     DiscoveryTest::TearDown();
+  }
+  // A demo browser user made with `seed` and found as the program finds it
+  // at start (the registry, the profile, the cache and the dump files'
+  // paths in the program folder). Returns its Communicator generation.
+  DemoGeneration StartOnDemo(int seed) {
+    DemoOptions o = DemoHere(seed);
+    std::string error;
+    EXPECT_TRUE(MakeDemoProfile(o, nullptr, &error)) << error;
+    CheckNSReg();
+    getIt();
+    lstrcpyA(szCacheIn, szCacheLoc);
+    FormDumpFilePaths(fake->programDir);
+    return DescribeDemo(o).communicator;
+  }
+  // The clean page, first tab, ready for a step to be driven on it (no
+  // posted message delivered yet).
+  void OpenCleanPage() {
+    CurrentPage = 0;
+    page = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CLEAN), holder, DlgProc1, 0);
+    ASSERT_NE(page, nullptr);
+    lstrcpyA(szCommand, "moo");
   }
   // Creates the page as the main window does and lets its posted load
   // arrive.

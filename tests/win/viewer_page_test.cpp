@@ -29,15 +29,8 @@ class ViewerPageTest : public PageTest {
  protected:
   void SetUp() override {
     PageTest::SetUp();
-    DemoOptions o = DemoHere(25);
-    std::string error;
-    ASSERT_TRUE(MakeDemoProfile(o, nullptr, &error)) << error;
-    demo = DescribeDemo(o).communicator;
-    // What the program does at start.
-    CheckNSReg();
-    getIt();
-    lstrcpyA(szCacheIn, szCacheLoc);
-    FormDumpFilePaths(fake->programDir);
+    demo = StartOnDemo(25);
+    if (HasFatalFailure()) return;
     recent = fake->windowsDir + "\\RECENT";
     CreateDirectoryA(recent.c_str(), nullptr);
     ASSERT_TRUE(WriteFileBytes(recent + "\\Budget 1999.xls.lnk", "lnk-one"));
@@ -46,7 +39,6 @@ class ViewerPageTest : public PageTest {
   void TearDown() override {
     for (int i = 0; i < 7; ++i) SetFileAttributesA(DumpFilePath(i).c_str(), FILE_ATTRIBUTE_NORMAL);
     SetFileAttributesA(demo.cookieFile.c_str(), FILE_ATTRIBUTE_NORMAL);
-    FormDumpFilePaths(std::string());
     PageTest::TearDown();
   }
   void Open() { OpenPage(IDD_VIEWER, DlgProc2); }
@@ -220,7 +212,9 @@ TEST_F(ViewerPageTest, ChoosersAskAsTheyShouldAndCancelDoesNothing) {
     EXPECT_FALSE(c.defaultExtension);
     EXPECT_EQ(LastLaunch(), string("GLIMSO ") + dumps[i]);
     // The newsgroup list is the last subscription file the pass met.
-    if (i > 0) EXPECT_EQ(Dump(dumps[i]), before[i]);
+    if (i > 0) {
+      EXPECT_EQ(Dump(dumps[i]), before[i]);
+    }
   }
   EXPECT_FALSE(Dump("Newsgroups").empty());
 
