@@ -133,6 +133,10 @@ class GateWorld : public DiscoveryTest {
     recent = r + "\\Recent";
     links = r + "\\links cache Recent";
   }
+  void TearDown() override {
+    while (!made.empty()) made.pop_back();  // a link before what it leads to
+    DiscoveryTest::TearDown();
+  }
 
   string Put(const string& path, const string& bytes) {
     EXPECT_TRUE(WriteFileBytes(path, bytes)) << path;

@@ -53,17 +53,15 @@ FolderLink::FolderLink(const std::string& link, const std::string& target) : lin
     WaitFor([&] { return IsFolderLink(link); });
 }
 
-FolderLink::~FolderLink() {
-  if (!IsFolderLink(link_)) return;
-  std::string name = UnixName(link_);
-  if (name.empty()) {
-    RemoveDirectoryA(link_.c_str());
-    return;
-  }
-  // Wine's RemoveDirectoryA reports success on a link and leaves it; "rm"
-  // without options removes the link itself, never what it leads to.
-  if (name.find('"') == std::string::npos && StartUnixProgram("Z:\\bin\\rm " + Quoted(name)))
-    WaitFor([&] { return GetFileAttributesA(link_.c_str()) == INVALID_FILE_ATTRIBUTES; });
+bool RemoveFolderLink(const std::string& link) {
+  if (!IsFolderLink(link)) return GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES;
+  std::string name = UnixName(link);
+  if (name.empty()) return RemoveDirectoryA(link.c_str()) != 0;
+  // "rm" without options removes the link itself, never what it leads to.
+  if (name.find('"') != std::string::npos || !StartUnixProgram("Z:\\bin\\rm " + Quoted(name))) return false;
+  return WaitFor([&] { return GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES; });
 }
+
+FolderLink::~FolderLink() { RemoveFolderLink(link_); }
 
 bool FolderLink::ok() const { return IsFolderLink(link_); }

@@ -19,8 +19,9 @@ void WriteRegistry(const std::string& windowsDir, const std::string& lastUser,
   for (const Profile& p : profiles) {
     RKEY user = 0;
     ASSERT_EQ(NR_RegAddKey(reg, ROOTKEY_USERS, p.name.c_str(), &user), REGERR_OK);
-    if (!p.location.empty())
+    if (!p.location.empty()) {
       ASSERT_EQ(NR_RegSetEntryString(reg, user, "ProfileLocation", p.location.c_str()), REGERR_OK);
+    }
   }
   ASSERT_EQ(NR_RegClose(reg), REGERR_OK);
 }

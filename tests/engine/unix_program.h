@@ -7,5 +7,5 @@
 // ("Z:\bin\ln -s ..."), through the go-between program unix_start, and
 // waits until the go-between has ended. True when Wine took the program.
 // Wine gives no handle to wait for the Unix program itself: callers wait
-// for its effect.
-bool StartUnixProgram(const std::string& commandLine);
+// for its effect. When it fails, `why` (if given) says how.
+bool StartUnixProgram(const std::string& commandLine, std::string* why = nullptr);

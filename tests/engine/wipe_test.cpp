@@ -331,7 +331,9 @@ TEST_F(WipeTest, AWriteOrFlushThatFailsLeavesTheFileAndSaysSo) {
     EXPECT_EQ(seen.calls, 0) << "never reached the delete";
     std::string after;
     ASSERT_TRUE(ReadFileBytes(path, after)) << "the file is still there";
-    if (c.whole) EXPECT_TRUE(after == bytes) << "whole";
+    if (c.whole) {
+      EXPECT_TRUE(after == bytes) << "whole";
+    }
     EXPECT_EQ(FilesInDir(), 1) << "under its own name";
     fake->failWrites = fake->failFlushes = false;
     fake->writesLeft = -1;

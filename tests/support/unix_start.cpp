@@ -1,6 +1,7 @@
 // unix_start: starts the Unix program named by the rest of its command line
 // (for example  unix_start Z:\bin\ln -s "/a" "/b") and ends; exit code 0
-// when Wine took the program, 1 when it did not, 2 without a command.
+// when Wine took the program, 2 without a command, and when Wine refused
+// it 0x10000 plus the error it gave (1 if none).
 //
 // The tests start Unix programs through this go-between, never themselves.
 // Wine 8 reports a Unix program started with CreateProcess as a success
@@ -31,5 +32,7 @@ int main() {
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION process{};
-  return CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process) ? 0 : 1;
+  if (CreateProcessA(nullptr, command, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process)) return 0;
+  const DWORD error = GetLastError();
+  return error ? static_cast<int>(0x10000 + error) : 1;
 }
