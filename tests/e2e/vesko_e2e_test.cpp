@@ -54,24 +54,9 @@ std::string Trace(const char* key) {
   return buf;
 }
 
-// A record file's bytes, or "<missing>". Its writer (the host, a stand-in)
-// may be appending to it at this very moment: a reader that did not share
-// writing would be refused then and see the file as missing.
-std::string ReadRecord(const std::string& path) {
-  std::string bytes;
-  HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return "<missing>";
-  char buf[4096];
-  DWORD got = 0;
-  while (ReadFile(h, buf, sizeof buf, &got, nullptr) && got) bytes.append(buf, got);
-  CloseHandle(h);
-  return bytes;
-}
-
 std::vector<std::string> Lines(const std::string& path) {
   std::vector<std::string> lines;
-  std::string bytes = ReadRecord(path);
+  std::string bytes = Read(path);
   if (bytes == "<missing>") return lines;
   std::istringstream in(bytes);
   for (std::string line; std::getline(in, line);) {
@@ -281,7 +266,7 @@ TEST(EndToEnd, VeskoRunMopwellStartsTheMainProgramFromItsFolder) {
   probe::Click(dialog, 105);
   const std::string note = places.main + "\\standin-ran.txt", decoy = places.start + "\\standin-ran.txt";
   ASSERT_TRUE(WaitUntil([&] { return !Lines(note).empty() || !Lines(decoy).empty(); }, kPatience));
-  EXPECT_EQ(ReadRecord(decoy), "<missing>") << "the program beside vesko.exe ran";
+  EXPECT_EQ(Read(decoy), "<missing>") << "the program beside vesko.exe ran";
   // Its own file in the main program's folder, started there, shown normally.
   EXPECT_EQ(FirstLine(note), places.main + "\\MOPWELL.EXE|" + places.main + "|1");
   EXPECT_TRUE(vesko.Running());
@@ -296,7 +281,7 @@ TEST(EndToEnd, VeskoShowsTheRealNameWithoutConfigurationAndFollowsEveryWriteInTh
   // Added red, then the first refresh: the first stage only. The real
   // shell accepted each call ("-> 1").
   ASSERT_TRUE(WaitUntil([&] { return Recorded(places.record, "MOD 199 RED 301 Using REAL NAME! -> 1"); }, kPatience))
-      << ReadRecord(places.record);
+      << Read(places.record);
   EXPECT_EQ(FirstLine(places.record), "ADD 199 RED 301 Using REAL NAME! -> 1");
 
   // Another program (this test) records the alias choice, as a clean run does.
@@ -304,7 +289,7 @@ TEST(EndToEnd, VeskoShowsTheRealNameWithoutConfigurationAndFollowsEveryWriteInTh
   DWORD start = GetTickCount();
   WriteIni("Options", "userID", "1");
   ASSERT_TRUE(WaitUntil([&] { return Recorded(places.record, "MOD 199 GRN 301 Using ALIAS! -> 1", seen); }, kPatience))
-      << ReadRecord(places.record);
+      << Read(places.record);
   std::printf("green %lu ms after the write\n", static_cast<unsigned long>(GetTickCount() - start));
 
   // A write of anything else there refreshes too, to the same result.
@@ -344,7 +329,7 @@ TEST(EndToEnd, VeskoNamesTheCurrentProfileInTheTipAndKeepsALongNameToTwentyFourC
   ASSERT_TRUE(vesko.StartHost(places.start, places.record));
   ASSERT_TRUE(WaitUntil([&] { return Recorded(places.record, "MOD 199 GRN 301 " + name24 + " is using ALIAS! -> 1"); },
                         kPatience))
-      << ReadRecord(places.record);
+      << Read(places.record);
 
   // The browser switches profiles; the next write in the Windows directory
   // shows the new one.
@@ -355,7 +340,7 @@ TEST(EndToEnd, VeskoNamesTheCurrentProfileInTheTipAndKeepsALongNameToTwentyFourC
   WriteIni("Options", "newsrc", "1");
   ASSERT_TRUE(WaitUntil([&] { return Recorded(places.record, "MOD 199 RED 301 Eve Ray is using REAL NAME! -> 1", seen); },
                         kPatience))
-      << ReadRecord(places.record);
+      << Read(places.record);
   for (const std::string& line : Lines(places.record)) EXPECT_LE(line.size(), 16u + 63u + 5u) << line;
 }
 
@@ -370,7 +355,7 @@ TEST(EndToEnd, VeskoASecondStartEndsQuietlyAndALaterStartShowsItsIcon) {
   HWND main = first.MainWindow();
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return Recorded(places.record, "MOD 199 RED 301 Using REAL NAME! -> 1"); }, kPatience))
-      << ReadRecord(places.record);
+      << Read(places.record);
 
   ASSERT_TRUE(WaitUntil([] { return Trace("VESKOwas") != "<absent>"; }, kPatience));
   ASSERT_EQ(Trace("VESKOwas"), places.start);
@@ -383,12 +368,12 @@ TEST(EndToEnd, VeskoASecondStartEndsQuietlyAndALaterStartShowsItsIcon) {
     ASSERT_TRUE(host ? again.StartHost(places.main, second) : again.StartReal(places.main)) << host;
     EXPECT_EQ(probe::WaitForExit(again.process(), kPatience), 0) << (host ? "vesko_host" : "vesko.exe");
   }
-  EXPECT_EQ(ReadRecord(second), "<missing>") << "the second start made no icon call";
+  EXPECT_EQ(Read(second), "<missing>") << "the second start made no icon call";
   EXPECT_EQ(Trace("VESKOwas"), places.start) << "the second start wrote its trace";
   EXPECT_TRUE(first.Running());
   std::vector<std::string> lines = Lines(places.record);
   EXPECT_EQ(std::count_if(lines.begin(), lines.end(), [](const std::string& l) { return l.rfind("ADD", 0) == 0; }), 1)
-      << ReadRecord(places.record);
+      << Read(places.record);
 
   // The first one quits (a quit message from outside): its icon goes with
   // it, and a start now shows its own.
@@ -398,7 +383,7 @@ TEST(EndToEnd, VeskoASecondStartEndsQuietlyAndALaterStartShowsItsIcon) {
   Vesko later;
   ASSERT_TRUE(later.StartHost(places.start, third));
   EXPECT_TRUE(WaitUntil([&] { return Recorded(third, "ADD 199 RED 301 Using REAL NAME! -> 1"); }, kPatience))
-      << ReadRecord(third);
+      << Read(third);
 }
 
 // An end from outside takes the icon along (the shell accepts the removal:
@@ -418,7 +403,7 @@ TEST(EndToEnd, VeskoRemovesItsIconWhenEndedFromOutside) {
     HWND main = vesko.MainWindow();
     ASSERT_NE(main, nullptr) << c.what;
     ASSERT_TRUE(WaitUntil([&] { return Recorded(places.record, "MOD 199 RED 301 Using REAL NAME! -> 1"); }, kPatience))
-        << c.what << ": " << ReadRecord(places.record);
+        << c.what << ": " << Read(places.record);
     if (c.message == WM_ENDSESSION) {
       // Sent, as Windows sends it; the program may be ended once it returns.
       DWORD_PTR answer = 0;
@@ -429,7 +414,7 @@ TEST(EndToEnd, VeskoRemovesItsIconWhenEndedFromOutside) {
       PostMessageA(main, c.message, c.wParam, 0);
     }
     EXPECT_TRUE(WaitUntil([&] { return Recorded(places.record, "DEL 199 -> 1"); }, kPatience))
-        << c.what << ": " << ReadRecord(places.record);
+        << c.what << ": " << Read(places.record);
     if (c.message == WM_QUIT) {
       EXPECT_EQ(probe::WaitForExit(vesko.process(), kPatience), 0) << c.what;
     }
@@ -439,7 +424,7 @@ TEST(EndToEnd, VeskoRemovesItsIconWhenEndedFromOutside) {
     Vesko after;
     ASSERT_TRUE(after.StartHost(places.start, next)) << c.what;
     EXPECT_TRUE(WaitUntil([&] { return Recorded(next, "ADD 199 RED 301 Using REAL NAME! -> 1"); }, kPatience))
-        << c.what << ": " << ReadRecord(next);
+        << c.what << ": " << Read(next);
   }
 }
 
@@ -461,7 +446,7 @@ TEST(EndToEnd, VeskoPutsItsIconBackIntoANewTaskbar) {
   HWND main = vesko.MainWindow();
   ASSERT_NE(main, nullptr);
   ASSERT_TRUE(WaitUntil([&] { return Recorded(places.record, "MOD 199 GRN 301 Using ALIAS! -> 1"); }, kPatience))
-      << ReadRecord(places.record);
+      << Read(places.record);
   size_t seen = Lines(places.record).size();
 
   NOTIFYICONDATAA gone{};
@@ -472,6 +457,6 @@ TEST(EndToEnd, VeskoPutsItsIconBackIntoANewTaskbar) {
   PostMessageA(main, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
   // Added as it was, and the shell took it: it had not been there.
   EXPECT_TRUE(WaitUntil([&] { return Recorded(places.record, "ADD 199 GRN 301 Using ALIAS! -> 1", seen); }, kPatience))
-      << ReadRecord(places.record);
+      << Read(places.record);
   EXPECT_TRUE(vesko.Running());
 }

@@ -111,17 +111,6 @@ class HostileSetupProbe : public PageTest {
     Press(IDC_SETTINGS_SAVE);
     Close();
   }
-  // A clean run from the clean page, as the alias or the real identity.
-  void Run(bool alias) {
-    HWND clean = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CLEAN), holder, DlgProc1, 0);
-    ASSERT_NE(clean, nullptr);
-    CheckDlgButton(clean, 125, alias ? BST_CHECKED : BST_UNCHECKED);
-    SendMessageA(clean, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(clean, IDOK)));
-    DestroyWindow(clean);
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-  }
   string profile;
 };
 
@@ -168,9 +157,9 @@ TEST_F(HostileSetupProbe, RealRunGivesBackEveryIdentityTheBrowserMayHold) {
     }
     const string before = PrefsOf(c.held);
     Sitting(before);
-    Run(true);
+    CleanFromPage(true);
     EXPECT_EQ(Prefs().find("pat@browser.example"), string::npos) << "the alias is in force";
-    Run(false);
+    CleanFromPage(false);
     EXPECT_EQ(Prefs(), before) << "the real identity as the browser had it";
   }
 }
@@ -183,7 +172,7 @@ TEST_F(HostileSetupProbe, SettingsSaveWhileTheAliasIsInForceKeepsTheBrowsersLogi
   Sitting(before);
   EXPECT_EQ(Ini("Realid", "Pop_Name"), "pat");
   EXPECT_EQ(Ini("Realid", "Reply_To"), "orders@browser.example");
-  Run(true);
+  CleanFromPage(true);
   // A later start: discovery has loaded the file the alias run wrote.
   lstrcpyA(RegProfileDir, "\\");
   lstrcpyA(ProfileDir, profile.c_str());
@@ -196,7 +185,7 @@ TEST_F(HostileSetupProbe, SettingsSaveWhileTheAliasIsInForceKeepsTheBrowsersLogi
   Close();
   EXPECT_EQ(Ini("Realid", "Pop_Name"), "pat");
   EXPECT_EQ(Ini("Realid", "Reply_To"), "orders@browser.example");
-  Run(false);
+  CleanFromPage(false);
   EXPECT_EQ(Prefs(), before);
 }
 
@@ -209,7 +198,7 @@ TEST_F(HostileSetupProbe, Version4AgainWhileTheAliasIsInForceKeepsTheRealIdentit
   const string before = PrefsOf(Held{});
   Sitting(before, "Q");
   EXPECT_EQ(Reg("User_Addr"), "pat@browser.example");
-  Run(true);
+  CleanFromPage(true);
   lstrcpyA(RegProfileDir, "\\");
   lstrcpyA(ProfileDir, profile.c_str());
   lstrcpyA(PrefsFile, (profile + "\\prefs.js").c_str());
@@ -222,7 +211,7 @@ TEST_F(HostileSetupProbe, Version4AgainWhileTheAliasIsInForceKeepsTheRealIdentit
   Press(IDC_SETTINGS_SAVE);
   Close();
   EXPECT_EQ(Ini("Realid", "User_Addr"), "pat@browser.example");
-  Run(false);
+  CleanFromPage(false);
   EXPECT_EQ(Prefs(), before);
 }
 
@@ -232,8 +221,8 @@ TEST_F(HostileSetupProbe, RealRunLeavesNavigator3ItsOwnIdentity) {
   const string before = kHead + Pref("mail.identity.useremail", "pat@browser.example") +
                         Pref("mail.identity.username", "Pat Browser");  // no organization line
   Sitting(before);
-  Run(true);
-  Run(false);
+  CleanFromPage(true);
+  CleanFromPage(false);
   EXPECT_EQ(Prefs(), before);
   EXPECT_EQ(Reg("User_Addr"), "nav3@user.example");
   EXPECT_EQ(Reg("User_Name"), "Nav Three");
@@ -251,8 +240,8 @@ TEST_F(HostileSetupProbe, RealRunTakesASignatureStoredByAnEarlierVersion) {
   Sitting(before);
   for (const string& file : {fake->IniPath(), IdIni()})
     WritePrivateProfileStringA("Realid", "Sig_File", "C:\\\\pat\\\\pat.sig", file.c_str());
-  Run(true);
-  Run(false);
+  CleanFromPage(true);
+  CleanFromPage(false);
   EXPECT_EQ(Prefs(), before);
 }
 
@@ -312,7 +301,7 @@ TEST_F(HostileSetupProbe, AnAddressOnTheFirstLineIsSwitchedToo) {
   const string before = Pref("mail.identity.useremail", "pat@browser.example") +
                         Pref("mail.identity.username", "Pat Browser") + Pref("mail.identity.organization", "Pat Org");
   Sitting(before);
-  Run(true);
+  CleanFromPage(true);
   EXPECT_EQ(Prefs().find("pat@browser.example"), string::npos) << Prefs();
 }
 

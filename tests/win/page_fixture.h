@@ -48,6 +48,18 @@ class PageTest : public DiscoveryTest {
     ASSERT_NE(page, nullptr);
     lstrcpyA(szCommand, "moo");
   }
+  // A clean run started from a clean page of its own, with the alias box
+  // checked or not; the page is gone again afterwards.
+  void CleanFromPage(bool alias) {
+    HWND clean = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CLEAN), holder, DlgProc1, 0);
+    ASSERT_NE(clean, nullptr);
+    CheckDlgButton(clean, 125, alias ? BST_CHECKED : BST_UNCHECKED);
+    SendMessageA(clean, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(clean, IDOK)));
+    DestroyWindow(clean);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    }
+  }
   // Creates the page as the main window does and lets its posted load
   // arrive.
   void OpenPage(int dialog, DLGPROC proc) {

@@ -468,24 +468,14 @@ void SettingsPageTest::OneSitting(const string& route) {
   DestroyWindow(page);
   page = nullptr;
 
-  auto run = [&](bool alias) {
-    HWND clean = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(IDD_CLEAN), holder, DlgProc1, 0);
-    ASSERT_NE(clean, nullptr);
-    CheckDlgButton(clean, 125, alias ? BST_CHECKED : BST_UNCHECKED);
-    SendMessageA(clean, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(clean, IDOK)));
-    DestroyWindow(clean);
-    MSG msg;
-    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
-    }
-  };
-  run(true);
+  CleanFromPage(true);
   EXPECT_EQ(Bytes(profile + "\\prefs.js"),
             "// Netscape User Preferences\r\n" + Pref("mail.identity.username", "Al Ias") +
                 Pref("mail.identity.useremail", "al@anon.example") + Pref("mail.identity.organization", "Nobody Inc") +
                 Pref("mail.signature_file", "C:\\\\alias.sig"));
   EXPECT_EQ(ReadIni(IdIni(), "Options", "userID"), "1");
   EXPECT_EQ(Ini("Options", "userID"), "1");
-  run(false);
+  CleanFromPage(false);
   EXPECT_EQ(Bytes(profile + "\\prefs.js"), prefs) << "the real identity, as the browser had it";
   EXPECT_EQ(ReadIni(IdIni(), "Options", "userID"), "0");
 }
