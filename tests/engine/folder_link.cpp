@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include "unix_program.h"
 
 namespace {
@@ -29,10 +31,11 @@ std::string UnixName(const std::string& path) {
 
 std::string Quoted(const std::string& unixName) { return "\"" + unixName + "\""; }
 
-// Wine gives no handle to wait on for a Unix program: wait for its effect.
+// Wine gives no handle to wait on for a Unix program: wait for its effect,
+// for as long as a loaded machine may take to start one (30 s).
 template <typename Done>
 bool WaitFor(Done done) {
-  for (int i = 0; i < 500; ++i) {
+  for (int i = 0; i < 1500; ++i) {
     if (done()) return true;
     Sleep(20);
   }
@@ -46,11 +49,16 @@ FolderLink::FolderLink(const std::string& link, const std::string& target) : lin
   auto createLink = reinterpret_cast<CreateLink>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkA")));
   if (createLink && createLink(link.c_str(), target.c_str(), 1 /* directory */) && IsFolderLink(link)) return;
-  std::string from = UnixName(target), to = UnixName(link);
+  std::string from = UnixName(target), to = UnixName(link), why;
   if (from.empty() || to.empty() || from.find('"') != std::string::npos || to.find('"') != std::string::npos)
+    why = "no Unix name to link by";
+  else if (!StartUnixProgram("Z:\\bin\\ln -s " + Quoted(from) + " " + Quoted(to), &why))
+    why = "ln was not started: " + why;
+  else if (!WaitFor([&] { return IsFolderLink(link); }))
+    why = "ln made no link within 30 s";
+  else
     return;
-  if (StartUnixProgram("Z:\\bin\\ln -s " + Quoted(from) + " " + Quoted(to)))
-    WaitFor([&] { return IsFolderLink(link); });
+  ADD_FAILURE() << "the folder link " << link << " to " << target << " was not made: " << why;
 }
 
 bool RemoveFolderLink(const std::string& link) {

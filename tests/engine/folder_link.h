@@ -12,6 +12,7 @@
 // link and leaves it in place.)
 bool RemoveFolderLink(const std::string& link);
 
+// A link that cannot be made fails the test that wanted it, saying why.
 class FolderLink {
  public:
   FolderLink(const std::string& link, const std::string& target);
