@@ -198,4 +198,15 @@ TEST_F(ConfigTest, DeletingATreeLeavesWhatALinkLeadsTo) {
   string kept;
   EXPECT_TRUE(GetRegText(fake->hkcu, "Precious\\Child", "keep", kept));
   EXPECT_EQ(kept, "me");
+
+  // With its target gone the link leads nowhere and cannot be opened by
+  // name; the test's registry must still go with the test, or the next
+  // process given this id starts on it.
+  ASSERT_TRUE(reg::DeleteTree(fake->hkcu, "Precious"));
+  HKEY dangling;
+  ASSERT_EQ(RegOpenKeyExA(fake->hkcu, "Nav\\Cookies", 0, KEY_READ, &dangling), ERROR_FILE_NOT_FOUND);
+  string key = fake->KeyPath();
+  fake.reset();
+  HKEY left;
+  EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, key.c_str(), 0, KEY_READ, &left), ERROR_FILE_NOT_FOUND) << key;
 }

@@ -10,7 +10,47 @@
 
 namespace {
 std::atomic<int> g_serial{0};
+
+// Removes a test's registry tree. A link key is deleted as itself and never
+// entered: by name, a link leads to its target, and one whose target is
+// gone cannot be opened by name at all, so a name-based delete of the tree
+// above it fails and leaves the whole tree in place. A later test with the
+// same process id would then start with this test's registry.
+bool RemoveTestKey(HKEY root, const std::string& path, int depth = 0) {
+  using DeleteKey = LONG(NTAPI*)(HANDLE);
+  static const auto deleteKey = reinterpret_cast<DeleteKey>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+  HKEY key;
+  LONG opened = RegOpenKeyExA(root, path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ | DELETE, &key);
+  if (opened == ERROR_FILE_NOT_FOUND) return true;
+  if (opened != ERROR_SUCCESS) return false;
+  DWORD type = 0;
+  bool link = RegQueryValueExA(key, "SymbolicLinkValue", nullptr, &type, nullptr, nullptr) == ERROR_SUCCESS &&
+              type == REG_LINK;
+  bool ok = deleteKey != nullptr && depth < 32;
+  if (ok && !link) {
+    std::vector<std::string> below;
+    char name[256];
+    for (DWORD i = 0;; ++i) {
+      DWORD size = sizeof name;
+      if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+      below.emplace_back(name, size);
+    }
+    for (const std::string& child : below) ok = RemoveTestKey(root, path + "\\" + child, depth + 1) && ok;
+  }
+  ok = ok && deleteKey(key) == 0;
+  RegCloseKey(key);
+  return ok;
 }
+
+bool KeyExists(const std::string& path) {
+  HKEY key;
+  if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ, &key) != ERROR_SUCCESS)
+    return false;
+  RegCloseKey(key);
+  return true;
+}
+}  // namespace
 
 FakePlatform::FakePlatform() {
   char temp[MAX_PATH + 1] = "";
@@ -26,7 +66,11 @@ FakePlatform::FakePlatform() {
 
   keyPath_ = "Software\\MopwellTests\\" + std::to_string(GetCurrentProcessId()) + "-" +
              std::to_string(g_serial.load());
-  SHDeleteKeyA(HKEY_CURRENT_USER, keyPath_.c_str());
+  // Another test of an earlier process with this id may have left its
+  // registry here (it was killed, or its key would not go): starting on it
+  // would hand this test that test's settings.
+  if (!RemoveTestKey(HKEY_CURRENT_USER, keyPath_) || KeyExists(keyPath_))
+    ADD_FAILURE() << "the registry key " << keyPath_ << " left by an earlier test could not be removed";
   RegCreateKeyExA(HKEY_CURRENT_USER, (keyPath_ + "\\HKCU").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
                   nullptr, &hkcu, nullptr);
   RegCreateKeyExA(HKEY_CURRENT_USER, (keyPath_ + "\\HKLM").c_str(), 0, nullptr, 0, KEY_ALL_ACCESS,
@@ -43,7 +87,9 @@ FakePlatform::~FakePlatform() {
   SetCurrentDirectoryA(savedCwd_.c_str());
   RegCloseKey(hkcu);
   RegCloseKey(hklm);
-  SHDeleteKeyA(HKEY_CURRENT_USER, keyPath_.c_str());
+  bool keyRemoved = RemoveTestKey(HKEY_CURRENT_USER, keyPath_) && !KeyExists(keyPath_);
+  EXPECT_TRUE(keyRemoved) << "the test's registry key " << keyPath_
+                          << " could not be removed: a later test with this process id would start on it";
   RemoveTree(root);
   // A world left behind is a sibling of every later one in the temporary
   // folder, and Wine makes the short names of such like-named siblings

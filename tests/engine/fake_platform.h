@@ -118,6 +118,8 @@ class FakePlatform : public plat::Platform {
   std::string InProgram(const std::string& name) const;
   // A folder (with its parents) below the scratch root; returns its path.
   std::string Folder(const std::string& relative) const;
+  // The key below HKEY_CURRENT_USER that holds both registry roots.
+  const std::string& KeyPath() const { return keyPath_; }
 
  private:
   std::string keyPath_;
