@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "folder_link.h"
+#include "unix_program.h"
 #include "text/paths.h"
 
 namespace {
@@ -43,6 +44,21 @@ bool RemoveTestKey(HKEY root, const std::string& path, int depth = 0) {
   return ok;
 }
 
+// Removes a test world. What Win32 cannot remove goes the Unix way: Wine
+// neither lists nor removes a link whose target is gone, and such a link
+// would keep the world, for the next test given this process id, for good.
+// "rm -r" removes links themselves, never what they lead to.
+bool RemoveWorld(const std::string& root) {
+  RemoveTree(root);
+  if (GetFileAttributesA(root.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
+  std::string unix = UnixName(root);
+  if (unix.empty() || unix[0] != '/' || unix.find('\'') != std::string::npos ||
+      unix.find("/mopwell-test-") == std::string::npos)
+    return false;
+  RunUnixShell("rm -rf '" + unix + "'");
+  return GetFileAttributesA(root.c_str()) == INVALID_FILE_ATTRIBUTES;
+}
+
 bool KeyExists(const std::string& path) {
   HKEY key;
   if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), REG_OPTION_OPEN_LINK, KEY_READ, &key) != ERROR_SUCCESS)
@@ -57,7 +73,7 @@ FakePlatform::FakePlatform() {
   GetTempPathA(sizeof temp, temp);
   root = std::string(temp) + "mopwell-test-" + std::to_string(GetCurrentProcessId()) + "-" +
          std::to_string(++g_serial);
-  RemoveTree(root);
+  if (!RemoveWorld(root)) ADD_FAILURE() << "the test world " << root << " left by an earlier test could not be removed";
   CreateDirectoryA(root.c_str(), nullptr);
   windowsDir = root + "\\windows";
   programDir = root + "\\program";
@@ -98,6 +114,7 @@ FakePlatform::~FakePlatform() {
   // here, in that test.
   EXPECT_EQ(GetFileAttributesA(root.c_str()), INVALID_FILE_ATTRIBUTES)
       << "the test world " << root << " could not be removed: something in it is still open or linked";
+  RemoveWorld(root);  // gone for the tests after this one all the same
 }
 
 FARPROC FakePlatform::Proc(const char* dll, const char* name) {

@@ -7,10 +7,11 @@
 // whose CreateSymbolicLinkA makes nothing (yet reports success) and whose
 // RemoveDirectoryA leaves a link in place, the link is made and removed as
 // a Unix symbolic link, which Wine reports as a directory and reparse point.
-// Removes the link at `link` itself, never what it leads to; true when
-// nothing is left at `link`. (Wine's RemoveDirectoryA reports success on a
-// link and leaves it in place.)
-bool RemoveFolderLink(const std::string& link);
+// Removes the link at `link` itself, never what it leads to, also when
+// that is gone; true when nothing is left at `link`, else `why` (if given)
+// says what stood in the way. (Wine's RemoveDirectoryA reports success on
+// a link and leaves it in place.)
+bool RemoveFolderLink(const std::string& link, std::string* why = nullptr);
 
 // A link that cannot be made fails the test that wanted it, saying why.
 class FolderLink {

@@ -54,21 +54,6 @@ class Recorder : public CleanReport {
   bool preview_;
 };
 
-// Wine's Unix name of a Windows path; empty outside Wine.
-string UnixName(const string& path) {
-  using ToUnix = char*(CDECL*)(LPCWSTR);
-  auto toUnix = reinterpret_cast<ToUnix>(
-      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
-  if (!toUnix) return string();
-  wchar_t wide[MAX_PATH] = L"";
-  if (!MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, wide, MAX_PATH)) return string();
-  char* unix = toUnix(wide);
-  if (!unix) return string();
-  string name = unix;
-  HeapFree(GetProcessHeap(), 0, unix);
-  return name;
-}
-
 // The same folder through Wine's drive Z: (the Unix root), which no link
 // leads through: a second name of the place, as a substituted drive is on
 // Windows.
@@ -85,40 +70,6 @@ string OtherDriveName(const string& path) {
   return z;
 }
 
-// Runs a Unix shell command and waits until it has finished. Wine gives no
-// handle to wait on for a Unix program, so the script itself says when it
-// is done: its last act moves a finished mark into place, and the test
-// waits for that mark. Empty when the script ran and ended with 0, else
-// what went wrong (with what the script wrote to its error output).
-string Shell(const string& script) {
-  char temp[MAX_PATH] = "";
-  if (!GetTempPathA(MAX_PATH, temp)) return "no temporary folder";
-  static int calls = 0;
-  const string mark = string(temp) + "shell-done-" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++calls);
-  const string unixMark = UnixName(mark);
-  if (unixMark.empty()) return "no Unix name for " + mark;
-  DeleteFileA(mark.c_str());
-  DeleteFileA((mark + ".err").c_str());
-  string command = "Z:\\bin\\sh -c \"(" + script + ") 2> '" + unixMark + ".err'; echo $? > '" + unixMark +
-                   ".part' && mv '" + unixMark + ".part' '" + unixMark + "'\"";
-  string why;
-  if (!StartUnixProgram(command, &why)) return why;
-  const DWORD start = GetTickCount();
-  while (GetFileAttributesA(mark.c_str()) == INVALID_FILE_ATTRIBUTES) {
-    if (GetTickCount() - start > 30000) return "no finished mark after 30 s";
-    Sleep(10);
-  }
-  string code, errors;
-  const bool read = ReadFileBytes(mark, code);
-  const DWORD readError = GetLastError();
-  ReadFileBytes(mark + ".err", errors);
-  DeleteFileA(mark.c_str());
-  DeleteFileA((mark + ".err").c_str());
-  if (!read) return "the finished mark could not be read (error " + std::to_string(readError) + ")";
-  if (code.empty() || code[0] != '0') return "the script ended with " + code + errors;
-  return string();
-}
-
 // Every file below a folder by its Unix name, with its bytes: what Win32
 // listings may not show (names that differ only in case) is seen here.
 std::map<string, string> UnixWorld(const string& folder) {
@@ -126,7 +77,7 @@ std::map<string, string> UnixWorld(const string& folder) {
   string unix = UnixName(folder);
   string list = UnixName(folder + "\\..") + "/probe-list-" + std::to_string(GetCurrentProcessId());
   if (unix.empty()) return world;
-  const string failed = Shell("cd '" + unix + "' && find . -type f -exec md5sum {} + > '" + list + "'");
+  const string failed = RunUnixShell("cd '" + unix + "' && find . -type f -exec md5sum {} + > '" + list + "'");
   if (!failed.empty()) {
     ADD_FAILURE() << "the listing of " << folder << " did not finish: " << failed;
     return world;
@@ -361,7 +312,7 @@ TEST_F(HostileProbe, CacheEntriesWindowsNamesOddlyGoOrTheStepSaysTheyStayed) {
     string cache = UnixName(demo.cacheDir);
     string script = "cd '" + cache + "'";
     for (const char* name : row.names) script += " && printf 'a page' > \\\"$(printf '" + string(name) + "')\\\"";
-    ASSERT_EQ(Shell(script), "");
+    ASSERT_EQ(RunUnixShell(script), "");
     std::map<string, string> before = UnixWorld(demo.cacheDir);
     ASSERT_GE(before.size(), row.names.size() + 5) << "the odd names were made";
     Recorder preview(true), run;

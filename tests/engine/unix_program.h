@@ -9,3 +9,14 @@
 // Wine gives no handle to wait for the Unix program itself: callers wait
 // for its effect. When it fails, `why` (if given) says how.
 bool StartUnixProgram(const std::string& commandLine, std::string* why = nullptr);
+
+// Wine's Unix name of a Windows path; empty outside Wine.
+std::string UnixName(const std::string& path);
+
+// Runs a Unix shell script and waits until it has finished. Wine gives no
+// handle to wait on for a Unix program, so the script itself says when it
+// is done: its last act moves a finished mark into place, and the caller
+// waits for that mark (up to 30 s). Empty when the script ran and ended
+// with 0, else what went wrong (with what the script wrote to its error
+// output). The script may not hold a double quote.
+std::string RunUnixShell(const std::string& script);
