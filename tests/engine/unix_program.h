@@ -18,5 +18,6 @@ std::string UnixName(const std::string& path);
 // is done: its last act moves a finished mark into place, and the caller
 // waits for that mark (up to 30 s). Empty when the script ran and ended
 // with 0, else what went wrong (with what the script wrote to its error
-// output). The script may not hold a double quote.
+// output). The script stands in double quotes on a Windows command line:
+// a double quote in it is written \".
 std::string RunUnixShell(const std::string& script);
