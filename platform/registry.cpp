@@ -85,14 +85,7 @@ bool DeleteTreeBelow(HKEY root, const std::string& path, int depth) {
   LONG opened = RegOpenKeyExA(root, path.c_str(), 0, KEY_READ, &key);
   if (opened == ERROR_FILE_NOT_FOUND) return true;
   if (opened != ERROR_SUCCESS) return false;
-  // Names are gathered first: deleting while enumerating shifts the index.
-  std::vector<std::string> below;
-  char name[256];
-  for (DWORD i = 0;; ++i) {
-    DWORD size = sizeof name;
-    if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-    below.emplace_back(name, size);
-  }
+  std::vector<std::string> below = SubkeyNames(key);
   RegCloseKey(key);
   bool ok = true;
   for (const std::string& child : below) ok = DeleteTreeBelow(root, path + "\\" + child, depth + 1) && ok;
@@ -102,6 +95,17 @@ bool DeleteTreeBelow(HKEY root, const std::string& path, int depth) {
 }
 
 }  // namespace
+
+std::vector<std::string> SubkeyNames(HKEY key) {
+  std::vector<std::string> names;
+  char name[256];  // a key name has at most 255 characters
+  for (DWORD i = 0;; ++i) {
+    DWORD size = sizeof name;
+    if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    names.emplace_back(name, size);
+  }
+  return names;
+}
 
 bool DeleteTree(HKEY root, const std::string& keyPath) {
   std::string path = Trimmed(keyPath);

@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace reg {
 
@@ -16,6 +17,10 @@ Read ReadText(HKEY root, const std::string& keyPath, const char* value, std::str
 bool ReadText(HKEY key, const char* value, std::string& out);
 
 bool KeyExists(HKEY root, const std::string& keyPath);
+
+// The names of the keys right below an open key, gathered before the caller
+// acts on any: deleting while enumerating would shift the index.
+std::vector<std::string> SubkeyNames(HKEY key);
 
 // Opens an existing key for setting values; never creates one. Null when
 // the key is not there. The caller closes it.

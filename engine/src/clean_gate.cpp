@@ -110,15 +110,13 @@ void AddOtherStores(KeptList& k) {
     std::string users = std::string(root) + "Users";
     HKEY key;
     if (RegOpenKeyExA(p.LocalMachine(), users.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) continue;
-    char name[256];
-    for (DWORD i = 0;; ++i) {
-      DWORD size = sizeof name;
-      if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    std::vector<std::string> names = reg::SubkeyNames(key);
+    RegCloseKey(key);
+    for (const std::string& name : names) {
       std::string dirRoot;
       if (reg::ReadText(p.LocalMachine(), users + "\\" + name, "DirRoot", dirRoot) == reg::Read::Ok)
         addProfile(dirRoot);
     }
-    RegCloseKey(key);
   }
   if (current) {
     std::string holder = paths::FolderOf(*current);

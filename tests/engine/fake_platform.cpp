@@ -1,11 +1,10 @@
 #include "fake_platform.h"
 
-#include <shlwapi.h>
-
 #include <atomic>
 #include <vector>
 
 #include "folder_link.h"
+#include "registry.h"
 #include "unix_program.h"
 #include "text/paths.h"
 
@@ -30,14 +29,8 @@ bool RemoveTestKey(HKEY root, const std::string& path, int depth = 0) {
               type == REG_LINK;
   bool ok = deleteKey != nullptr && depth < 32;
   if (ok && !link) {
-    std::vector<std::string> below;
-    char name[256];
-    for (DWORD i = 0;; ++i) {
-      DWORD size = sizeof name;
-      if (RegEnumKeyExA(key, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-      below.emplace_back(name, size);
-    }
-    for (const std::string& child : below) ok = RemoveTestKey(root, path + "\\" + child, depth + 1) && ok;
+    for (const std::string& child : reg::SubkeyNames(key))
+      ok = RemoveTestKey(root, path + "\\" + child, depth + 1) && ok;
   }
   ok = ok && deleteKey(key) == 0;
   RegCloseKey(key);
@@ -51,11 +44,9 @@ bool RemoveTestKey(HKEY root, const std::string& path, int depth = 0) {
 bool RemoveWorld(const std::string& root) {
   RemoveTree(root);
   if (GetFileAttributesA(root.c_str()) == INVALID_FILE_ATTRIBUTES) return true;
-  std::string unix = UnixName(root);
-  if (unix.empty() || unix[0] != '/' || unix.find('\'') != std::string::npos ||
-      unix.find("/mopwell-test-") == std::string::npos)
-    return false;
-  RunUnixShell("rm -rf '" + unix + "'");
+  std::string unix = ShellQuoted(UnixName(root));
+  if (unix.empty() || unix.find("/mopwell-test-") == std::string::npos) return false;
+  RunUnixShell("rm -rf " + unix);
   return GetFileAttributesA(root.c_str()) == INVALID_FILE_ATTRIBUTES;
 }
 

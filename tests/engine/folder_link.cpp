@@ -14,12 +14,6 @@ bool IsFolderLink(const std::string& path) {
          (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
 
-// A Unix name that can stand in single quotes in a shell script.
-std::string Quoted(const std::string& unixName) {
-  if (unixName.empty() || unixName[0] != '/' || unixName.find('\'') != std::string::npos) return std::string();
-  return "'" + unixName + "'";
-}
-
 }  // namespace
 
 FolderLink::FolderLink(const std::string& link, const std::string& target) : link_(link) {
@@ -27,7 +21,7 @@ FolderLink::FolderLink(const std::string& link, const std::string& target) : lin
   auto createLink = reinterpret_cast<CreateLink>(reinterpret_cast<void*>(
       GetProcAddress(GetModuleHandleA("kernel32.dll"), "CreateSymbolicLinkA")));
   if (createLink && createLink(link.c_str(), target.c_str(), 1 /* directory */) && IsFolderLink(link)) return;
-  std::string from = Quoted(UnixName(target)), to = Quoted(UnixName(link)), why;
+  std::string from = ShellQuoted(UnixName(target)), to = ShellQuoted(UnixName(link)), why;
   if (from.empty() || to.empty())
     why = "no Unix name to link by";
   else if (!(why = RunUnixShell("ln -s " + from + " " + to)).empty())
@@ -48,7 +42,7 @@ bool RemoveFolderLink(const std::string& link, std::string* why) {
     if (!IsFolderLink(link)) return GetFileAttributesA(link.c_str()) == INVALID_FILE_ATTRIBUTES;
     return RemoveDirectoryA(link.c_str()) != 0;
   }
-  std::string quoted = Quoted(name);
+  std::string quoted = ShellQuoted(name);
   std::string failed = quoted.empty() ? "no Unix name to remove it by"
                                       // "rm" without options removes the link itself, never what it leads to.
                                       : RunUnixShell("[ ! -L " + quoted + " ] || rm " + quoted);

@@ -40,6 +40,11 @@ std::string UnixName(const std::string& path) {
   return name;
 }
 
+std::string ShellQuoted(const std::string& unixName) {
+  if (unixName.empty() || unixName[0] != '/' || unixName.find('\'') != std::string::npos) return std::string();
+  return "'" + unixName + "'";
+}
+
 namespace {
 
 bool ReadSmallFile(const std::string& path, std::string& bytes) {

@@ -13,6 +13,10 @@ bool StartUnixProgram(const std::string& commandLine, std::string* why = nullptr
 // Wine's Unix name of a Windows path; empty outside Wine.
 std::string UnixName(const std::string& path);
 
+// A whole Unix name in single quotes, ready for a shell script; empty for
+// a name that is not whole (not from the root) or holds a single quote.
+std::string ShellQuoted(const std::string& unixName);
+
 // Runs a Unix shell script and waits until it has finished. Wine gives no
 // handle to wait on for a Unix program, so the script itself says when it
 // is done: its last act moves a finished mark into place, and the caller
